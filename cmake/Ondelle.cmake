@@ -1,0 +1,34 @@
+# ondelle_library(<target> DIR <folder> [DEPS <targets...>])
+# Builds a static library from every .cpp in <folder> (re-globbed at build
+# time) and exports <folder> as a public include directory, so that code
+# includes the kit headers by their plain names (<Message.h>, <LibString.h>).
+function(ondelle_library target)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  file(GLOB_RECURSE _srcs CONFIGURE_DEPENDS "${ARG_DIR}/*.cpp")
+  if(_srcs)
+    add_library(${target} STATIC ${_srcs})
+    target_include_directories(${target} PUBLIC ${ARG_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${ARG_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# ondelle_test(<name> DIR <folder> DEPS <targets...>)
+# One GoogleTest executable from every .cpp in <folder>; each test case is
+# registered with CTest. Tests run with the sandbox root set (see tests/).
+function(ondelle_test name)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  file(GLOB _srcs CONFIGURE_DEPENDS "${ARG_DIR}/*.cpp")
+  if(NOT _srcs)
+    return()
+  endif()
+  add_executable(test_${name} ${_srcs})
+  target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} ondelle_test_main GTest::gtest GTest::gmock)
+  target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
+  gtest_discover_tests(test_${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ONDELLE_SAMPLES=${ONDELLE_SAMPLES_DIR};ONDELLE_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs the Debian packages that building, running and testing need.
+# Idempotent and quiet: packages already present are left alone.
+set -eu
+PACKAGES="build-essential cmake pkg-config clang libclang-rt-14-dev \
+  qt6-base-dev libgl-dev libarchive-dev nlohmann-json3-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev zip unzip attr"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq >/dev/null
+  $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+fi

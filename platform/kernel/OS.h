@@ -72,20 +72,29 @@ typedef struct {
 } team_info;
 
 // Threads. A spawned thread waits until resume_thread() or
-// wait_for_thread() starts it.
+// wait_for_thread() starts it. Only threads spawned here can be killed,
+// suspended or waited for; for other threads of this program these return
+// B_NOT_ALLOWED. suspend_thread() and resume_thread() on a thread of another
+// process stop and continue that whole process (SIGSTOP, SIGCONT): Linux
+// cannot stop one thread of another process.
 thread_id spawn_thread(thread_func function, const char* name, int32 priority, void* data);
 status_t resume_thread(thread_id thread);
 status_t suspend_thread(thread_id thread);
+// Marks the thread killed, ends its registered child processes and wakes it
+// when it waits at a stop point; the thread parks at its next stop_point()
+// and never returns into its function. Returns once the thread has parked,
+// ended, waits in a marked wait (ThreadWaitMark.h) or not started yet, or
+// after a grace of two seconds; waiters of wait_for_thread() get
+// B_INTERRUPTED at once. A thread that kills itself parks there and then.
 status_t kill_thread(thread_id thread);
 status_t rename_thread(thread_id thread, const char* newName);
 status_t set_thread_priority(thread_id thread, int32 newPriority);
-void exit_thread(status_t status);
 // Starts a not yet started thread, then waits for its end. Returns B_OK with
 // the thread's exit value, B_INTERRUPTED when the thread was killed (at once,
 // without waiting for it to reach its stop point), B_BAD_THREAD_ID when the id
-// is unknown or the caller waits for itself.
+// is not a thread spawned here, B_DONT_DO_THAT when the caller waits for
+// itself. Once a wait has returned, the id is gone.
 status_t wait_for_thread(thread_id thread, status_t* returnValue);
-status_t on_exit_thread(void (*callback)(void*), void* data);
 // find_thread(NULL) is the calling thread; otherwise the first live thread
 // of this program with that name, or B_NAME_NOT_FOUND.
 thread_id find_thread(const char* name);

@@ -1,6 +1,8 @@
 #include "ThreadRegistry.h"
 
 #include <csignal>
+#include <string>
+#include <unistd.h>
 
 namespace ondelle::kernel {
 
@@ -31,6 +33,15 @@ void ThreadRegistry::Insert(const ThreadRecordRef& record)
     // A stale record under the same id belongs to a thread that has ended:
     // Linux hands out a thread id again only after its thread is gone.
     fRecords[record->id] = record;
+    fEnded.erase(record->id);
+    if (fEnded.size() > kMaxRecords) {
+        for (auto it = fEnded.begin(); it != fEnded.end();) {
+            if (::access(("/proc/self/task/" + std::to_string(*it)).c_str(), F_OK) != 0)
+                it = fEnded.erase(it);
+            else
+                ++it;
+        }
+    }
     if (fRecords.size() <= kMaxRecords)
         return;
     for (auto it = fRecords.begin(); it != fRecords.end() && fRecords.size() > kMaxRecords / 2;) {
@@ -59,10 +70,15 @@ std::vector<ThreadRecordRef> ThreadRegistry::All() const
 
 bool ThreadRegistry::IsDead(thread_id id) const
 {
-    if (fParked.count(id) != 0)
+    if (fParked.count(id) != 0 || fEnded.count(id) != 0)
         return true;
     ThreadRecordRef record = Find(id);
     return record != nullptr && record->killed;
+}
+
+void ThreadRegistry::NoteEnded(thread_id id)
+{
+    fEnded.insert(id);
 }
 
 ThreadRecordRef ThreadRegistry::Current()

@@ -49,9 +49,12 @@ public:
     void Insert(const ThreadRecordRef& record);
     void Erase(const ThreadRecordRef& record);
     std::vector<ThreadRecordRef> All() const;
-    // True for a thread that was killed, whether or not it has parked yet:
-    // such a thread no longer exists for the thread services.
+    // True for a thread that was killed (whether or not it has parked yet)
+    // or whose function returned: such a thread no longer exists for the
+    // thread services, even while Linux still lists it.
     bool IsDead(thread_id id) const;
+    // Called by a spawned thread whose function returned (lock held).
+    void NoteEnded(thread_id id);
 
     // The calling thread's record, null for threads not spawned here.
     static ThreadRecordRef Current();
@@ -73,6 +76,7 @@ private:
     std::condition_variable fChanged;
     std::map<thread_id, ThreadRecordRef> fRecords;
     std::set<thread_id> fParked; // parked for good; their ids never return
+    std::set<thread_id> fEnded;  // returned; forgotten when the id is reused
 };
 
 } // namespace ondelle::kernel

@@ -59,6 +59,7 @@ void* ThreadEntry(void* argument)
         registry.Changed().wait(lock, [&] { return record->started || record->killed; });
         if (record->killed) {
             record->exited = true;
+            registry.NoteEnded(record->id);
             registry.Changed().notify_all();
             ThreadRegistry::SetCurrent(nullptr);
             return nullptr;
@@ -71,6 +72,7 @@ void* ThreadEntry(void* argument)
     record->exitValue = result;
     record->exited = true;
     record->children.clear();
+    registry.NoteEnded(record->id);
     registry.Changed().notify_all();
     lock.unlock();
     ThreadRegistry::SetCurrent(nullptr);
@@ -89,6 +91,12 @@ ThreadRecordRef LiveRecord(thread_id id)
 // Result for an id that is not a live thread spawned here.
 status_t NotOurs(thread_id id)
 {
+    {
+        ThreadRegistry& registry = ThreadRegistry::Default();
+        std::unique_lock lock(registry.Mutex());
+        if (registry.IsDead(id))
+            return B_BAD_THREAD_ID;
+    }
     if (id > 0 && TeamOfThread(id) == ::getpid())
         return B_NOT_ALLOWED;
     return B_BAD_THREAD_ID;
@@ -151,8 +159,9 @@ status_t resume_thread(thread_id id)
     std::unique_lock lock(registry.Mutex());
     ThreadRecordRef record = LiveRecord(id);
     if (record == nullptr) {
+        bool dead = registry.IsDead(id);
         lock.unlock();
-        return SignalOtherTeam(id, SIGCONT);
+        return dead ? B_BAD_THREAD_ID : SignalOtherTeam(id, SIGCONT);
     }
     if (!record->started) {
         record->started = true;
@@ -172,8 +181,9 @@ status_t suspend_thread(thread_id id)
     std::unique_lock lock(registry.Mutex());
     ThreadRecordRef record = LiveRecord(id);
     if (record == nullptr) {
+        bool dead = registry.IsDead(id);
         lock.unlock();
-        return SignalOtherTeam(id, SIGSTOP);
+        return dead ? B_BAD_THREAD_ID : SignalOtherTeam(id, SIGSTOP);
     }
     if (!record->started)
         return B_OK;

@@ -1,0 +1,194 @@
+// The configuration of an installer build. InstallConfig is the
+// configuration message itself (it derives from BMessage: every field lives
+// in the object) with typed readers for its fields and the look-ups of
+// install items by leaf name.
+//
+// Readers give the value at index 0 of a field, or the field's default when
+// it is missing or stored with another type: no text ("") for strings, false
+// for flags, 0 for numbers, null for nested messages. Text values are
+// compared exactly ("True", "None", "User Selected", "Prompt", "Rename").
+// Pointers returned by the readers point into the message and stay valid
+// until the field they come from is changed or the message is emptied,
+// assigned or unflattened.
+//
+// Look-ups by leaf name go through an index built on first use (see
+// InstallItemIndex). The message calls that can change the install items
+// are redeclared here so that, when they are made on an InstallConfig, they
+// invalidate the index. Code that changes the items through a plain BMessage
+// reference or a nested message pointer calls InstallItemsChanged().
+//
+// Not safe for concurrent use: one thread at a time reads or changes it.
+#pragma once
+
+#include <string>
+
+#include <InstallItem.h>
+#include <InstallItemIndex.h>
+#include <Message.h>
+
+class CustomFolder;
+class CustomFolders;
+class GroupContextList;
+
+class InstallConfig : public BMessage {
+public:
+                        InstallConfig();
+    virtual             ~InstallConfig();
+
+                        InstallConfig(const InstallConfig&) = delete;
+    InstallConfig&      operator=(const InstallConfig&) = delete;
+
+    // Loads a configuration: replaces every field with those of message.
+    InstallConfig&      operator=(const BMessage& message);
+    InstallConfig&      operator=(BMessage&& message);
+
+    // --- Product description ----------------------------------------------
+    const char*         AppName() const;
+    const char*         Version() const;
+    const char*         ReleaseDate() const;
+    const char*         Company() const;
+    const char*         SupportEmail() const;
+    // Archived bitmap of the about image, or null.
+    const BMessage*     AboutImage() const;
+    const char*         License() const;
+    // False when "license" is missing or empty: the license step is skipped.
+    bool                HasLicense() const;
+    // Archived start-up sound, or null.
+    const BMessage*     AudioData() const;
+    bool                HasDeinstallerSize() const;
+    int32               DeinstallerSize() const;
+
+    // --- Install groups -------------------------------------------------------
+    // The "groups" message, or null when the build offers no groups.
+    const BMessage*     Groups() const;
+    // Fills list from "groups"; an absent field leaves it empty.
+    void                ReadGroups(GroupContextList& list) const;
+
+    // --- Install items ----------------------------------------------------------
+    const BMessage*     InstallInstructions() const;
+    int32               CountInstallItems() const;
+    // Item index (install order, counting from 0), or null past the end.
+    const BMessage*     InstallItemAt(int32 index) const;
+    InstallItem         ItemAt(int32 index) const;
+    // Index of the first item whose "file_name" has this leaf name (exact
+    // comparison); items without "file_name" are skipped. -1 when none has.
+    int32               IndexOfInstallItem(const char* leaf) const;
+    InstallItem         FindInstallItem(const char* leaf) const;
+    // First "file_size" value of the first item with this leaf name; 0 when
+    // there is no such item or it has no size.
+    int32               GetFileSize(const char* leaf) const;
+    // Sets "install_to_system" of the first item with this leaf name,
+    // replacing the mark when present, adding it otherwise.
+    // B_NAME_NOT_FOUND when no item has that name, B_BAD_VALUE for null.
+    status_t            MarkInstallFile(const char* leaf, const bool& selected);
+    // The same for the item at index; B_BAD_INDEX past the end.
+    status_t            MarkInstallItem(int32 index, const bool& selected);
+    // True when the group list of the first item with this leaf name holds
+    // group. The list is read from the item's "install_meta" and, when that
+    // has none, from the item itself, where builds store it. Without
+    // "install_meta", or without any group list, a note goes to standard
+    // error and the result is false.
+    bool                MatchType(const char* group, const char* leaf) const;
+    // Dumps every install item with the message dump, to standard error.
+    void                PrintInstallItems() const;
+    // Tells the index that install items changed behind its back.
+    void                InstallItemsChanged();
+
+    // --- Custom folders ---------------------------------------------------
+    // The top-level "custom_folder" message holding the folders, or null.
+    const BMessage*     CustomFolderList() const;
+    int32               CountCustomFolders() const;
+    const BMessage*     CustomFolderAt(int32 index) const;
+    // Reads the first folder named name (exact comparison) into folder.
+    bool                FindCustomFolder(const char* name, CustomFolder& folder) const;
+    // Appends every folder of the configuration; returns how many.
+    int32               GetCustomFolders(CustomFolders& folders) const;
+
+    // --- Options ----------------------------------------------------------------
+    bool                OptLog() const;
+    bool                OptCreateStartup() const;
+    bool                OptSaveReplaced() const;
+    bool                HasOptDefaultFolder() const;
+    // "Current" or a standard directory's display name.
+    const char*         OptDefaultFolder() const;
+    bool                DefaultFolderIsCurrent() const;
+    const char*         OptCreatedFolder() const;
+
+    // --- Requirements -------------------------------------------------------
+    bool                ReqDiskSpaceNeeded() const;
+    bool                ReqDiskSpaceRequired() const;
+    // "value" of "req_disk_space_amount" as stored (bytes), 0 when missing.
+    double              ReqDiskSpaceValue() const;
+    // The same as whole bytes, fraction dropped; negative or not-a-number
+    // values give 0 and values beyond the 64-bit range the largest count.
+    int64               ReqDiskSpaceBytes() const;
+    bool                ReqBootVolOnly() const;
+    bool                ReqRemovableVolOk() const;
+    bool                ReqSharedVolOk() const;
+    bool                ReqRamNeeded() const;
+    bool                ReqRamRequired() const;
+    // Megabytes.
+    int32               ReqRamAmount() const;
+    bool                ReqSharedLibrariesRequired() const;
+    int32               CountReqSharedLibraries() const;
+    // Library file name at index, or null past the end.
+    const char*         ReqSharedLibraryAt(int32 index) const;
+    bool                ReqAppsRequired() const;
+    int32               CountReqApps() const;
+    // "Display name (signature)" at index, or null past the end.
+    const char*         ReqAppAt(int32 index) const;
+    // The application signature of a "req_app_name" text: the text between
+    // its first "(" and the next ")" (to the end when there is no ")");
+    // empty when there is no "(".
+    static std::string  ReqAppSignature(const char* text);
+
+    // --- Boot-script edits ------------------------------------------------------
+    bool                EditBootscript() const;
+    const char*         EditBootscriptTag() const;
+    const char*         EditBootscriptContents() const;
+    bool                EditSetupEnv() const;
+    const char*         EditSetupEnvTag() const;
+    const char*         EditSetupEnvContents() const;
+    bool                EditProfile() const;
+    const char*         EditProfileTag() const;
+    const char*         EditProfileContents() const;
+
+    // --- Completion ---------------------------------------------------------------
+    const char*         CompleteComments() const;
+    bool                CompleteRestart() const;
+    bool                CompleteDisplayFolder() const;
+
+    // --- Message calls that may change the install items ----------------------
+    // Same behaviour as BMessage's; each also invalidates the item index.
+    status_t            Unflatten(const char* buffer, ssize_t size);
+    status_t            Unflatten(const char* flatBuffer);
+    status_t            MakeEmpty();
+    status_t            AddMessage(const char* name, const BMessage* message);
+    status_t            AddMessage(const char* name, BMessage&& message);
+    status_t            ReplaceMessage(const char* name, const BMessage* message);
+    status_t            ReplaceMessage(const char* name, int32 index, const BMessage* message);
+    status_t            RemoveData(const char* name, int32 index = 0);
+    status_t            RemoveName(const char* name);
+    status_t            Rename(const char* oldName, const char* newName);
+    status_t            Append(const BMessage& other);
+    BMessage*           EditMessagePointer(const char* name, int32 index = 0);
+    status_t            AddData(const char* name, type_code type, const void* data,
+                            ssize_t numBytes, bool isFixedSize = true, int32 count = 1);
+    status_t            ReplaceData(const char* name, type_code type, const void* data,
+                            ssize_t numBytes);
+    status_t            ReplaceData(const char* name, type_code type, int32 index,
+                            const void* data, ssize_t numBytes);
+    status_t            SetData(const char* name, type_code type, const void* data,
+                            ssize_t numBytes, bool fixedSize = true, int32 count = 1);
+
+private:
+    const char*         _String(const char* name) const;
+    bool                _Bool(const char* name) const;
+    const char*         _NestedString(const char* message, const char* name,
+                            int32 index) const;
+    int32               _CountNestedStrings(const char* message, const char* name) const;
+    BMessage*           _EditItem(int32 index);
+    void                _Changed(const char* name);
+
+    mutable InstallItemIndex fItemIndex;
+};

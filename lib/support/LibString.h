@@ -46,6 +46,8 @@ public:
     LibString& operator=(const char* text);
     // Self-assignment does nothing; otherwise the source's capacity.
     LibString& operator=(const LibString& other);
+    // At most length bytes of text (less at an earlier NUL); as assignment.
+    LibString& SetTo(const char* text, const int32& length);
     LibString& operator=(const int32& value);   // "%ld" form
     LibString& operator=(const float& value);   // "%f" form
     LibString& operator=(const double& value);  // "%f" form
@@ -200,6 +202,10 @@ protected:
     void Reserve(int32 newLength);
     // Replaces the buffer with an exact copy of text (length bytes).
     void Assign(const char* text, int32 length);
+    // Sets the text to length bytes of data, in place when the capacity
+    // holds them, otherwise in a buffer of exactly length + 1 bytes. data
+    // may point into the current buffer.
+    void SetText(const char* data, int32 length);
 
     char* fBuffer;
     int32 fCapacity;

@@ -60,6 +60,7 @@ struct font_height {
     float leading;
 };
 
+class BStandardFont;
 class FontEngine;
 
 class BFont {
@@ -109,6 +110,7 @@ public:
 
 private:
     friend class FontEngine;
+    friend class BStandardFont;
 
     void Changed();
 

@@ -1,0 +1,312 @@
+#include "Inspector.h"
+
+#include <AppFileInfo.h>
+#include <File.h>
+#include <Message.h>
+#include <Resources.h>
+#include <TypeConstants.h>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <iomanip>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+constexpr int32 kConfigurationId = 2002;
+constexpr int32 kDeinstallerId = 2001;
+constexpr int32 kHelpId = 2002;
+constexpr int32 kFirstItemId = 2100;
+
+std::string TypeText(type_code type)
+{
+    char code[4] = {char(type >> 24), char(type >> 16), char(type >> 8), char(type)};
+    bool printable = true;
+    for (char c : code)
+        printable &= std::isprint(static_cast<unsigned char>(c)) != 0;
+    if (printable)
+        return "'" + std::string(code, 4) + "'";
+    std::ostringstream hex;
+    hex << "0x" << std::hex << std::setw(8) << std::setfill('0') << type;
+    return hex.str();
+}
+
+std::string Quoted(const char* text)
+{
+    return text != nullptr ? "\"" + std::string(text) + "\"" : std::string("(no name)");
+}
+
+bool ReadHead(const std::string& path, char* head, size_t size, size_t& got)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    in.read(head, std::streamsize(size));
+    got = size_t(in.gcount());
+    return true;
+}
+
+bool LooksLikeMessage(const char* head, size_t size)
+{
+    if (size < 4)
+        return false;
+    static const char* kMagics[] = {"1BOF", "FOB1", "2BOF", "FOB2", "HMF1", "1FMH"};
+    for (const char* magic : kMagics)
+        if (std::memcmp(head, magic, 4) == 0)
+            return true;
+    return false;
+}
+
+int InspectMessageFile(const std::string& path, std::ostream& out, std::ostream& err)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t offset = 0;
+    if (bytes.size() >= 4 && bytes.compare(0, 4, "IMSG") == 0)
+        offset = 4;
+    BMessage message;
+    const status_t status = message.Unflatten(bytes.data() + offset, ssize_t(bytes.size() - offset));
+    if (status != B_OK) {
+        err << path << ": a damaged flattened message (status " << status << ")\n";
+        return 1;
+    }
+    out << path << ": flattened message, " << bytes.size() - offset << " bytes\n";
+    message.PrintToStream(out);
+    return 0;
+}
+
+void PrintVersion(const char* label, const version_info& info, std::ostream& out)
+{
+    static const char* kVarieties[] = {"development", "alpha", "beta", "gamma", "golden master", "final"};
+    const char* variety = info.variety < 6 ? kVarieties[info.variety] : "unknown";
+    char shortInfo[65] = {};
+    char longInfo[257] = {};
+    std::memcpy(shortInfo, info.short_info, 64);
+    std::memcpy(longInfo, info.long_info, 256);
+    out << "  " << label << ": " << info.major << "." << info.middle << "." << info.minor << " (" << variety
+        << " " << info.internal << ")";
+    if (shortInfo[0] != '\0')
+        out << " \"" << shortInfo << "\"";
+    if (longInfo[0] != '\0')
+        out << " \"" << longInfo << "\"";
+    out << "\n";
+}
+
+void PrintApplicationInfo(const std::string& path, std::ostream& out)
+{
+    BFile file(path.c_str(), B_READ_ONLY);
+    if (file.InitCheck() != B_OK)
+        return;
+    BAppFileInfo info(&file);
+    if (info.InitCheck() != B_OK)
+        return;
+    info.SetInfoLocation(B_USE_RESOURCES);
+    char signature[B_MIME_TYPE_LENGTH] = {};
+    bool any = false;
+    std::ostringstream text;
+    if (info.GetSignature(signature) == B_OK) {
+        text << "  signature: " << signature << "\n";
+        any = true;
+    }
+    uint32 flags = 0;
+    if (info.GetAppFlags(&flags) == B_OK) {
+        text << "  application flags: 0x" << std::hex << flags << std::dec << "\n";
+        any = true;
+    }
+    version_info version;
+    if (info.GetVersionInfo(&version, B_APP_VERSION_KIND) == B_OK) {
+        PrintVersion("application version", version, text);
+        any = true;
+    }
+    if (info.GetVersionInfo(&version, B_SYSTEM_VERSION_KIND) == B_OK) {
+        PrintVersion("system version", version, text);
+        any = true;
+    }
+    BMessage types;
+    if (info.GetSupportedTypes(&types) == B_OK) {
+        const char* type = nullptr;
+        for (int32 i = 0; types.FindString("types", i, &type) == B_OK; i++) {
+            text << "  supported type: " << type << "\n";
+            any = true;
+        }
+    }
+    if (any)
+        out << "Application information:\n" << text.str();
+}
+
+struct ResourceEntry {
+    type_code type;
+    int32 id;
+    std::string name;
+    bool hasName;
+    size_t size;
+};
+
+} // namespace
+
+bool VerifyZipArchive(const void* data, size_t size, const std::string& label, std::ostream& out,
+    std::ostream& err)
+{
+    std::unique_ptr<archive, int (*)(archive*)> reader(archive_read_new(), archive_read_free);
+    archive_read_support_format_zip(reader.get());
+    if (archive_read_open_memory(reader.get(), data, size) != ARCHIVE_OK) {
+        err << label << ": not a zip archive (" << archive_error_string(reader.get()) << ")\n";
+        return false;
+    }
+    int32 entries = 0;
+    archive_entry* entry = nullptr;
+    std::vector<char> buffer(65536);
+    for (;;) {
+        const int result = archive_read_next_header(reader.get(), &entry);
+        if (result == ARCHIVE_EOF)
+            break;
+        if (result != ARCHIVE_OK && result != ARCHIVE_WARN) {
+            err << label << ": damaged archive (" << archive_error_string(reader.get()) << ")\n";
+            return false;
+        }
+        const char* name = archive_entry_pathname(entry);
+        int64 total = 0;
+        for (;;) {
+            const la_ssize_t got = archive_read_data(reader.get(), buffer.data(), buffer.size());
+            if (got == 0)
+                break;
+            if (got < 0) {
+                err << label << ": entry \"" << (name ? name : "?") << "\" is damaged ("
+                    << archive_error_string(reader.get()) << ")\n";
+                return false;
+            }
+            total += got;
+        }
+        const mode_t mode = archive_entry_filetype(entry);
+        const char* kind = mode == AE_IFDIR ? "folder" : mode == AE_IFLNK ? "link" : "file";
+        out << "      " << (name ? name : "?") << "  " << kind;
+        if (mode == AE_IFLNK && archive_entry_symlink(entry) != nullptr)
+            out << " -> " << archive_entry_symlink(entry);
+        else if (mode != AE_IFDIR)
+            out << ", " << total << " bytes";
+        out << ", mode " << std::oct << (archive_entry_perm(entry) & 07777) << std::dec << "\n";
+        entries++;
+    }
+    if (entries == 0) {
+        err << label << ": the archive holds no entries\n";
+        return false;
+    }
+    out << "      " << entries << (entries == 1 ? " entry" : " entries") << ", checksums correct\n";
+    return true;
+}
+
+int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
+{
+    char head[8];
+    size_t got = 0;
+    if (!ReadHead(path, head, sizeof(head), got)) {
+        err << path << ": cannot be read\n";
+        return 1;
+    }
+    if (LooksLikeMessage(head, got) || (got >= 8 && std::memcmp(head, "IMSG", 4) == 0
+        && LooksLikeMessage(head + 4, got - 4)))
+        return InspectMessageFile(path, out, err);
+
+    BResources resources;
+    const status_t status = resources.SetTo(path.c_str(), false);
+    if (status != B_OK) {
+        err << path << ": neither a resource file, an executable with resources, nor a flattened message\n";
+        return 1;
+    }
+    std::vector<ResourceEntry> entries;
+    for (int32 i = 0;; i++) {
+        type_code type;
+        int32 id;
+        const char* name = nullptr;
+        size_t length = 0;
+        if (!resources.GetResourceInfo(i, &type, &id, &name, &length))
+            break;
+        entries.push_back({type, id, name != nullptr ? name : "", name != nullptr, length});
+    }
+    out << path << ": " << entries.size() << (entries.size() == 1 ? " resource" : " resources") << "\n";
+    for (const auto& entry : entries)
+        out << "  " << TypeText(entry.type) << " " << std::setw(6) << entry.id << "  "
+            << std::left << std::setw(28) << (entry.hasName ? Quoted(entry.name.c_str()) : "(no name)")
+            << std::right << " " << entry.size << " bytes\n";
+    PrintApplicationInfo(path, out);
+
+    int result = 0;
+    BMessage configuration;
+    bool isBuild = false;
+    for (const auto& entry : entries) {
+        if (entry.type == B_MESSAGE_TYPE
+            || (entry.type == B_STRING_TYPE && entry.id == kConfigurationId)) {
+            size_t size = 0;
+            const void* data = resources.LoadResource(entry.type, entry.id, &size);
+            BMessage message;
+            if (data == nullptr || message.Unflatten(static_cast<const char*>(data), ssize_t(size)) != B_OK) {
+                if (entry.type == B_MESSAGE_TYPE) {
+                    err << path << ": resource " << TypeText(entry.type) << " " << entry.id
+                        << " is not a readable message\n";
+                    result = 1;
+                }
+                continue;
+            }
+            if (entry.type == B_STRING_TYPE && entry.name == "VDC:configuration") {
+                configuration = message;
+                isBuild = true;
+                continue;
+            }
+            out << "Message " << TypeText(entry.type) << " " << entry.id << " "
+                << (entry.hasName ? Quoted(entry.name.c_str()) : "") << ":\n";
+            message.PrintToStream(out);
+        }
+    }
+    if (!isBuild)
+        return result;
+
+    out << "Installer build configuration:\n";
+    configuration.PrintToStream(out);
+
+    const BMessage* instructions = configuration.FindMessagePointer("install_instructions");
+    out << "Install items:\n";
+    for (int32 i = 0; instructions != nullptr; i++) {
+        const BMessage* item = instructions->FindMessagePointer("install_file", i);
+        if (item == nullptr)
+            break;
+        const char* fileName = nullptr;
+        item->FindString("file_name", &fileName);
+        std::string leaf = fileName != nullptr ? fileName : "";
+        leaf = leaf.substr(leaf.rfind('/') + 1);
+        const int32 id = kFirstItemId + i;
+        out << "  item " << i << " \"" << leaf << "\": resource 'RAWT' " << id << "\n";
+        const char* name = nullptr;
+        size_t length = 0;
+        if (!resources.GetResourceInfo(B_RAW_TYPE, id, &name, &length)) {
+            err << path << ": item " << i << " \"" << leaf << "\" has no archive (resource 'RAWT' " << id << ")\n";
+            result = 1;
+            continue;
+        }
+        if (name == nullptr || leaf != name)
+            out << "      note: the resource is named " << Quoted(name) << ", not after the item\n";
+        size_t size = 0;
+        const void* data = resources.LoadResource(B_RAW_TYPE, id, &size);
+        if (data == nullptr
+            || !VerifyZipArchive(data, size, path + ": item " + std::to_string(i) + " \"" + leaf + "\"", out, err))
+            result = 1;
+    }
+    for (const auto& [id, label] : {std::pair<int32, const char*>{kDeinstallerId, "deinstaller"},
+             std::pair<int32, const char*>{kHelpId, "help file"}}) {
+        size_t size = 0;
+        const void* data = resources.LoadResource(B_RAW_TYPE, id, &size);
+        if (data == nullptr)
+            continue;
+        out << "  " << label << ": resource 'RAWT' " << id << "\n";
+        if (!VerifyZipArchive(data, size, path + ": " + label, out, err))
+            result = 1;
+    }
+    if (result == 0)
+        out << "The build is whole.\n";
+    return result;
+}

@@ -1,0 +1,42 @@
+// Zip archives, written and read in process.
+#include "LibFileUtils.h"
+
+#include "ToolRunner.h"
+#include "ZipExtractor.h"
+#include "ZipWriter.h"
+
+#include <StopPoint.h>
+
+#include <string>
+
+bool LibZip(const char* archive, const BPath& source, int level)
+{
+    if (archive == nullptr || *archive == '\0' || source.Path() == nullptr)
+        return false;
+    stop_point();
+    // A relative archive name is taken from the folder of source, where the
+    // archive has always been made.
+    std::string target = archive;
+    if (target[0] != '/')
+        target = ParentPathOf(source.Path()) + "/" + target;
+    if (!MayChange("LibZip", target.c_str()))
+        return false;
+    return ZipWriter::AddTree(target.c_str(), source.Path(), level) == B_OK;
+}
+
+bool LibUnzipTo(const char* archive, const char* target)
+{
+    if (archive == nullptr || target == nullptr || *archive == '\0' || *target == '\0')
+        return false;
+    stop_point();
+    if (!MayChange("LibUnzip", target))
+        return false;
+    return ZipExtractor::Extract(archive, target) == B_OK;
+}
+
+bool LibUnzip(const char* archive)
+{
+    if (archive == nullptr || *archive == '\0')
+        return false;
+    return LibUnzipTo(archive, ParentPathOf(archive).c_str());
+}

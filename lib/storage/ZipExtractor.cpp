@@ -1,0 +1,400 @@
+#include "ZipExtractor.h"
+
+#include "NodeAttributes.h"
+#include "ZipExtraFields.h"
+
+#include <StopPoint.h>
+
+#include <minizip/unzip.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const size_t kChunkSize = 256 * 1024;
+const size_t kMaxLinkTarget = 4096;
+
+// Hosts whose archives keep a Unix mode in the upper half of the external
+// attributes: Unix, the original platform, AtheOS/Syllable and Mac OS X.
+bool HasUnixMode(uLong versionMadeBy)
+{
+    const uLong host = versionMadeBy >> 8;
+    return host == 3 || host == 16 || host == 30 || host == 19;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fFd(fd) {}
+    ~FileDescriptor() { Reset(-1); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    void Reset(int fd)
+    {
+        if (fFd >= 0)
+            ::close(fFd);
+        fFd = fd;
+    }
+    int Get() const { return fFd; }
+
+private:
+    int fFd;
+};
+
+struct DeferredFolder {
+    std::string path;
+    mode_t mode;
+    bool hasMode;
+    struct timespec times[2];
+};
+
+class Extraction {
+public:
+    Extraction(const char* archive, const char* target) : fArchive(archive), fTarget(target) {}
+
+    status_t Run();
+
+private:
+    bool SplitName(const std::string& name, std::vector<std::string>& parts);
+    int OpenParent(const std::vector<std::string>& parts, size_t count, const std::string& name);
+    bool ExtractEntry(unzFile zip);
+    bool WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
+        mode_t mode, bool hasMode, const struct timespec times[2]);
+    bool WriteLink(unzFile zip, int directory, const std::string& leaf, const std::string& name,
+        size_t depth, uint64 size, const struct timespec times[2]);
+    void Refuse(const std::string& name, const char* reason);
+    std::string FullPath(const std::vector<std::string>& parts) const;
+
+    const char* fArchive;
+    std::string fTarget;
+    FileDescriptor fRoot;
+    std::vector<DeferredFolder> fFolders;
+};
+
+void Extraction::Refuse(const std::string& name, const char* reason)
+{
+    fprintf(stderr, "LibUnzip: refusing \"%s\" from %s: %s\n", name.c_str(), fArchive, reason);
+}
+
+std::string Extraction::FullPath(const std::vector<std::string>& parts) const
+{
+    std::string path = fTarget;
+    for (const std::string& part : parts)
+        path += "/" + part;
+    return path;
+}
+
+// Splits an entry name into its components; refuses names that would leave
+// the target folder.
+bool Extraction::SplitName(const std::string& name, std::vector<std::string>& parts)
+{
+    if (name.empty()) {
+        Refuse(name, "the entry has no name");
+        return false;
+    }
+    if (name[0] == '/') {
+        Refuse(name, "an absolute name would be written outside the target folder");
+        return false;
+    }
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t slash = name.find('/', start);
+        if (slash == std::string::npos)
+            slash = name.size();
+        const std::string part = name.substr(start, slash - start);
+        if (part == "..") {
+            Refuse(name, "a \"..\" component would be written outside the target folder");
+            return false;
+        }
+        if (!part.empty() && part != ".")
+            parts.push_back(part);
+        start = slash + 1;
+    }
+    if (parts.empty()) {
+        Refuse(name, "the entry names no file");
+        return false;
+    }
+    return true;
+}
+
+// Opens (creating when missing) the folders parts[0..count) below the
+// target, never through a symbolic link.
+int Extraction::OpenParent(const std::vector<std::string>& parts, size_t count, const std::string& name)
+{
+    int current = ::dup(fRoot.Get());
+    for (size_t i = 0; i < count && current >= 0; i++) {
+        const char* part = parts[i].c_str();
+        int next = ::openat(current, part, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && errno == ENOENT) {
+            if (::mkdirat(current, part, 0777) != 0 && errno != EEXIST) {
+                fprintf(stderr, "LibUnzip: cannot create folder for \"%s\": %s\n", name.c_str(), strerror(errno));
+                ::close(current);
+                return -1;
+            }
+            next = ::openat(current, part, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+        if (next < 0) {
+            struct stat st = {};
+            if (::fstatat(current, part, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                Refuse(name, "its path runs through a symbolic link");
+            else
+                fprintf(stderr, "LibUnzip: cannot open folder for \"%s\": %s\n", name.c_str(), strerror(errno));
+        }
+        ::close(current);
+        current = next;
+    }
+    return current;
+}
+
+bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
+    mode_t mode, bool hasMode, const struct timespec times[2])
+{
+    struct stat existing = {};
+    if (::fstatat(directory, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            fprintf(stderr, "LibUnzip: cannot write \"%s\": a folder of that name exists\n", name.c_str());
+            return false;
+        }
+        ::unlinkat(directory, leaf.c_str(), 0);
+    }
+    FileDescriptor out(::openat(directory, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+        hasMode ? 0600 : 0666));
+    if (out.Get() < 0) {
+        fprintf(stderr, "LibUnzip: cannot create \"%s\": %s\n", name.c_str(), strerror(errno));
+        return false;
+    }
+    std::vector<char> buffer(kChunkSize);
+    bool ok = true;
+    for (;;) {
+        const int length = unzReadCurrentFile(zip, buffer.data(), unsigned(buffer.size()));
+        if (length < 0) {
+            fprintf(stderr, "LibUnzip: \"%s\" is damaged in %s\n", name.c_str(), fArchive);
+            ok = false;
+            break;
+        }
+        if (length == 0)
+            break;
+        for (int done = 0; done < length;) {
+            const ssize_t written = ::write(out.Get(), buffer.data() + done, size_t(length - done));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0) {
+                fprintf(stderr, "LibUnzip: error writing \"%s\": %s\n", name.c_str(), strerror(errno));
+                return false;
+            }
+            done += int(written);
+        }
+    }
+    if (hasMode)
+        ::fchmod(out.Get(), mode & 0777);
+    ::futimens(out.Get(), times);
+    return ok;
+}
+
+bool Extraction::WriteLink(unzFile zip, int directory, const std::string& leaf, const std::string& name,
+    size_t depth, uint64 size, const struct timespec times[2])
+{
+    if (size == 0 || size > kMaxLinkTarget) {
+        fprintf(stderr, "LibUnzip: the link \"%s\" has no usable target\n", name.c_str());
+        return false;
+    }
+    std::string target(size_t(size), '\0');
+    if (unzReadCurrentFile(zip, target.data(), unsigned(target.size())) != int(size)
+        || target.find('\0') != std::string::npos) {
+        fprintf(stderr, "LibUnzip: the link \"%s\" is damaged in %s\n", name.c_str(), fArchive);
+        return false;
+    }
+    // The target must stay inside: relative, with ".." only at its start and
+    // no more of them than the link is deep. Named components below are
+    // real folders or links checked the same way.
+    if (target[0] == '/') {
+        Refuse(name, "its link target is an absolute path outside the target folder");
+        return false;
+    }
+    size_t up = 0;
+    bool named = false;
+    size_t start = 0;
+    while (start <= target.size()) {
+        size_t slash = target.find('/', start);
+        if (slash == std::string::npos)
+            slash = target.size();
+        const std::string part = target.substr(start, slash - start);
+        if (part == "..") {
+            if (named || ++up > depth) {
+                Refuse(name, "its link target points outside the target folder");
+                return false;
+            }
+        } else if (!part.empty() && part != ".") {
+            named = true;
+        }
+        start = slash + 1;
+    }
+    struct stat existing = {};
+    if (::fstatat(directory, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            fprintf(stderr, "LibUnzip: cannot write \"%s\": a folder of that name exists\n", name.c_str());
+            return false;
+        }
+        ::unlinkat(directory, leaf.c_str(), 0);
+    }
+    if (::symlinkat(target.c_str(), directory, leaf.c_str()) != 0) {
+        fprintf(stderr, "LibUnzip: cannot create link \"%s\": %s\n", name.c_str(), strerror(errno));
+        return false;
+    }
+    ::utimensat(directory, leaf.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    return true;
+}
+
+bool Extraction::ExtractEntry(unzFile zip)
+{
+    std::vector<char> nameBuffer(65536);
+    std::vector<char> centralExtra(65536);
+    unz_file_info64 info = {};
+    if (unzGetCurrentFileInfo64(zip, &info, nameBuffer.data(), uLong(nameBuffer.size()), centralExtra.data(),
+            uLong(centralExtra.size()), nullptr, 0) != UNZ_OK) {
+        fprintf(stderr, "LibUnzip: %s has a damaged directory\n", fArchive);
+        return false;
+    }
+    const std::string name(nameBuffer.data());
+    if (name.size() != info.size_filename) {
+        Refuse(name, "the name holds a NUL character");
+        return false;
+    }
+    std::vector<std::string> parts;
+    if (!SplitName(name, parts))
+        return false;
+    if ((info.flag & 1) != 0) {
+        fprintf(stderr, "LibUnzip: skipping \"%s\": it is encrypted\n", name.c_str());
+        return false;
+    }
+
+    const bool unixMode = HasUnixMode(info.version) && (info.external_fa >> 16) != 0;
+    const mode_t mode = unixMode ? mode_t(info.external_fa >> 16) : 0;
+    const bool isLink = unixMode && S_ISLNK(mode);
+    const bool isDirectory = !isLink
+        && (name.back() == '/' || (unixMode && S_ISDIR(mode)) || (info.external_fa & 0x10) != 0);
+
+    if (unzOpenCurrentFile(zip) != UNZ_OK) {
+        fprintf(stderr, "LibUnzip: cannot read \"%s\": unsupported compression or damage\n", name.c_str());
+        return false;
+    }
+    std::vector<char> localExtra(65536);
+    const int localSize = unzGetLocalExtrafield(zip, localExtra.data(), unsigned(localExtra.size()));
+
+    // Modification and access time: the extended time stamp when present,
+    // the DOS date (local time) otherwise.
+    struct timespec times[2] = {};
+    int64 modified = 0;
+    if (!(localSize > 0 && ZipExtra::FindModificationTime(localExtra.data(), size_t(localSize), modified))
+        && !ZipExtra::FindModificationTime(centralExtra.data(), info.size_file_extra, modified)) {
+        struct tm local = {};
+        local.tm_sec = int(info.tmu_date.tm_sec);
+        local.tm_min = int(info.tmu_date.tm_min);
+        local.tm_hour = int(info.tmu_date.tm_hour);
+        local.tm_mday = int(info.tmu_date.tm_mday);
+        local.tm_mon = int(info.tmu_date.tm_mon);
+        local.tm_year = int(info.tmu_date.tm_year) - 1900;
+        local.tm_isdst = -1;
+        modified = int64(::mktime(&local));
+    }
+    times[0].tv_sec = time_t(modified);
+    times[1].tv_sec = time_t(modified);
+
+    ZipAttributeList attributes;
+    if (localSize > 0) {
+        std::string block;
+        const status_t status = ZipExtra::ParseBeField(localExtra.data(), size_t(localSize), block);
+        if (status == B_OK)
+            ZipExtra::DecodeAttributeBlock(block.data(), block.size(), attributes);
+        if (status == B_BAD_DATA || status == B_UNSUPPORTED)
+            fprintf(stderr, "LibUnzip: the attributes of \"%s\" are damaged; some may be missing\n", name.c_str());
+    }
+
+    bool ok = true;
+    if (isDirectory) {
+        FileDescriptor folder(OpenParent(parts, parts.size(), name));
+        ok = folder.Get() >= 0;
+        if (ok) {
+            DeferredFolder deferred;
+            deferred.path = FullPath(parts);
+            deferred.mode = mode;
+            deferred.hasMode = unixMode;
+            deferred.times[0] = times[0];
+            deferred.times[1] = times[1];
+            fFolders.push_back(deferred);
+        }
+    } else {
+        FileDescriptor parent(OpenParent(parts, parts.size() - 1, name));
+        if (parent.Get() < 0) {
+            ok = false;
+        } else if (isLink) {
+            ok = WriteLink(zip, parent.Get(), parts.back(), name, parts.size() - 1, info.uncompressed_size, times);
+        } else {
+            ok = WriteFile(zip, parent.Get(), parts.back(), name, mode, unixMode, times);
+        }
+    }
+    const int closed = unzCloseCurrentFile(zip);
+    if (ok && closed == UNZ_CRCERROR) {
+        fprintf(stderr, "LibUnzip: bad CRC for \"%s\" in %s\n", name.c_str(), fArchive);
+        ok = false;
+    }
+    if (ok && !attributes.empty() && WriteNodeAttributes(FullPath(parts).c_str(), attributes) != B_OK) {
+        fprintf(stderr, "LibUnzip: could not restore every attribute of \"%s\"\n", name.c_str());
+        ok = false;
+    }
+    return ok;
+}
+
+status_t Extraction::Run()
+{
+    while (fTarget.size() > 1 && fTarget.back() == '/')
+        fTarget.pop_back();
+    fRoot.Reset(::open(fTarget.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fRoot.Get() < 0) {
+        fprintf(stderr, "LibUnzip: cannot open folder %s: %s\n", fTarget.c_str(), strerror(errno));
+        return status_from_errno(errno);
+    }
+    unzFile zip = unzOpen64(fArchive);
+    if (zip == nullptr) {
+        fprintf(stderr, "LibUnzip: cannot read %s as a zip archive\n", fArchive);
+        return B_BAD_DATA;
+    }
+    bool ok = true;
+    int result = unzGoToFirstFile(zip);
+    for (; result == UNZ_OK; result = unzGoToNextFile(zip)) {
+        stop_point();
+        ok = ExtractEntry(zip) && ok;
+    }
+    if (result != UNZ_END_OF_LIST_OF_FILE) {
+        fprintf(stderr, "LibUnzip: %s has a damaged directory\n", fArchive);
+        ok = false;
+    }
+    unzClose(zip);
+
+    // Folders get their modes and times last, deepest first, so that adding
+    // their contents neither fails on a read-only mode nor moves the times.
+    for (auto it = fFolders.rbegin(); it != fFolders.rend(); ++it) {
+        if (it->hasMode)
+            ::chmod(it->path.c_str(), it->mode & 0777);
+        ::utimensat(AT_FDCWD, it->path.c_str(), it->times, AT_SYMLINK_NOFOLLOW);
+    }
+    return ok ? B_OK : B_ERROR;
+}
+
+} // namespace
+
+status_t ZipExtractor::Extract(const char* archive, const char* target)
+{
+    if (archive == nullptr || target == nullptr)
+        return B_BAD_VALUE;
+    stop_point();
+    Extraction extraction(archive, target);
+    return extraction.Run();
+}

@@ -1,0 +1,16 @@
+// Unpacks zip archives in process, restoring files, folders and symbolic
+// links with their modes, modification times and typed attributes.
+#pragma once
+
+#include <SupportDefs.h>
+
+class ZipExtractor {
+public:
+    // Unpacks every entry of archive below target, overwriting existing
+    // files and links. An entry that would land outside target (an absolute
+    // name, a ".." component, a path through a symbolic link, a link whose
+    // target points out) is refused and reported on standard error, and
+    // nothing outside target is written. The result is B_OK only when every
+    // entry was unpacked.
+    static status_t Extract(const char* archive, const char* target);
+};

@@ -36,10 +36,11 @@ std::string format_code(uint32 code)
     return text;
 }
 
-void append_quoted(std::string& out, const char* data, size_t size)
+// Quoted, escaped text. A string value ends at its first NUL (cString);
+// a field name is shown whole.
+void append_quoted(std::string& out, const char* data, size_t size, bool cString = true)
 {
-    // A string value ends at its first NUL.
-    const void* nul = memchr(data, '\0', size);
+    const void* nul = cString ? memchr(data, '\0', size) : nullptr;
     size_t length = nul != nullptr ? size_t(static_cast<const char*>(nul) - data) : size;
     size_t shown = length < kMaxShownStringBytes ? length : kMaxShownStringBytes;
     out += '"';
@@ -63,7 +64,7 @@ void append_quoted(std::string& out, const char* data, size_t size)
     out += '"';
     if (shown < length)
         out += "...";
-    if (nul == nullptr)
+    if (cString && nul == nullptr)
         out += " (no terminator)";
 }
 
@@ -247,7 +248,7 @@ void BMessage::_PrintToStream(std::ostream& out, int depth) const
         for (int32 i = 0; i < field.CountItems(); i++) {
             out << indent << "    ";
             std::string name;
-            append_quoted(name, field.Name().data(), field.Name().size());
+            append_quoted(name, field.Name().data(), field.Name().size(), false);
             out << name;
             if (field.CountItems() > 1)
                 out << '[' << i << ']';

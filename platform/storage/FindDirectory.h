@@ -73,6 +73,6 @@ typedef enum {
 // gets its "info" folder). B_BAD_VALUE for an unknown code or volume;
 // B_NOT_ALLOWED when creation would leave the sandbox.
 status_t find_directory(directory_which which, BPath* path, bool createIt = false, BVolume* volume = nullptr);
-// The same into a buffer of length bytes (volume < 0: the boot volume);
-// B_BUFFER_OVERFLOW-like B_NAME_TOO_LONG when it does not fit.
+// The same into a buffer of length bytes (volume dev_t(-1): the boot
+// volume); B_NAME_TOO_LONG when the path does not fit.
 status_t find_directory(directory_which which, dev_t volume, bool createIt, char* pathString, int32 length);

@@ -224,9 +224,8 @@ status_t BResources::_Bind(const std::string& path, bool writable, bool clobber)
     status_t status = DetectContainer(source, *fContainer);
     if (status != B_OK) {
         if (!clobber) {
-            fInitStatus = status;
             Unset();
-            return status;
+            return fInitStatus = status;
         }
         // Anything else becomes a plain resource file.
         *fContainer = ContainerInfo();
@@ -245,9 +244,8 @@ status_t BResources::_Bind(const std::string& path, bool writable, bool clobber)
             }
         }
         if (status != B_OK) {
-            fInitStatus = status;
             Unset();
-            return status;
+            return fInitStatus = status;
         }
     }
     for (ResourceEntry& entry : entries) {

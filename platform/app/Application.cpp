@@ -76,7 +76,7 @@ void BApplication::_Init(const char* signature, status_t* error)
         fInitStatus = B_ALREADY_RUNNING;
     } else {
         be_app = this;
-        be_app_messenger = BMessenger(this);
+        be_app_messenger = BMessenger(nullptr, this);
     }
     if (error != nullptr)
         *error = fInitStatus;

@@ -332,6 +332,10 @@ thread_id BLooper::Run()
     fThread = thread;
     fRunCalled = true;
     Unlock();
+    // Messages posted before Run() were announced to a pump that was not
+    // running this looper yet.
+    if (IsMessageWaiting())
+        fPump->MessagesWaiting(this);
     return thread;
 }
 
@@ -347,12 +351,14 @@ void BLooper::Quit()
         return;
     }
     if (find_thread(nullptr) == fThread) {
-        // In the middle of a dispatch the loop ends after it; otherwise
-        // (another event loop's thread) through the queue.
-        if (fDispatching)
-            fTerminating = true;
-        else
-            _PostQuit();
+        fTerminating = true;
+        // In the middle of a dispatch the loop ends after it. Otherwise this
+        // is the thread of another event loop that drives the looper, and
+        // the looper can end right here.
+        if (!fDispatching) {
+            fPump->Stopped(this);
+            _LoopEnded();
+        }
         return;
     }
     std::shared_ptr<BPrivate::LooperLock> lock = fLock;

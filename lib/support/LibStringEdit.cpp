@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace libstring;
 
@@ -396,27 +397,58 @@ int32 LibString::Truncate(const BFont& font, const int& width, BRect& bounds)
     if (length == 0 || Fits(font, fBuffer, length, width))
         return length;
 
-    // Drop one character at a time from the end of the untruncated text,
-    // never cutting into a multi-byte UTF-8 character, until the kept
-    // prefix followed by "..." fits or only one character is kept.
+    // The kept prefix is the longest one (at most length - 1 characters,
+    // at least one character) that fits together with "...". A prefix
+    // never ends inside a multi-byte UTF-8 character; a text of one
+    // character keeps nothing.
     const std::string original(fBuffer, length);
-    int32 smallest = 0;  // shortest prefix of one whole character
+    std::vector<int32> prefixes;  // candidate prefix lengths, ascending
     for (int32 i = 1; i < length; i++) {
-        if (!IsUtf8Continuation(original[i])) {
-            smallest = i;
-            break;
-        }
+        if (!IsUtf8Continuation(original[i]))
+            prefixes.push_back(i);
     }
-    int32 kept = 0;
     std::string candidate;
-    for (int32 prefix = length - 1; prefix >= smallest && smallest > 0; prefix--) {
-        if (IsUtf8Continuation(original[prefix]))
-            continue;
-        kept = prefix;
+    auto fitsWithEllipsis = [&](int32 prefix) {
         candidate.assign(original, 0, prefix);
         candidate.append("...");
-        if (Fits(font, candidate.data(), static_cast<int32>(candidate.size()), width))
-            break;
+        return Fits(font, candidate.data(), static_cast<int32>(candidate.size()), width);
+    };
+
+    int32 kept = 0;
+    if (!prefixes.empty()) {
+        const int32 count = static_cast<int32>(prefixes.size());
+        int32 found = -1;  // index of the longest fitting prefix
+        // Texts a little too wide are common: the longest prefixes first.
+        int32 high = count;  // prefixes from here on are known not to fit
+        while (high > 0 && count - high < 4) {
+            if (fitsWithEllipsis(prefixes[high - 1])) {
+                found = high - 1;
+                break;
+            }
+            high--;
+        }
+        if (found < 0 && high > 0) {
+            // Measuring is costly, so the rest is searched by halving: the
+            // width grows with every character kept. Kerning against the
+            // "..." can shift widths by a fraction of a pixel, so a few
+            // prefixes longer than the one found are measured as well.
+            const int32 tooWide = high;  // measured above
+            int32 low = -1;
+            while (high - low > 1) {
+                const int32 middle = low + (high - low) / 2;
+                if (fitsWithEllipsis(prefixes[middle]))
+                    low = middle;
+                else
+                    high = middle;
+            }
+            found = low;
+            for (int32 i = high + 1; i < tooWide && i <= high + 3; i++) {
+                if (fitsWithEllipsis(prefixes[i]))
+                    found = i;
+            }
+        }
+        // Nothing fits: one character is kept.
+        kept = prefixes[found >= 0 ? found : 0];
     }
 
     candidate.assign(original, 0, kept);

@@ -264,3 +264,33 @@ TEST(LibStringTruncate, ShortTextsAndTinyWidths)
     EXPECT_EQ(removed, 8);
     EXPECT_EQ(Text(accented), "\xC3\xA9...");
 }
+
+TEST(LibStringTruncate, AgreesWithOneCharacterAtATime)
+{
+    // The rule applied literally: drop one character at a time until the
+    // prefix with "..." fits or one character is left.
+    BFont font;
+    auto reference = [&font](const std::string& text, int width) {
+        auto fits = [&](const std::string& s) { return std::floor(font.StringWidth(s.c_str())) < width; };
+        if (text.empty() || fits(text))
+            return text;
+        size_t kept = text.size() - 1;
+        while (kept > 1 && !fits(text.substr(0, kept) + "..."))
+            kept--;
+        return text.size() == 1 ? std::string("...") : text.substr(0, kept) + "...";
+    };
+    for (const char* text : {"/boot/home/config/settings/Skylark Notes/preferences", "WiWiWiWi.....VAVAVA",
+             "ab"}) {
+        const int full = static_cast<int>(font.StringWidth(text)) + 2;
+        for (int width = 0; width <= full; width += 3) {
+            LibString s(text);
+            BRect bounds;
+            const int32 removed = s.Truncate(font, width, bounds);
+            const std::string expected = reference(text, width);
+            EXPECT_EQ(Text(s), expected) << "width " << width;
+            if (expected != text) {
+                EXPECT_EQ(removed, static_cast<int32>(strlen(text) - (expected.size() - 3)));
+            }
+        }
+    }
+}

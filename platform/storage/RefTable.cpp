@@ -1,8 +1,9 @@
 // Paths of folders by (device, inode), for turning entry refs back into
 // paths. Linux cannot open a folder by its inode number, so the kit keeps a
 // process-wide table filled whenever a ref is made; a ref whose folder is not
-// in the table (or has moved) is found by walking the volume below its mount
-// point, nearest folders first.
+// in the table (or has moved) is found by walking, nearest folders first and
+// up to a bound, the home folder and then the volume below its mount point
+// (with the sandbox active: the sandbox root only).
 #include "StoragePrivate.h"
 
 #include <Sandbox.h>
@@ -21,7 +22,7 @@ std::mutex sTableLock;
 std::map<std::pair<dev_t, ino_t>, std::string> sTable;
 // Bounds the table and the fallback walk.
 constexpr size_t kMaxTableEntries = 65536;
-constexpr size_t kMaxWalkedFolders = 200000;
+constexpr size_t kMaxWalkedFolders = 50000;
 
 bool StillThere(const std::string& path, dev_t device, ino_t inode)
 {
@@ -87,14 +88,17 @@ status_t directory_path(dev_t device, ino_t inode, std::string* path)
         }
     }
 
-    // Search: first the places the user works in, then the whole volume.
+    // Search: with the sandbox active only inside it (nothing outside is
+    // ever written); otherwise the home folder first, then the volume.
     std::vector<std::string> tops;
-    if (const char* root = sandbox_root())
+    if (const char* root = sandbox_root()) {
         tops.push_back(root);
-    tops.push_back(home_folder());
-    MountInfo mount;
-    if (find_mount(device, &mount) == B_OK)
-        tops.push_back(mount.mountPoint);
+    } else {
+        tops.push_back(home_folder());
+        MountInfo mount;
+        if (find_mount(device, &mount) == B_OK)
+            tops.push_back(mount.mountPoint);
+    }
     for (const std::string& top : tops) {
         struct stat st;
         if (::stat(top.c_str(), &st) != 0 || st.st_dev != device)

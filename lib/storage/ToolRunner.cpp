@@ -12,11 +12,20 @@
 std::string FindPlatformTool(const char* name)
 {
     BPath folder;
-    if (find_directory(B_BEOS_BIN_DIRECTORY, &folder) != B_OK || folder.Path() == nullptr)
-        return std::string();
-    const std::string tool = std::string(folder.Path()) + "/" + name;
-    // Found means present, as the tool test has always been.
-    return ::access(tool.c_str(), F_OK) == 0 ? tool : std::string();
+    if (find_directory(B_BEOS_BIN_DIRECTORY, &folder) == B_OK && folder.Path() != nullptr) {
+        const std::string tool = std::string(folder.Path()) + "/" + name;
+        // Found means present, as the tool test has always been.
+        if (::access(tool.c_str(), F_OK) == 0)
+            return tool;
+    }
+    // Inside the sandbox the binaries folder lies below its root and
+    // usually holds nothing; the system's standard tool is used then.
+    if (sandbox_active()) {
+        const std::string tool = std::string("/bin/") + name;
+        if (::access(tool.c_str(), X_OK) == 0)
+            return tool;
+    }
+    return std::string();
 }
 
 int RunTool(const std::vector<std::string>& args, const std::string& workingDirectory)

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-// The tool's path in the platform binaries folder; empty when it is not there.
+// The tool's path in the platform binaries folder; empty when it is not
+// there. Inside the sandbox, whose binaries folder is its own, a tool it
+// does not hold is taken from /bin.
 std::string FindPlatformTool(const char* name);
 
 // Runs the argument vector (args[0] a full program path) in the given

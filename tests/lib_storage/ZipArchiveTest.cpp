@@ -1,0 +1,230 @@
+// Zip archives written and unpacked in process: round trips with modes,
+// times, links and attributes, archives of other makers, and the refusal
+// of entries that would land outside the target folder.
+#include "LibFileUtils.h"
+#include "StorageTestSupport.h"
+#include "ZipExtractor.h"
+#include "ZipWriter.h"
+
+#include "TestSupport.h"
+
+#include <Process.h>
+#include <TypeConstants.h>
+
+#include <gtest/gtest.h>
+#include <minizip/zip.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using ondelle::test::ReadFileBytes;
+using ondelle::test::TempDir;
+using ondelle::test::WriteFileBytes;
+using storage_test::GetAttribute;
+using storage_test::SetAttribute;
+
+namespace {
+
+struct RawEntry {
+    std::string name;
+    std::string data;
+    uint32 mode;  // Unix mode with file kind; 0 for none
+};
+
+// An archive made directly with minizip, so that tests can hold entries
+// the writer itself would never make.
+void MakeArchive(const fs::path& path, const std::vector<RawEntry>& entries, uLong host = 3)
+{
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    ASSERT_NE(zip, nullptr);
+    for (const RawEntry& entry : entries) {
+        zip_fileinfo info = {};
+        info.tmz_date.tm_year = 2001;
+        info.tmz_date.tm_mday = 1;
+        info.external_fa = uLong(entry.mode) << 16;
+        ASSERT_EQ(zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                      Z_DEFLATED, 6, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
+                      (host << 8) | 30, 0, 0),
+            ZIP_OK);
+        zipWriteInFileInZip(zip, entry.data.data(), unsigned(entry.data.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipClose(zip, nullptr);
+}
+
+bool IsLink(const fs::path& path)
+{
+    std::error_code error;
+    return fs::is_symlink(fs::symlink_status(path, error));
+}
+
+} // namespace
+
+TEST(ZipArchive, RoundTripKeepsTreeModesTimesLinksAndAttributes)
+{
+    TempDir dir;
+    const fs::path source = dir / "Product";
+    fs::create_directories(source / "sub" / "deeper");
+    WriteFileBytes(source / "readme", "hello");
+    WriteFileBytes(source / "sub" / "tool", std::string(100000, 'x'));
+    WriteFileBytes(source / "sub" / "deeper" / "empty", "");
+    ::chmod((source / "sub" / "tool").c_str(), 0751);
+    fs::create_symlink("sub/tool", source / "link");
+    const int32 count = 42;
+    ASSERT_TRUE(SetAttribute((source / "readme").string(), "BEOS:TYPE", B_MIME_STRING_TYPE,
+        std::string("text/plain", 11)));
+    ASSERT_TRUE(SetAttribute((source / "readme").string(), "count", B_INT32_TYPE,
+        std::string(reinterpret_cast<const char*>(&count), 4)));
+    ASSERT_TRUE(SetAttribute((source / "sub").string(), "folder-note", B_STRING_TYPE, "in a folder"));
+    struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ::utimensat(AT_FDCWD, (source / "readme").c_str(), times, 0);
+
+    const fs::path archive = dir / "product.zip";
+    ASSERT_TRUE(LibZip(archive.c_str(), BPath(source.c_str()), 9));
+    const fs::path out = dir / "out";
+    fs::create_directory(out);
+    ASSERT_EQ(ZipExtractor::Extract(archive.c_str(), out.c_str()), B_OK);
+
+    const fs::path back = out / "Product";
+    EXPECT_EQ(ReadFileBytes(back / "readme"), "hello");
+    EXPECT_EQ(ReadFileBytes(back / "sub" / "tool"), std::string(100000, 'x'));
+    EXPECT_TRUE(fs::is_regular_file(back / "sub" / "deeper" / "empty"));
+    ASSERT_TRUE(IsLink(back / "link"));
+    EXPECT_EQ(fs::read_symlink(back / "link"), "sub/tool");
+    struct stat st;
+    ASSERT_EQ(::stat((back / "sub" / "tool").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0751u);
+    ASSERT_EQ(::stat((back / "readme").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 1000000000);
+
+    type_code type = 0;
+    std::string data;
+    ASSERT_TRUE(GetAttribute((back / "readme").string(), "BEOS:TYPE", type, data));
+    EXPECT_EQ(type, uint32(B_MIME_STRING_TYPE));
+    EXPECT_EQ(data, std::string("text/plain", 11));
+    ASSERT_TRUE(GetAttribute((back / "readme").string(), "count", type, data));
+    EXPECT_EQ(type, uint32(B_INT32_TYPE));
+    EXPECT_EQ(data, std::string(reinterpret_cast<const char*>(&count), 4));
+    ASSERT_TRUE(GetAttribute((back / "sub").string(), "folder-note", type, data));
+    EXPECT_EQ(data, "in a folder");
+}
+
+TEST(ZipArchive, UnzipPlacesBesideTheArchiveAndOverwrites)
+{
+    TempDir dir;
+    const fs::path source = dir / "item";
+    WriteFileBytes(source, "new contents");
+    ASSERT_TRUE(LibZip((dir / "a.zip").c_str(), BPath(source.c_str()), 0));
+    WriteFileBytes(source, "old, longer contents that must go");
+    ASSERT_TRUE(LibUnzip((dir / "a.zip").c_str()));
+    EXPECT_EQ(ReadFileBytes(source), "new contents");
+
+    // A second LibZip adds to the archive and replaces a same-named entry.
+    WriteFileBytes(dir / "other", "2");
+    ASSERT_TRUE(LibZip((dir / "a.zip").c_str(), BPath((dir / "other").c_str()), 5));
+    WriteFileBytes(source, "replaced entry");
+    ASSERT_TRUE(LibZip((dir / "a.zip").c_str(), BPath(source.c_str()), 5));
+    fs::remove(source);
+    fs::remove(dir / "other");
+    ASSERT_TRUE(LibUnzip((dir / "a.zip").c_str()));
+    EXPECT_EQ(ReadFileBytes(source), "replaced entry");
+    EXPECT_EQ(ReadFileBytes(dir / "other"), "2");
+}
+
+TEST(ZipArchive, BadInputGivesClearFailures)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "f", "x");
+    EXPECT_FALSE(LibZip((dir / "a.zip").c_str(), BPath((dir / "f").c_str()), 10));
+    EXPECT_FALSE(LibZip((dir / "a.zip").c_str(), BPath((dir / "missing").c_str()), 5));
+    EXPECT_FALSE(fs::exists(dir / "a.zip"));
+    WriteFileBytes(dir / "not.zip", "this is not an archive");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LibZip((dir / "not.zip").c_str(), BPath((dir / "f").c_str()), 5));
+    EXPECT_FALSE(LibUnzip((dir / "not.zip").c_str()));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("not a zip archive"), std::string::npos) << errors;
+    // The file that was not an archive is left as it was.
+    EXPECT_EQ(ReadFileBytes(dir / "not.zip"), "this is not an archive");
+}
+
+TEST(ZipArchive, EscapingEntriesAreRefusedAndNothingOutsideIsWritten)
+{
+    TempDir dir;
+    const fs::path target = dir / "target";
+    fs::create_directory(target);
+    const fs::path archive = dir / "evil.zip";
+    MakeArchive(archive,
+        {
+            {"../outside-dotdot", "bad", 0100644},
+            {"/tmp/outside-absolute", "bad", 0100644},
+            {"fine/../../outside-nested", "bad", 0100644},
+            {"up", "../", 0120777},
+            {"abs", "/etc", 0120777},
+            {"sneaky", "fine/../..", 0120777},
+            {"inside", "fine", 0120777},
+            {"inside/through-link", "bad", 0100644},
+            {"fine/ok", "good", 0100644},
+            {"fine/same", "..", 0120777},
+        });
+    testing::internal::CaptureStderr();
+    EXPECT_NE(ZipExtractor::Extract(archive.c_str(), target.c_str()), B_OK);
+    const std::string errors = testing::internal::GetCapturedStderr();
+
+    EXPECT_FALSE(fs::exists(dir / "outside-dotdot"));
+    EXPECT_FALSE(fs::exists("/tmp/outside-absolute"));
+    EXPECT_FALSE(fs::exists(dir / "outside-nested"));
+    EXPECT_FALSE(IsLink(target / "up"));
+    EXPECT_FALSE(IsLink(target / "abs"));
+    EXPECT_FALSE(IsLink(target / "sneaky"));
+    EXPECT_FALSE(fs::exists(target / "fine" / "through-link"));
+    // What stays inside is unpacked.
+    EXPECT_EQ(ReadFileBytes(target / "fine" / "ok"), "good");
+    EXPECT_TRUE(IsLink(target / "inside"));
+    EXPECT_TRUE(IsLink(target / "fine" / "same"));
+    for (const char* name : {"../outside-dotdot", "/tmp/outside-absolute", "up", "abs", "sneaky",
+             "inside/through-link"})
+        EXPECT_NE(errors.find(std::string("refusing \"") + name + "\""), std::string::npos) << name << errors;
+}
+
+TEST(ZipArchive, ArchivesFromThePlatformHostAndWithoutModesUnpack)
+{
+    TempDir dir;
+    MakeArchive(dir / "be.zip", {{"app/", "", 040755}, {"app/run", "#!", 0100755}}, 16);
+    MakeArchive(dir / "dos.zip", {{"plain.txt", "dos", 0}}, 0);
+    ASSERT_TRUE(LibUnzip((dir / "be.zip").c_str()));
+    ASSERT_TRUE(LibUnzip((dir / "dos.zip").c_str()));
+    struct stat st;
+    ASSERT_EQ(::stat((dir / "app" / "run").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0755u);
+    EXPECT_EQ(ReadFileBytes(dir / "plain.txt"), "dos");
+}
+
+TEST(ZipArchive, InfoZipUnzipReadsOurArchives)
+{
+    if (::access("/usr/bin/unzip", X_OK) != 0)
+        GTEST_SKIP() << "the unzip program is not installed";
+    TempDir dir;
+    fs::create_directories(dir / "tree" / "sub");
+    WriteFileBytes(dir / "tree" / "sub" / "file", std::string(50000, 'z'));
+    ASSERT_TRUE(SetAttribute((dir / "tree" / "sub" / "file").string(), "note", B_STRING_TYPE,
+        std::string(3000, 'a')));
+    fs::create_symlink("sub/file", dir / "tree" / "link");
+    ASSERT_TRUE(LibZip((dir / "t.zip").c_str(), BPath((dir / "tree").c_str()), 6));
+
+    process_options options;
+    options.captureOutput = true;
+    process_result result;
+    ASSERT_EQ(run_process({"/usr/bin/unzip", "-t", (dir / "t.zip").string()}, options, &result), B_OK);
+    EXPECT_EQ(result.exitCode, 0) << result.output << result.errorOutput;
+    ASSERT_EQ(run_process({"/usr/bin/unzip", "-Z", "-v", (dir / "t.zip").string()}, options, &result), B_OK);
+    EXPECT_NE(result.output.find("0x6542"), std::string::npos);
+    fs::create_directory(dir / "x");
+    ASSERT_EQ(run_process({"/usr/bin/unzip", "-q", (dir / "t.zip").string(), "-d", (dir / "x").string()},
+                  options, &result),
+        B_OK);
+    EXPECT_EQ(ReadFileBytes(dir / "x" / "tree" / "sub" / "file"), std::string(50000, 'z'));
+    EXPECT_TRUE(IsLink(dir / "x" / "tree" / "link"));
+}

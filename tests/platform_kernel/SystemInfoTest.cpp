@@ -82,3 +82,22 @@ TEST(Time, ClocksAndSleeping)
     EXPECT_EQ(snooze(-1), B_BAD_VALUE);
     EXPECT_GT(real_time_clock(), 1600000000u);
 }
+
+#include <SystemControl.h>
+
+TEST(SystemControl, OsReleaseText)
+{
+    std::string text;
+    EXPECT_TRUE(parse_os_release("NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", text));
+    EXPECT_EQ(text, "Debian GNU/Linux 12 (bookworm)");
+    EXPECT_TRUE(parse_os_release("# comment\nNAME=Fedora\nVERSION='39 (Workstation)'\n", text));
+    EXPECT_EQ(text, "Fedora 39 (Workstation)");
+    EXPECT_TRUE(parse_os_release("PRETTY_NAME=\"Say \\\"hi\\\" \\\\ now\"\r\n", text));
+    EXPECT_EQ(text, "Say \"hi\" \\ now");
+    text = "kept";
+    EXPECT_FALSE(parse_os_release("ID=debian\nVERSION=12\n", text));
+    EXPECT_FALSE(parse_os_release("", text));
+    EXPECT_EQ(text, "kept");
+    EXPECT_EQ(get_os_version_text(text), B_OK);
+    EXPECT_FALSE(text.empty());
+}

@@ -238,8 +238,9 @@ InstallConfig::IndexOfInstallItem(const char* leaf) const
 InstallItem
 InstallConfig::FindInstallItem(const char* leaf) const
 {
-    int32 index = IndexOfInstallItem(leaf);
-    return InstallItem(index >= 0 ? InstallItemAt(index) : nullptr);
+    const BMessage* item = nullptr;
+    fItemIndex.Find(InstallInstructions(), leaf, &item);
+    return InstallItem(item);
 }
 
 

@@ -39,8 +39,10 @@ InstallItemIndex::CountItems(const BMessage* instructions)
 
 
 int32
-InstallItemIndex::Find(const BMessage* instructions, const char* leaf)
+InstallItemIndex::Find(const BMessage* instructions, const char* leaf, const BMessage** item)
 {
+    if (item != nullptr)
+        *item = nullptr;
     if (leaf == nullptr)
         return -1;
 
@@ -48,19 +50,35 @@ InstallItemIndex::Find(const BMessage* instructions, const char* leaf)
     if (!_IsCurrent(instructions, count))
         _Build(instructions, count);
 
-    auto found = fFirstByLeaf.find(leaf);
-    if (found == fFirstByLeaf.end())
-        return -1;
+    for (int attempt = 0; attempt < 2; attempt++) {
+        auto found = fFirstByLeaf.find(leaf);
+        if (found == fFirstByLeaf.end())
+            return -1;
 
-    // The item must still carry that name; if not, the items were changed
-    // without notice and the index is built again.
-    InstallItem item(instructions->FindMessagePointer(kFieldInstallFile, found->second));
-    if (item.HasFileName() && InstallItem::LeafOf(item.FileName()) == leaf)
-        return found->second;
+        // The item must still carry that name; if not, the items were
+        // changed without notice and the index is built again.
+        const BMessage* candidate
+            = instructions->FindMessagePointer(kFieldInstallFile, found->second);
+        std::string_view candidateLeaf;
+        if (_LeafOf(candidate, candidateLeaf) && candidateLeaf == leaf) {
+            if (item != nullptr)
+                *item = candidate;
+            return found->second;
+        }
+        _Build(instructions, count);
+    }
+    return -1;
+}
 
-    _Build(instructions, count);
-    found = fFirstByLeaf.find(leaf);
-    return found != fFirstByLeaf.end() ? found->second : -1;
+
+bool
+InstallItemIndex::_LeafOf(const BMessage* item, std::string_view& leaf)
+{
+    const char* path = nullptr;
+    if (item == nullptr || item->FindString(kFieldFileName, 0, &path) != B_OK)
+        return false;
+    leaf = InstallItem::LeafOf(path);
+    return true;
 }
 
 
@@ -77,11 +95,11 @@ InstallItemIndex::_Build(const BMessage* instructions, int32 count)
     fFirstByLeaf.clear();
     fFirstByLeaf.reserve(count);
     for (int32 index = 0; index < count; index++) {
-        InstallItem item(instructions->FindMessagePointer(kFieldInstallFile, index));
-        if (!item.HasFileName())
+        std::string_view leaf;
+        if (!_LeafOf(instructions->FindMessagePointer(kFieldInstallFile, index), leaf))
             continue;
         // emplace keeps the first item of a name.
-        fFirstByLeaf.emplace(std::string(InstallItem::LeafOf(item.FileName())), index);
+        fFirstByLeaf.emplace(std::string(leaf), index);
     }
     fInstructions = instructions;
     fCount = count;

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include <SupportDefs.h>
@@ -28,14 +29,18 @@ public:
 
     void                Invalidate();
     // Index of the first "install_file" of instructions (may be null) whose
-    // "file_name" has this leaf name; -1 when none has.
-    int32               Find(const BMessage* instructions, const char* leaf);
+    // "file_name" has this leaf name; -1 when none has. When item is given
+    // it receives that item message (null when none has the name).
+    int32               Find(const BMessage* instructions, const char* leaf,
+                            const BMessage** item = nullptr);
 
     // Number of items in instructions (0 when it is null or holds no
     // "install_file" messages).
     static int32        CountItems(const BMessage* instructions);
 
 private:
+    // The leaf name of an item's "file_name"; false when it has none.
+    static bool         _LeafOf(const BMessage* item, std::string_view& leaf);
     void                _Build(const BMessage* instructions, int32 count);
     bool                _IsCurrent(const BMessage* instructions, int32 count) const;
 

@@ -44,6 +44,11 @@ const void* MessageField::ItemData(int32 index, size_t* size) const
     }
     size_t start = _ItemStart(index);
     *size = fEnds[index] - start;
+    // Values read from files may be empty; hand out a valid pointer even
+    // when no value has any bytes.
+    static const char kNoBytes[1] = {0};
+    if (fData.empty())
+        return kNoBytes;
     return fData.data() + start;
 }
 

@@ -359,6 +359,11 @@ status_t MessageReader::_ReadHaiku(const uint8* data, size_t size, bool swapped)
 status_t MessageReader::_FieldFor(std::string_view name, type_code type, bool fixedSize,
     MessageField** fieldFound)
 {
+    // Names are looked up as C strings; a name with a NUL inside could never
+    // be reached, so such input is taken as damaged.
+    if (name.find('\0') != std::string_view::npos)
+        return B_BAD_DATA;
+
     auto& fields = fMessage->fFields;
     MessageField* existing = nullptr;
     if (fields.size() <= kScanLimit) {
@@ -391,7 +396,8 @@ status_t MessageReader::_FieldFor(std::string_view name, type_code type, bool fi
 
     fields.push_back(std::make_unique<MessageField>(std::string(name), type, fixedSize));
     MessageField* field = fields.back().get();
-    if (!fIndex.empty() || fields.size() > kScanLimit)
+    // Once built, the index must know every field.
+    if (!fIndex.empty())
         fIndex.emplace(std::string_view(field->Name()), field);
     *fieldFound = field;
     return B_OK;

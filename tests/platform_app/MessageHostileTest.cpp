@@ -166,6 +166,18 @@ TEST(MessageHostile, ManyFieldsReadInLinearTime)
     ASSERT_EQ(message.Unflatten(flat.data(), ssize_t(flat.size())), B_OK);
     EXPECT_EQ(message.CountNames(B_ANY_TYPE), 20000);
     EXPECT_EQ(message.GetInt8("f19999", 0), 'x');
+
+    // Repeated names are still found among many fields, early or late.
+    for (const char* repeated : {"f0", "f15", "f16", "f17", "f19999"}) {
+        std::string clash = classic(fields
+            + field(0x0f, B_INT32_TYPE, std::string(1, '\x04'), repeated, le32(5)));
+        expect_refused(clash, repeated);
+        std::string merged = classic(fields
+            + field(0x0f, B_INT8_TYPE, std::string(1, '\x01'), repeated, "y"));
+        ASSERT_EQ(message.Unflatten(merged.data(), ssize_t(merged.size())), B_OK) << repeated;
+        EXPECT_EQ(message.GetInt8(repeated, 1, 0), 'y') << repeated;
+        EXPECT_EQ(message.CountNames(B_ANY_TYPE), 20000);
+    }
 }
 
 TEST(MessageHostile, UnterminatedStringsAreKeptButNotHandedOut)

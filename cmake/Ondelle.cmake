@@ -29,7 +29,7 @@ function(ondelle_test name)
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} ondelle_test_main GTest::gtest GTest::gmock)
   target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
   target_compile_definitions(test_${name} PRIVATE ONDELLE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  gtest_discover_tests(test_${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ONDELLE_SAMPLES=${ONDELLE_SAMPLES_DIR};ONDELLE_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  # The test main sets up the sandbox and the offscreen platform itself; the
+  # samples folder and the build folder are compiled into tests/common.
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60)
 endfunction()

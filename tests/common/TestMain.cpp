@@ -25,7 +25,9 @@ int main(int argc, char** argv)
     ::setenv("XDG_DATA_HOME", (root / "home/.local/share").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root / "home/.config").c_str(), 1);
     ::setenv("XDG_CACHE_HOME", (root / "home/.cache").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (root / "tmp").c_str(), 1);
+    fs::create_directories(root / "run");
+    fs::permissions(root / "run", fs::perms::owner_all, fs::perm_options::replace);
+    ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 

@@ -14,7 +14,7 @@ namespace ondelle::test {
 fs::path SamplesDir()
 {
     const char* dir = std::getenv("ONDELLE_SAMPLES");
-    fs::path base = dir != nullptr ? fs::path(dir) : fs::path("../shared/samples");
+    fs::path base = dir != nullptr ? fs::path(dir) : fs::path(ONDELLE_SAMPLES_DEFAULT);
     return base / "beos-artifacts";
 }
 
@@ -28,6 +28,12 @@ std::vector<fs::path> SampleFiles()
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+fs::path BuildDir()
+{
+    const char* dir = std::getenv("ONDELLE_BUILD_DIR");
+    return dir != nullptr ? fs::path(dir) : fs::path(ONDELLE_BUILD_DIR_DEFAULT);
 }
 
 fs::path SandboxRoot()

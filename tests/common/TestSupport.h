@@ -12,6 +12,10 @@ std::filesystem::path SamplesDir();
 // Every regular file of the samples folder, sorted by name.
 std::vector<std::filesystem::path> SampleFiles();
 
+// The build folder of this test program (ONDELLE_BUILD_DIR overrides it):
+// where the installer program and the tools are.
+std::filesystem::path BuildDir();
+
 // The sandbox root that the test program set up before any test ran
 // (ONDELLE_SANDBOX). Every standard folder lives below it.
 std::filesystem::path SandboxRoot();

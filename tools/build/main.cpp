@@ -1,0 +1,202 @@
+// ondelle-build: makes installer builds from product descriptions, and
+// describes installer builds and other files of the platform's formats.
+#include "BuildWriter.h"
+#include "Inspector.h"
+#include "ProductDescription.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void PrintUsage(std::FILE* out)
+{
+    std::fprintf(out,
+        "Usage:\n"
+        "  ondelle-build make DESCRIPTION.json -o BUILD [options]\n"
+        "  ondelle-build check DESCRIPTION.json [--define NAME=VALUE]...\n"
+        "  ondelle-build inspect FILE...\n"
+        "\n"
+        "make     packs the product described in DESCRIPTION.json into the installer\n"
+        "         build BUILD, an executable that installs the product.\n"
+        "check    reads the description and reports every problem, makes nothing.\n"
+        "inspect  describes an installer build (resources, configuration, every\n"
+        "         item's archive, verified) or any resource file, executable with\n"
+        "         resources or flattened message of the platform's formats.\n"
+        "\n"
+        "Options of make and check:\n"
+        "  -o, --output BUILD       the installer build to write\n"
+        "  --installer PROGRAM      the installer program to start from (default:\n"
+        "                           the one built or installed beside this tool)\n"
+        "  --deinstaller PROGRAM    the deinstaller program to carry (default: the\n"
+        "                           description's \"deinstaller\", else the one beside\n"
+        "                           this tool when there is one)\n"
+        "  --no-deinstaller         carry no deinstaller\n"
+        "  --define NAME=VALUE      replaces ${NAME} in the description's texts\n"
+        "  --quiet                  print only problems\n"
+        "\n"
+        "Exit status: 0 success, 1 problems found (nothing made), 2 bad usage.\n");
+}
+
+fs::path ToolFolder()
+{
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path() : self.parent_path();
+}
+
+// A program that is built beside this tool (build tree: ../app/NAME) or
+// installed beside it (same folder).
+std::string Sibling(const char* name, const char* buildFolder)
+{
+    const fs::path folder = ToolFolder();
+    if (folder.empty())
+        return std::string();
+    for (const fs::path& candidate : {folder / name, folder.parent_path() / buildFolder / name}) {
+        std::error_code error;
+        if (fs::is_regular_file(candidate, error))
+            return candidate.string();
+    }
+    return std::string();
+}
+
+int Check(const std::string& descriptionPath, const std::map<std::string, std::string>& defines,
+    ProductDescription& description)
+{
+    std::vector<ProductDiagnostic> diagnostics;
+    const bool ok = ReadProductDescription(descriptionPath, defines, description, diagnostics);
+    for (const auto& diagnostic : diagnostics)
+        std::fprintf(stderr, "%s: %s\n", diagnostic.isError ? "error" : "warning", diagnostic.text.c_str());
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        PrintUsage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string command = argv[1];
+    if (command == "inspect") {
+        if (argc < 3) {
+            PrintUsage(stderr);
+            return 2;
+        }
+        int result = 0;
+        for (int i = 2; i < argc; i++)
+            result |= InspectFile(argv[i], std::cout, std::cerr);
+        return result;
+    }
+    if (command != "make" && command != "check") {
+        std::fprintf(stderr, "ondelle-build: unknown command \"%s\"\n", command.c_str());
+        PrintUsage(stderr);
+        return 2;
+    }
+
+    std::string descriptionPath;
+    std::string output;
+    std::string installer;
+    std::string deinstaller;
+    bool noDeinstaller = false;
+    bool quiet = false;
+    std::map<std::string, std::string> defines;
+    for (int i = 2; i < argc; i++) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* option) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "ondelle-build: %s needs a value\n", option);
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        if (arg == "-o" || arg == "--output") {
+            const char* v = value("--output");
+            if (v == nullptr)
+                return 2;
+            output = v;
+        } else if (arg == "--installer") {
+            const char* v = value("--installer");
+            if (v == nullptr)
+                return 2;
+            installer = v;
+        } else if (arg == "--deinstaller") {
+            const char* v = value("--deinstaller");
+            if (v == nullptr)
+                return 2;
+            deinstaller = v;
+        } else if (arg == "--no-deinstaller") {
+            noDeinstaller = true;
+        } else if (arg == "--define") {
+            const char* v = value("--define");
+            if (v == nullptr)
+                return 2;
+            const char* equal = std::strchr(v, '=');
+            if (equal == nullptr || equal == v) {
+                std::fprintf(stderr, "ondelle-build: --define needs NAME=VALUE, not \"%s\"\n", v);
+                return 2;
+            }
+            defines[std::string(v, size_t(equal - v))] = equal + 1;
+        } else if (arg == "--quiet") {
+            quiet = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::fprintf(stderr, "ondelle-build: unknown option \"%s\"\n", arg.c_str());
+            return 2;
+        } else if (descriptionPath.empty()) {
+            descriptionPath = arg;
+        } else {
+            std::fprintf(stderr, "ondelle-build: only one description at a time (\"%s\")\n", arg.c_str());
+            return 2;
+        }
+    }
+    if (descriptionPath.empty()) {
+        std::fprintf(stderr, "ondelle-build: no description given\n");
+        return 2;
+    }
+
+    ProductDescription description;
+    if (Check(descriptionPath, defines, description) != 0)
+        return 1;
+    if (command == "check") {
+        if (!quiet)
+            std::printf("%s: the description is complete (%zu items)\n", descriptionPath.c_str(),
+                description.items.size());
+        return 0;
+    }
+    if (output.empty()) {
+        std::fprintf(stderr, "ondelle-build: no output given (-o BUILD)\n");
+        return 2;
+    }
+    if (installer.empty())
+        installer = description.installer.empty() ? Sibling("ondelle", "app") : description.installer;
+    if (installer.empty()) {
+        std::fprintf(stderr, "ondelle-build: no installer program found; give one with --installer\n");
+        return 1;
+    }
+    if (noDeinstaller)
+        deinstaller.clear();
+    else if (deinstaller.empty())
+        deinstaller = description.deinstaller.empty() ? Sibling("ondelle-deinstall", "app") : description.deinstaller;
+
+    const std::string error = MakeInstallerBuild(description, installer, deinstaller, output,
+        [quiet](const BuildProgress& progress) {
+            if (!quiet)
+                std::printf("[%d/%d] %s\n", progress.step, progress.steps, progress.text.c_str());
+        });
+    if (!error.empty()) {
+        std::fprintf(stderr, "error: %s\n", error.c_str());
+        return 1;
+    }
+    if (!quiet)
+        std::printf("%s: installer build written\n", output.c_str());
+    return 0;
+}

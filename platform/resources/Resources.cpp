@@ -1,6 +1,7 @@
 #include "Resources.h"
 
 #include <File.h>
+#include <Sandbox.h>
 
 #include "FileReplacer.h"
 #include "ResourceFormat.h"
@@ -66,6 +67,18 @@ int OpenScratchFile(const std::string& nearPath)
         }
     }
     return -1;
+}
+
+// True when the file cannot be opened for writing because it is a program
+// that is running.
+bool IsRunningProgram(const std::string& path)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        close(fd);
+        return false;
+    }
+    return errno == ETXTBSY;
 }
 
 } // namespace
@@ -158,7 +171,8 @@ status_t BResources::SetTo(const char* path, bool clobber)
     char resolved[PATH_MAX];
     if (realpath(path, resolved) == nullptr)
         return fInitStatus = status_from_errno(errno);
-    bool writable = access(resolved, W_OK) == 0 || errno == ETXTBSY;
+    // A running program counts as writable: it is replaced, not written into.
+    bool writable = access(resolved, W_OK) == 0 || IsRunningProgram(resolved);
     return _Bind(resolved, writable, clobber);
 }
 
@@ -195,7 +209,7 @@ status_t BResources::SetTo(const BFile* file, bool clobber)
         return fInitStatus = status;
     // A running program cannot be opened for writing, but it can be
     // replaced: count it as writable when its path is.
-    bool writable = file->IsWritable() || (access(path.c_str(), W_OK) != 0 && errno == ETXTBSY);
+    bool writable = file->IsWritable() || IsRunningProgram(path);
     return _Bind(path, writable, clobber);
 }
 
@@ -217,7 +231,9 @@ status_t BResources::_Bind(const std::string& path, bool writable, bool clobber)
     fFd = fd;
     fPath = path;
     fFileSize = uint64(st.st_size);
-    fWritable = writable;
+    // Like the rest of the storage kit, nothing outside an active sandbox
+    // is changed.
+    fWritable = writable && sandbox_allows_write(path.c_str());
     fContainer = std::make_unique<ContainerInfo>();
 
     FdSource source(fFd, fFileSize);

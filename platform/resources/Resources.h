@@ -49,7 +49,8 @@ public:
     // empty resource file when synced). A symbolic link is followed. The
     // resources can be changed when the file was opened for writing (a
     // BFile) or is writable (a path; a running program counts as writable,
-    // since it is replaced, not written into).
+    // since it is replaced, not written into) and, with an active sandbox
+    // (Sandbox.h), lies inside it.
     status_t SetTo(const BFile* file, bool clobber = false);
     status_t SetTo(const char* path, bool clobber = false);
     // Writes pending changes (errors go to standard error) and unbinds.

@@ -173,8 +173,9 @@ TEST(ResourceSamples, EveryResourceFileReadsCompletely)
         std::vector<Listed> all = ListAll(resources);
         EXPECT_GT(all.size(), 0u);
         auto known = knownCounts.find(path.filename().string());
-        if (known != knownCounts.end())
+        if (known != knownCounts.end()) {
             EXPECT_EQ(int32(all.size()), known->second);
+        }
 
         for (const Listed& entry : all) {
             // Reading in pieces gives the same bytes as loading.

@@ -552,6 +552,13 @@ int32 LibString::Words() const
 
 bool LibString::Word(const int32& n, LibString& out) const
 {
+    if (&out == this) {
+        // The word replaces the text it was taken from.
+        LibString word;
+        const bool found = Word(n, word);
+        out = word;
+        return found;
+    }
     out = "";
     if (n <= 0 || fBuffer == nullptr)
         return false;

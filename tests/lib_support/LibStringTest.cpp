@@ -49,7 +49,8 @@ TEST(LibStringStorage, ConstructionAndCapacity)
     assigned = big;
     EXPECT_EQ(assigned.Capacity(), 51);
     EXPECT_EQ(Text(assigned), "hello");
-    assigned = assigned;  // self-assignment
+    const LibString& same = assigned;
+    assigned = same;  // self-assignment
     EXPECT_EQ(Text(assigned), "hello");
 
     // Assigning a text reallocates exactly; a null text changes nothing.
@@ -315,6 +316,9 @@ TEST(LibStringWords, CountAndPick)
     out = "stale";
     EXPECT_FALSE(s.Word(0, out));
     EXPECT_EQ(Text(out), "");
+    LibString self("alpha beta");
+    EXPECT_TRUE(self.Word(2, self));
+    EXPECT_EQ(Text(self), "beta");
     EXPECT_EQ(LibString("").Words(), 0);
     EXPECT_EQ(LibString("a\tb\nc").Words(), 3);
 }

@@ -240,7 +240,8 @@ TEST_F(LinkListTest, DeepCopies)
 
     LinkList<Tracked> assigned;
     assigned = source;
-    assigned = assigned;
+    const LinkList<Tracked>& same = assigned;
+    assigned = same;  // self-assignment
     EXPECT_EQ(assigned.Size(), 6);
     LinkList<Tracked> constructed(assigned);
     EXPECT_EQ(Values(constructed), (Ints{1, 2, 3, 1, 2, 3}));

@@ -10,7 +10,7 @@
 class BPath;
 class BVolume;
 
-typedef enum {
+typedef enum : int32 {
     B_DESKTOP_DIRECTORY = 0,
     B_TRASH_DIRECTORY,
 

@@ -223,7 +223,7 @@ std::string WriteConfiguration(const ProductDescription& description, int64 dein
     BMessage folders;
     for (const auto& folder : description.customFolders) {
         CustomFolder custom(folder.name.c_str());
-        custom.ParentFolder(directory_which(folder.root)).SubFolder(folder.subDir.c_str())
+        custom.ParentCode(folder.root).SubFolder(folder.subDir.c_str())
             .Replace(folder.replaceExisting);
         BMessage message;
         custom.Write(message);

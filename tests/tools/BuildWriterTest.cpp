@@ -1,0 +1,327 @@
+#include "BuildWriter.h"
+#include "Inspector.h"
+#include "ProductDescription.h"
+
+#include "TestSupport.h"
+
+#include <CustomFolder.h>
+#include <Entry.h>
+#include <GroupContextList.h>
+#include <InstallConfig.h>
+#include <LibAppResource.h>
+#include <LibFileUtils.h>
+#include <Node.h>
+#include <Resources.h>
+#include <TypeConstants.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using ondelle::test::ReadFileBytes;
+using ondelle::test::TempDir;
+using ondelle::test::WriteFileBytes;
+
+namespace {
+
+constexpr time_t kPayloadTime = 1000000000; // 2001-09-09
+
+std::string Installer()
+{
+    return (ondelle::test::BuildDir() / "app/ondelle").string();
+}
+
+void SetTime(const fs::path& path)
+{
+    BEntry entry(path.c_str(), false);
+    ASSERT_EQ(entry.SetModificationTime(kPayloadTime), B_OK);
+}
+
+// A payload of every kind: a plain file with a typed attribute, an
+// executable, and a folder holding files, an empty folder and a link.
+void MakePayload(const fs::path& root)
+{
+    fs::create_directories(root / "Docs/Empty");
+    WriteFileBytes(root / "notes.txt", "plain text\n");
+    BNode node((root / "notes.txt").c_str());
+    const int32 rating = 5;
+    ASSERT_EQ(node.WriteAttr("Notes:rating", B_INT32_TYPE, 0, &rating, sizeof(rating)), ssize_t(sizeof(rating)));
+    WriteFileBytes(root / "tool", "#!/bin/sh\necho tool\n");
+    ::chmod((root / "tool").c_str(), 0755);
+    WriteFileBytes(root / "Docs/guide.txt", std::string(20000, 'g'));
+    WriteFileBytes(root / "Docs/Empty/.keep", "");
+    fs::create_symlink("guide.txt", root / "Docs/current");
+    for (const char* leaf : {"notes.txt", "tool", "Docs/guide.txt", "Docs"})
+        SetTime(root / leaf);
+}
+
+std::string Description(const fs::path& payload)
+{
+    return R"json({
+  "product": {"name": "Test Product", "version": "2.0", "release_date": "today", "company": "Tests",
+              "support_email": "help@example.org"},
+  "groups": [{"name": "Typical", "description": "most"}, {"name": "Minimum", "description": "least"}],
+  "custom_folders": [{"name": "Test Settings", "root": 3006, "sub_dir": "Test", "replace_existing": true}],
+  "items": [
+    {"path": ")json" + (payload / "notes.txt").string() + R"json(", "groups": ["Typical", "Minimum"],
+     "destination": "Test Settings", "destination_exists": "Prompt", "link": "User Selected",
+     "deinstallable": true},
+    {"path": ")json" + (payload / "tool").string() + R"json(", "groups": ["Typical"], "auto_launch": true,
+     "auto_launch_reason": "it greets you", "deinstallable": false},
+    {"path": ")json" + (payload / "Docs").string() + R"json(", "groups": [], "destination": "User Settings",
+     "destination_exists": "Rename"}
+  ],
+  "options": {"log": true, "save_replaced": true, "created_folder": "Test Product"},
+  "requirements": {"disk_space": {"bytes": 4096, "required": false}, "ram": {"megabytes": 16, "required": true},
+                   "shared_libraries": {"names": ["libc.so.6"], "required": true},
+                   "applications": {"names": ["Shell (application/x-vnd.test-shell)"], "required": false}},
+  "scripts": {"profile": {"tag": "Test Product", "contents": "export TEST=1"}},
+  "completion": {"comments": "Enjoy.", "restart": false, "display_folder": true}
+})json";
+}
+
+struct Build {
+    TempDir dir;
+    ProductDescription description;
+    fs::path output;
+
+    Build()
+    {
+        MakePayload(dir / "payload");
+        WriteFileBytes(dir / "product.json", Description(dir / "payload"));
+        WriteFileBytes(dir / "deinstaller", "#!/bin/sh\necho removing\n");
+        std::vector<ProductDiagnostic> diagnostics;
+        EXPECT_TRUE(ReadProductDescription((dir / "product.json").string(), {}, description, diagnostics));
+        for (const auto& diagnostic : diagnostics)
+            ADD_FAILURE() << diagnostic.text;
+        output = dir / "out/TestSetup";
+    }
+
+    std::string Make() { return MakeInstallerBuild(description, Installer(), (dir / "deinstaller").string(),
+        output.string()); }
+};
+
+void ExpectSameTree(const fs::path& expected, const fs::path& actual)
+{
+    const fs::file_status a = fs::symlink_status(expected);
+    const fs::file_status b = fs::symlink_status(actual);
+    ASSERT_EQ(a.type(), b.type()) << actual;
+    if (fs::is_symlink(a)) {
+        EXPECT_EQ(fs::read_symlink(expected), fs::read_symlink(actual)) << actual;
+        return;
+    }
+    EXPECT_EQ(a.permissions(), b.permissions()) << actual;
+    struct stat sa, sb;
+    ::lstat(expected.c_str(), &sa);
+    ::lstat(actual.c_str(), &sb);
+    EXPECT_EQ(sa.st_mtime, sb.st_mtime) << actual;
+    if (fs::is_regular_file(a)) {
+        EXPECT_EQ(ReadFileBytes(expected), ReadFileBytes(actual)) << actual;
+        return;
+    }
+    std::vector<std::string> left, right;
+    for (const auto& entry : fs::directory_iterator(expected))
+        left.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(actual))
+        right.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    std::sort(right.begin(), right.end());
+    ASSERT_EQ(left, right) << actual;
+    for (const auto& leaf : left)
+        ExpectSameTree(expected / leaf, actual / leaf);
+}
+
+} // namespace
+
+TEST(BuildWriterTest, BuildCarriesTheDescriptionExactly)
+{
+    Build build;
+    ASSERT_EQ(build.Make(), "");
+    ASSERT_TRUE(fs::exists(build.output));
+    EXPECT_NE(fs::status(build.output).permissions() & fs::perms::owner_exec, fs::perms::none);
+    for (const auto& entry : fs::directory_iterator(build.output.parent_path()))
+        EXPECT_EQ(entry.path(), build.output) << "no partial file may stay behind";
+
+    BResources resources(build.output.c_str());
+    ASSERT_EQ(resources.InitCheck(), B_OK);
+    size_t size = 0;
+    const void* flat = resources.LoadResource(B_STRING_TYPE, "VDC:configuration", &size);
+    ASSERT_NE(flat, nullptr);
+    int32 id = 0;
+    EXPECT_TRUE(resources.GetResourceInfo(B_STRING_TYPE, "VDC:configuration", &id, &size));
+    EXPECT_EQ(id, 2002);
+    BMessage stored;
+    ASSERT_EQ(stored.Unflatten(static_cast<const char*>(flat), ssize_t(size)), B_OK);
+    InstallConfig config;
+    config = stored;
+
+    EXPECT_STREQ(config.AppName(), "Test Product");
+    EXPECT_STREQ(config.Version(), "2.0");
+    EXPECT_STREQ(config.Company(), "Tests");
+    EXPECT_STREQ(config.SupportEmail(), "help@example.org");
+    EXPECT_EQ(config.DeinstallerSize(), int32(fs::file_size(build.dir / "deinstaller")));
+    EXPECT_STREQ(config.OptCreatedFolder(), "Test Product");
+    EXPECT_TRUE(config.OptLog());
+    EXPECT_TRUE(config.OptSaveReplaced());
+    EXPECT_FALSE(config.OptCreateStartup());
+    EXPECT_TRUE(config.ReqDiskSpaceNeeded());
+    EXPECT_FALSE(config.ReqDiskSpaceRequired());
+    EXPECT_EQ(config.ReqDiskSpaceBytes(), 4096);
+    EXPECT_TRUE(config.ReqRamRequired());
+    EXPECT_EQ(config.ReqRamAmount(), 16);
+    EXPECT_TRUE(config.ReqSharedLibrariesRequired());
+
+    GroupContextList groups;
+    config.ReadGroups(groups);
+    ASSERT_EQ(groups.Size(), 2);
+    EXPECT_STREQ(groups.Get(1)->Description(), "least");
+
+    CustomFolder folder;
+    ASSERT_TRUE(config.FindCustomFolder("Test Settings", folder));
+    directory_which which;
+    ASSERT_TRUE(folder.GetParentFolder(which));
+    EXPECT_EQ(int32(which), 3006);
+
+    ASSERT_EQ(config.CountInstallItems(), 3);
+    EXPECT_EQ(config.GetFileSize("notes.txt"), LibEntrySize((build.dir / "payload/notes.txt").c_str(), true));
+    EXPECT_GT(config.GetFileSize("notes.txt"), int32(ReadFileBytes(build.dir / "payload/notes.txt").size()))
+        << "the size counts the attribute too";
+    EXPECT_TRUE(config.MatchType("Minimum", "notes.txt"));
+    EXPECT_FALSE(config.MatchType("Minimum", "tool"));
+    const InstallItem docs = config.FindInstallItem("Docs");
+    int64 modified = 0;
+    ASSERT_TRUE(docs.GetModificationTime(modified));
+    EXPECT_EQ(modified, int64(kPayloadTime));
+    const BMessage* tool = config.InstallItemAt(1);
+    ASSERT_NE(tool, nullptr);
+    const BMessage* meta = tool->FindMessagePointer("install_meta");
+    ASSERT_NE(meta, nullptr);
+    const char* text = nullptr;
+    ASSERT_EQ(meta->FindString("auto_launch_reason", &text), B_OK);
+    EXPECT_STREQ(text, "it greets you");
+    ASSERT_EQ(meta->FindString("deinstallable", &text), B_OK);
+    EXPECT_STREQ(text, "False");
+    ASSERT_EQ(tool->FindString("groups", &text), B_OK);
+    EXPECT_STREQ(text, "Typical;");
+    const BMessage* icon = tool->FindMessagePointer("file_icon");
+    ASSERT_NE(icon, nullptr);
+    const void* pixels = nullptr;
+    ssize_t pixelBytes = 0;
+    EXPECT_EQ(icon->FindData("_data", B_RAW_TYPE, &pixels, &pixelBytes), B_OK);
+    EXPECT_EQ(pixelBytes, 256);
+
+    const char* name = nullptr;
+    EXPECT_TRUE(resources.GetResourceInfo(B_RAW_TYPE, 2102, &name, &size));
+    EXPECT_STREQ(name, "Docs");
+    EXPECT_TRUE(resources.GetResourceInfo(B_RAW_TYPE, 2001, &name, &size));
+    EXPECT_STREQ(name, "Undelle");
+    EXPECT_FALSE(resources.HasResource(B_RAW_TYPE, 2103));
+}
+
+TEST(BuildWriterTest, EveryArchiveExtractsToTheSameTree)
+{
+    Build build;
+    ASSERT_EQ(build.Make(), "");
+    LibAppResource resources(build.output.c_str(), B_READ_ONLY);
+    const fs::path target = build.dir / "extracted";
+    fs::create_directories(target);
+    const char* leaves[] = {"notes.txt", "tool", "Docs"};
+    for (int32 i = 0; i < 3; i++) {
+        ASSERT_TRUE(resources.ExtractEntry(2100 + i, (target / leaves[i]).c_str(), true));
+        ExpectSameTree(build.dir / "payload" / leaves[i], target / leaves[i]);
+    }
+    int32 rating = 0;
+    BNode node((target / "notes.txt").c_str());
+    EXPECT_EQ(node.ReadAttr("Notes:rating", B_INT32_TYPE, 0, &rating, sizeof(rating)), ssize_t(sizeof(rating)));
+    EXPECT_EQ(rating, 5);
+
+    ASSERT_TRUE(resources.ExtractEntry(2001, (target / "Undelle").c_str(), true));
+    EXPECT_EQ(ReadFileBytes(target / "Undelle"), ReadFileBytes(build.dir / "deinstaller"));
+
+    std::ostringstream out, err;
+    EXPECT_EQ(InspectFile(build.output.string(), out, err), 0) << err.str();
+    EXPECT_NE(out.str().find("The build is whole."), std::string::npos);
+    EXPECT_NE(out.str().find("Docs/guide.txt"), std::string::npos);
+}
+
+TEST(BuildWriterTest, DamagedPayloadIsCaughtByInspection)
+{
+    Build build;
+    ASSERT_EQ(build.Make(), "");
+    {
+        BResources resources(build.output.c_str());
+        size_t size = 0;
+        const void* data = resources.LoadResource(B_RAW_TYPE, 2102, &size);
+        ASSERT_NE(data, nullptr);
+        ASSERT_GT(size, 200u);
+        // Flip bytes in the middle of the compressed guide.
+        std::string bytes(static_cast<const char*>(data), size);
+        for (size_t i = 100; i < 110; i++)
+            bytes[i] = char(bytes[i] ^ 0x5a);
+        ASSERT_EQ(resources.WriteResource(B_RAW_TYPE, 2102, bytes.data() + 100, 100, 10), B_OK);
+        ASSERT_EQ(resources.Sync(), B_OK);
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(InspectFile(build.output.string(), out, err), 1);
+    EXPECT_NE(err.str().find("item 2 \"Docs\""), std::string::npos) << err.str();
+
+    {
+        BResources resources(build.output.c_str());
+        ASSERT_EQ(resources.RemoveResource(B_RAW_TYPE, 2101), B_OK);
+        ASSERT_EQ(resources.Sync(), B_OK);
+    }
+    std::ostringstream out2, err2;
+    EXPECT_EQ(InspectFile(build.output.string(), out2, err2), 1);
+    EXPECT_NE(err2.str().find("item 1 \"tool\" has no archive"), std::string::npos) << err2.str();
+}
+
+TEST(BuildWriterTest, FailedBuildLeavesNothingBehind)
+{
+    Build build;
+    ASSERT_EQ(build.Make(), "");
+    const std::string before = ReadFileBytes(build.output);
+
+    ProductDescription broken = build.description;
+    broken.items[1].path = (build.dir / "payload/vanished").string();
+    const std::string error = MakeInstallerBuild(broken, Installer(), "", build.output.string());
+    EXPECT_NE(error.find("vanished"), std::string::npos) << error;
+    EXPECT_EQ(ReadFileBytes(build.output), before) << "the old build stays whole";
+    int32 files = 0;
+    for (const auto& entry : fs::directory_iterator(build.output.parent_path())) {
+        (void)entry;
+        files++;
+    }
+    EXPECT_EQ(files, 1);
+
+    EXPECT_NE(MakeInstallerBuild(build.description, (build.dir / "no-installer").string(), "",
+                  (build.dir / "out/Other").string()).find("installer program does not exist"),
+        std::string::npos);
+    EXPECT_FALSE(fs::exists(build.dir / "out/Other"));
+}
+
+TEST(InspectorTest, DamagedAndForeignFilesAreReportedNotCrashed)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "garbage", "this is no resource file at all, just text");
+    std::ostringstream out, err;
+    EXPECT_EQ(InspectFile((dir / "garbage").string(), out, err), 1);
+    EXPECT_NE(err.str().find("neither a resource file"), std::string::npos);
+
+    WriteFileBytes(dir / "message", std::string("1BOF\x01\x02\x03", 7));
+    EXPECT_EQ(InspectFile((dir / "message").string(), out, err), 1);
+    EXPECT_NE(err.str().find("damaged flattened message"), std::string::npos);
+
+    EXPECT_EQ(InspectFile((dir / "missing").string(), out, err), 1);
+
+    for (const auto& sample : ondelle::test::SampleFiles()) {
+        if (sample.extension() == ".rdef" || sample.extension() == ".md")
+            continue;
+        std::ostringstream sampleOut, sampleErr;
+        EXPECT_EQ(InspectFile(sample.string(), sampleOut, sampleErr), 0) << sample << "\n" << sampleErr.str();
+    }
+}

@@ -1,14 +1,44 @@
 #include <VolumeRoster.h>
 
+#include <NodeMonitor.h>
+
 #include "StoragePrivate.h"
 
 BVolumeRoster::BVolumeRoster()
     : fCursor(0),
-      fListed(false)
+      fListed(false),
+      fWatching(false)
 {
 }
 
-BVolumeRoster::~BVolumeRoster() = default;
+BVolumeRoster::~BVolumeRoster()
+{
+    StopWatching();
+}
+
+status_t BVolumeRoster::StartWatching(BMessenger target)
+{
+    StopWatching();
+    status_t status = watch_node(nullptr, B_WATCH_MOUNT, target);
+    if (status == B_OK) {
+        fTarget = target;
+        fWatching = true;
+    }
+    return status;
+}
+
+void BVolumeRoster::StopWatching()
+{
+    if (fWatching)
+        stop_watching(fTarget);
+    fWatching = false;
+    fTarget = BMessenger();
+}
+
+BMessenger BVolumeRoster::Messenger() const
+{
+    return fTarget;
+}
 
 status_t BVolumeRoster::GetNextVolume(BVolume* volume)
 {

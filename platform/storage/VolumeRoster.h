@@ -7,6 +7,7 @@
 // mounted at several places is listed once.
 #pragma once
 
+#include <Messenger.h>
 #include <Volume.h>
 
 #include <vector>
@@ -22,8 +23,16 @@ public:
     void Rewind();
     status_t GetBootVolume(BVolume* volume);
 
+    // Sends target a B_NODE_MONITOR message for every mount and unmount
+    // (see NodeMonitor.h) until StopWatching() or destruction.
+    status_t StartWatching(BMessenger target);
+    void StopWatching();
+    BMessenger Messenger() const;
+
 private:
     std::vector<dev_t> fDevices;
     size_t fCursor;
     bool fListed;
+    BMessenger fTarget;
+    bool fWatching;
 };

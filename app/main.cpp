@@ -1,39 +1,26 @@
 // The installer program. An installer build is this program followed by
 // resources that carry the configuration and every item to install.
+#include "InstallerOptions.h"
+
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-void PrintUsage(FILE* out)
-{
-    std::fprintf(out,
-        "Usage: ondelle [options]\n"
-        "\n"
-        "Installs the product carried in this program's resources.\n"
-        "\n"
-        "Options:\n"
-        "  --version        print the installer's version and exit\n"
-        "  --help           print this text and exit\n");
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; i++) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Ondelle %s\n", ONDELLE_VERSION);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            PrintUsage(stdout);
-            return 0;
-        }
-        std::fprintf(stderr, "ondelle: unknown option \"%s\"\n", argv[i]);
-        PrintUsage(stderr);
+    InstallerOptions options;
+    const std::string error = ParseInstallerOptions(argc, argv, options);
+    if (!error.empty()) {
+        std::fprintf(stderr, "ondelle: %s\n", error.c_str());
+        std::fprintf(stderr, "Try \"ondelle --help\".\n");
         return 2;
     }
-    PrintUsage(stdout);
+    if (options.help) {
+        PrintInstallerUsage(stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("Ondelle %s\n", ONDELLE_VERSION);
+        return 0;
+    }
+    PrintInstallerUsage(stdout);
     return 0;
 }

@@ -30,7 +30,7 @@ int CompareBytes(const char* a, const char* b, bool ignoreCase, int64 count)
     for (int64 i = 0; count < 0 || i < count; i++) {
         char ca = a[i];
         char cb = b[i];
-        if (ignoreCase) {
+        if (ignoreCase && ca != cb) {
             ca = ToUpper(ca);
             cb = ToUpper(cb);
         }
@@ -50,7 +50,7 @@ bool EqualBytes(const char* a, const char* b, int32 count, bool ignoreCase)
     if (!ignoreCase)
         return memcmp(a, b, count) == 0;
     for (int32 i = 0; i < count; i++) {
-        if (ToUpper(a[i]) != ToUpper(b[i]))
+        if (a[i] != b[i] && ToUpper(a[i]) != ToUpper(b[i]))
             return false;
     }
     return true;

@@ -51,6 +51,27 @@ LibStringIterator& LibStringIterator::operator=(const LibStringIterator& other)
     return *this;
 }
 
+LibStringIterator& LibStringIterator::operator=(const int32& value)
+{
+    LibString::operator=(value);
+    fPosition = 0;
+    return *this;
+}
+
+LibStringIterator& LibStringIterator::operator=(const float& value)
+{
+    LibString::operator=(value);
+    fPosition = 0;
+    return *this;
+}
+
+LibStringIterator& LibStringIterator::operator=(const double& value)
+{
+    LibString::operator=(value);
+    fPosition = 0;
+    return *this;
+}
+
 void LibStringIterator::Reset(const int& position)
 {
     fPosition = position < 0 ? 0 : position;

@@ -18,6 +18,10 @@ public:
     LibStringIterator& operator=(const LibString& text);
     // Text and position copied.
     LibStringIterator& operator=(const LibStringIterator& other);
+    // The number's text (as LibString), position 0.
+    LibStringIterator& operator=(const int32& value);
+    LibStringIterator& operator=(const float& value);
+    LibStringIterator& operator=(const double& value);
 
     // Sets the position (a negative one counts as 0; one past the end
     // counts as the end).

@@ -71,6 +71,9 @@ TEST(LibStringIterator, PositionMovesPastSeparators)
     EXPECT_EQ(assigned.Position(), 3);
     assigned = "x;y";
     EXPECT_EQ(assigned.Position(), 0);
+    it = int32(12);
+    EXPECT_EQ(Text(it), "12");
+    EXPECT_EQ(it.Position(), 0);
     it = LibString("p;q");
     EXPECT_EQ(it.Position(), 0);
     EXPECT_TRUE(it.GetNextField(';', field));

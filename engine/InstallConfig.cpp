@@ -11,12 +11,19 @@
 #include <GroupContextList.h>
 
 InstallConfig::InstallConfig()
+    :
+    fLog(nullptr),
+    fRestartRequested(false),
+    fLogOpened(false)
 {
 }
 
 
 InstallConfig::~InstallConfig()
 {
+    // A job still running uses the members below: end it first.
+    Kill();
+    CloseLog();
 }
 
 

@@ -17,20 +17,68 @@
 // invalidate the index. Code that changes the items through a plain BMessage
 // reference or a nested message pointer calls InstallItemsChanged().
 //
+// InstallConfig is also the install job: a LibThread whose Action() carries
+// the configuration out (docs/install-job.md). The job reads and writes the
+// configuration without a lock; the owner changes it only while no job runs.
+//
 // Not safe for concurrent use: one thread at a time reads or changes it.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
+#include <EntryRef.h>
+#include <FindDirectory.h>
 #include <InstallItem.h>
 #include <InstallItemIndex.h>
+#include <LibString.h>
+#include <LibStringList.h>
+#include <LibThread.h>
 #include <Message.h>
+#include <Path.h>
 
+class BVolume;
 class CustomFolder;
 class CustomFolders;
 class GroupContextList;
+class LibAppResource;
 
-class InstallConfig : public BMessage {
+// Results of the install job (Action), carried by the thread end message.
+enum {
+    // The job ran to its end, or a failed requirement ended the installer.
+    INSTALL_RESULT_DONE = 0,
+    // The destination folder cannot be opened or the installation folder
+    // cannot be created.
+    INSTALL_RESULT_NO_FOLDER = 1,
+    // Not enough disk space on the destination volume.
+    INSTALL_RESULT_NO_SPACE = 3
+};
+
+// Results of CheckSystemResources().
+enum {
+    REQUIREMENTS_MET = 1,
+    REQUIREMENTS_NO_SPACE = 2,
+    REQUIREMENTS_ABORT = 3
+};
+
+// The status message the job sends to its window: "message" holds the text.
+enum {
+    INSTALL_STATUS_UPDATE = 'isud'
+};
+
+// Exit status of an unattended run whose job ended with INSTALL_RESULT_DONE
+// but could not install every selected item (FailedItems() not empty).
+enum {
+    INSTALL_EXIT_ITEMS_FAILED = 4
+};
+
+// Replaces or appends the tagged section in the script named script of the
+// standard folder; with a null body only removes an earlier section.
+// Defined with the boot-script editor.
+void EditScriptFile(const directory_which& folder, const char* script, const char* tag,
+    const char* body);
+
+class InstallConfig : public BMessage, public LibThread {
 public:
                         InstallConfig();
     virtual             ~InstallConfig();
@@ -181,6 +229,89 @@ public:
     status_t            SetData(const char* name, type_code type, const void* data,
                             ssize_t numBytes, bool fixedSize = true, int32 count = 1);
 
+    // --- The install job ------------------------------------------------------
+    // The thread's state line, then every install item's dump, on standard
+    // error.
+    virtual void        PrintToStream();
+
+    // The folder the user chose; the installation folder is made inside it.
+    void                SetDestination(const entry_ref& folder);
+    const entry_ref&    Destination() const { return fDestination; }
+    // Set when the user answered "Restart Now" at completion.
+    bool                RestartRequested() const { return fRestartRequested; }
+    void                SetRestartRequested(bool restart) { fRestartRequested = restart; }
+
+    // The file whose resources hold the item archives and the deinstaller.
+    // Unset (null or "") means the running program's own file. Tests and the
+    // unattended installer point it at an installer build.
+    void                SetResourcePath(const char* path);
+    const char*         ResourcePath() const;
+
+    // Requirement check: REQUIREMENTS_MET, _NO_SPACE or _ABORT.
+    int32               CheckSystemResources();
+    // Resolves a destination or link name to a folder: a custom folder of
+    // customFolders on volume (made, or replaced once per run), else a
+    // standard folder name on the boot volume. path is emptied when the
+    // name is neither.
+    void                GetNewPath(const char* name, BMessage& customFolders, BVolume& volume,
+                            const char* savedFilesPath, LibString& path);
+    // Settles a collision with the entry named like item inside folder by
+    // rule ("Prompt", "Rename", anything else replaces). True: place the new
+    // entry. askAgain and lastAnswer carry the "Prompt" answers of a run.
+    bool                ReplaceControl(const char* folder, const BPath& item, const char* rule,
+                            bool& askAgain, bool& lastAnswer, const BPath& savedFiles);
+    // True when the destination folder already holds an entry named by
+    // "opt_created_folder".
+    bool                DoesDestinationExist();
+
+    // --- Log and status -------------------------------------------------------
+    // Opens (truncating) path as the install log when "opt_log" is true.
+    void                OpenLog(const char* path);
+    // printf-style line(s) to the open log; nothing without one.
+    void                Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void                CloseLog();
+    // Sends 'isud' with the text (cut to 99 characters) to the thread's
+    // messenger; nothing without one.
+    void                UpdateStatus(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The open log, or null.
+    FILE*               LogFile() const { return fLog; }
+
+    // --- Working state of a run, for the steps below ----------------------------
+    // Full path of the installation folder of the current (or last) run.
+    const char*         InstallFolderPath() const;
+    // The deinstall tag of the current run ("app_name;version;...;").
+    const char*         DeinstallTag() const;
+    // Items of the current run that could not be installed completely, as
+    // "leaf name (reason)", in install order; empty when all went well.
+    const LibStringList& FailedItems() const { return fFailedItems; }
+    // The text that replaces "Installation successfully completed." when
+    // FailedItems() is not empty; empty otherwise.
+    void                FailureSummary(LibString& text) const;
+
+    // --- Steps defined with the deinstaller, script and completion code ---------
+    // Tags path (and everything inside a folder) with "InstallBy" = tag.
+    void                AddDeinstallTag(const char* path, const char* tag);
+    // Writes the deinstaller (resource 2001 of resources) with its own
+    // configuration into installFolder. Action sends "Creating deinstaller..."
+    // before the call.
+    void                CreateDeinstaller(LibAppResource& resources, const char* installFolder,
+                            const char* tag);
+    // The start-up step: resolves "StartUp" (GetNewPath), logs
+    // "\tCreating StartUp folder in %s.\n" and writes the start-up section.
+    void                CreateStartupFolder(BMessage& customFolders, BVolume& volume,
+                            const char* savedFilesPath);
+    // Writes the start-up section text for folder into text (room for 1536
+    // characters plus the folder path plus the terminating zero).
+    void                BuildStartupString(const char* folder, char* text);
+    // The configured edits of UserBootscript, UserSetupEnvironment and
+    // .profile, in this order, each with its "Added script tab" log line.
+    void                EditBootScripts();
+    // Offers to run the selected items marked "auto_launch".
+    void                AutoLaunch();
+    // The completion alert (FailureSummary() when items failed), the restart
+    // question and the opening of installFolder, as configured.
+    void                Complete(const char* installFolder);
+
 private:
     const char*         _String(const char* name) const;
     bool                _Bool(const char* name) const;
@@ -190,5 +321,28 @@ private:
     BMessage*           _EditItem(int32 index);
     void                _Changed(const char* name);
 
+    // The job's per-run parts (InstallJob.cpp).
+    struct JobRun;
+    void                _InstallItem(JobRun& run, int32 index);
+    bool                _ExtractItem(JobRun& run, int32 index, const char* leaf,
+                            const char* target);
+    void                _SetItemDates(const BMessage& item, const char* path);
+    void                _PlaceLink(JobRun& run, const BMessage& meta, const char* leaf,
+                            const char* itemPath, bool deinstallable);
+    void                _ItemFailed(const char* leaf, const char* reason);
+    void                _WriteLogHeader(const BVolume& volume, const char* volumeName,
+                            const char* savedFilesPath);
+    static void         _Timestamp(LibString& text);
+
     mutable InstallItemIndex fItemIndex;
+
+    FILE*               fLog;
+    entry_ref           fDestination;
+    bool                fRestartRequested;
+    // A log was opened in the current run.
+    bool                fLogOpened;
+    LibString           fResourcePath;
+    LibString           fInstallFolder;
+    LibString           fDeinstallTag;
+    LibStringList       fFailedItems;
 };

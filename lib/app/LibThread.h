@@ -54,6 +54,11 @@ public:
     // The text PrintToStream() writes for a state number.
     static const char* StateText(int32 state);
 
+protected:
+    // The messenger given to Go(), or null; for subclasses that report
+    // progress to the same target.
+    BMessenger* Messenger() const { return fMessenger; }
+
 private:
     // True while this object's thread is alive: the thread id is used only
     // then, so that a later thread with the same id is never touched.

@@ -124,13 +124,7 @@ bool LibAppResource::ExtractEntry(const int32& id, const char* path, bool unzip)
         fprintf(stderr, "Error initializine file in ExtractEntry\n");
         return false;
     }
-    std::vector<char> buffer(std::min(size, kReadChunkSize) + 1);
-    bool written = true;
-    for (size_t at = 0; written && at < size; at += buffer.size()) {
-        size_t length = std::min(buffer.size(), size - at);
-        written = ReadResource(B_RAW_TYPE, id, buffer.data(), off_t(at), length) == B_OK
-            && file.WriteAt(off_t(at), buffer.data(), length) == ssize_t(length);
-    }
+    bool written = CopyResourceTo(B_RAW_TYPE, id, &file) == B_OK;
     file.Unset();
     if (!written) {
         // A partial archive must not reach the destination.

@@ -666,6 +666,40 @@ status_t BResources::ReadResource(type_code type, int32 id, void* data, off_t of
     return _ReadItem(*item, uint64(offset), data, length);
 }
 
+status_t BResources::CopyResourceTo(type_code type, int32 id, BFile* file)
+{
+    if (fInitStatus != B_OK)
+        return fInitStatus;
+    if (file == nullptr || file->InitCheck() != B_OK || !file->IsWritable())
+        return B_BAD_VALUE;
+    Item* item = _Find(type, id);
+    if (item == nullptr)
+        return B_BAD_VALUE;
+    int fd = file->Dup(); // shares the file position with file
+    if (fd < 0)
+        return B_FILE_ERROR;
+    status_t status = B_OK;
+    switch (item->where) {
+        case Item::kInFile:
+            status = CopyFileRange(fFd, item->fileOffset, fd, item->size);
+            break;
+        case Item::kInScratch:
+            status = CopyFileRange(item->scratchFd, 0, fd, item->size);
+            break;
+        case Item::kInMemory:
+            for (size_t done = 0; status == B_OK && done < item->memory.size();) {
+                ssize_t written = write(fd, item->memory.data() + done, item->memory.size() - done);
+                if (written < 0 && errno != EINTR)
+                    status = status_from_errno(errno);
+                else if (written > 0)
+                    done += size_t(written);
+            }
+            break;
+    }
+    close(fd);
+    return status;
+}
+
 void* BResources::FindResource(type_code type, int32 id, size_t* lengthFound)
 {
     size_t size = 0;

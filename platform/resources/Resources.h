@@ -101,8 +101,10 @@ public:
     void* FindResource(type_code type, int32 id, size_t* lengthFound);
     void* FindResource(type_code type, const char* name, size_t* lengthFound);
 
-    // Not in the platform's class: the number of resources, and whether the
-    // resources can be changed.
+    // Not in the platform's class: appends a resource's data to file at its
+    // current position, streaming (in the kernel where it can).
+    status_t CopyResourceTo(type_code type, int32 id, BFile* file);
+    // The number of resources, and whether the resources can be changed.
     int32 CountResources() const;
     bool IsWritable() const { return fWritable; }
     bool IsModified() const { return fModified; }

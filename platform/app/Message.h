@@ -9,9 +9,9 @@
 // FindMessagePointer()/EditMessagePointer() can reach them without copying.
 //
 // Flatten() writes the platform's classic little-endian message format (the
-// one its x86 release wrote and reads). Unflatten() reads that format in
-// both byte orders and the newer native format of the platform's successor;
-// see docs/message-format.md. Unflatten never trusts the input: on any error
+// one its x86 release wrote and reads). Unflatten() reads that format, the
+// later "Dano" format and the native format of the platform's successor,
+// each in both byte orders; see docs/message-format.md. Unflatten never trusts the input: on any error
 // the message is left empty (what = 0, no fields) and an error is returned.
 //
 // Pointers returned by FindData()/FindString() point into the message and
@@ -141,8 +141,7 @@ public:
     // trailing bytes after the declared message size are ignored. On error
     // the message is empty and the status says what was wrong:
     // B_NOT_A_MESSAGE (unknown magic), B_BAD_DATA (damaged or truncated
-    // data), B_UNSUPPORTED for formats recognised but not read (the "Dano"
-    // format), B_NO_MEMORY.
+    // data), B_NO_MEMORY.
     status_t Unflatten(const char* buffer, ssize_t size);
     // Reads a message from a buffer of unknown length: the length is taken
     // from the message's own header and nothing beyond it is read. The

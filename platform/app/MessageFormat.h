@@ -41,6 +41,17 @@ const size_t kHaikuHeaderSize = 68;
 const size_t kHaikuFieldHeaderSize = 24;
 const uint16 kHaikuFieldFixedSize = 0x0002;
 
+// "Dano" format: a 16-byte header (magic, total size, what, padding), then
+// sections of an 8-byte header (code, size including the header) and
+// contents, each padded to a multiple of 8.
+const size_t kDanoHeaderSize = 16;
+const size_t kDanoSectionHeaderSize = 8;
+enum : uint32 {
+    kDanoSingleItem = 'SGDa',
+    kDanoFixedArray = 'FADa',
+    kDanoVariableArray = 'VADa'
+};
+
 inline constexpr uint64 pad8(uint64 n)
 {
     return (n + 7) & ~uint64(7);

@@ -143,8 +143,9 @@ status_t MessageReader::Read(BMessage* message, const uint8* data, size_t size, 
     case kMessageMagicHaikuSwapped:
         return reader._ReadHaiku(data, size, true);
     case kMessageMagicDano:
+        return reader._ReadDano(data, size, false);
     case kMessageMagicDanoSwapped:
-        return B_UNSUPPORTED;
+        return reader._ReadDano(data, size, true);
     default:
         return B_NOT_A_MESSAGE;
     }
@@ -356,6 +357,135 @@ status_t MessageReader::_ReadHaiku(const uint8* data, size_t size, bool swapped)
     return B_OK;
 }
 
+status_t MessageReader::_ReadDano(const uint8* data, size_t size, bool swapped)
+{
+    Input header(data, size, swapped);
+    uint32 magic;
+    uint32 declaredSize;
+    uint32 what;
+    if (!header.Read32(&magic) || !header.Read32(&declaredSize) || !header.Read32(&what)
+        || !header.Skip(4))
+        return B_BAD_DATA;
+    if (declaredSize > size || declaredSize < kDanoHeaderSize)
+        return B_BAD_DATA;
+    fMessage->what = what;
+
+    // Sections up to the declared size; the last one may lack its padding.
+    size_t offset = kDanoHeaderSize;
+    while (offset < declaredSize) {
+        Input section(data + offset, declaredSize - offset, swapped);
+        uint32 code;
+        uint32 sectionSize;
+        if (!section.Read32(&code) || !section.Read32(&sectionSize))
+            return B_BAD_DATA;
+        if (sectionSize < kDanoSectionHeaderSize || sectionSize > declaredSize - offset)
+            return B_BAD_DATA;
+        status_t status = _ReadDanoSection(code, data + offset + kDanoSectionHeaderSize,
+            sectionSize - kDanoSectionHeaderSize, swapped);
+        if (status != B_OK)
+            return status;
+        uint64 padded = pad8(sectionSize);
+        offset = padded < declaredSize - offset ? offset + size_t(padded) : declaredSize;
+    }
+    return B_OK;
+}
+
+status_t MessageReader::_ReadDanoSection(uint32 code, const uint8* data, size_t size,
+    bool swapped)
+{
+    if (code != kDanoSingleItem && code != kDanoFixedArray && code != kDanoVariableArray)
+        return B_OK;        // offset tables, indexes, target and end marks
+
+    // Every data section starts with the type, a size word (value size,
+    // size per value, or unused), the name length and the name with its
+    // NUL, padded to a multiple of 8.
+    Input in(data, size, swapped);
+    uint32 type;
+    uint32 sizeWord;
+    uint8 nameLength;
+    if (!in.Read32(&type) || !in.Read32(&sizeWord) || !in.Read8(&nameLength)
+        || in.Remaining() < size_t(nameLength) + 1)
+        return B_BAD_DATA;
+    const char* name = reinterpret_cast<const char*>(in.Current());
+    if (name[nameLength] != '\0')
+        return B_BAD_DATA;
+    size_t valuesStart = size_t(pad8(9 + size_t(nameLength) + 1));
+    if (valuesStart > size)
+        return B_BAD_DATA;
+    Input values(data + valuesStart, size - valuesStart, swapped);
+    std::string_view fieldName(name, nameLength);
+    MessageField* field = nullptr;
+    status_t status;
+
+    if (code == kDanoSingleItem) {
+        // The format does not record the fixed-size flag of a single value;
+        // the numeric types are taken as fixed, as the typed adders make them.
+        bool fixedSize = false;
+        switch (type) {
+        case B_RECT_TYPE: case B_POINT_TYPE: case B_BOOL_TYPE:
+        case B_INT8_TYPE: case B_INT16_TYPE: case B_INT32_TYPE: case B_INT64_TYPE:
+        case B_UINT8_TYPE: case B_UINT16_TYPE: case B_UINT32_TYPE: case B_UINT64_TYPE:
+        case B_FLOAT_TYPE: case B_DOUBLE_TYPE: case B_POINTER_TYPE: case B_MESSENGER_TYPE:
+            fixedSize = true;
+            break;
+        default:
+            break;
+        }
+        if (sizeWord > values.Remaining())
+            return B_BAD_DATA;
+        status = _FieldFor(fieldName, type, fixedSize, &field);
+        if (status != B_OK)
+            return status;
+        return _AddItem(field, values.Current(), sizeWord, swapped);
+    }
+
+    uint32 count;
+    if (code == kDanoFixedArray) {
+        // Count, 4 padding bytes, then the values back to back.
+        if (!values.Read32(&count) || !values.Skip(4))
+            return B_BAD_DATA;
+        uint64 total = uint64(count) * sizeWord;
+        if (count == 0 || sizeWord == 0 || total > values.Remaining())
+            return B_BAD_DATA;
+        status = _FieldFor(fieldName, type, true, &field);
+        if (status != B_OK)
+            return status;
+        field->Reserve(int32(count), size_t(total));
+        for (uint32 i = 0; i < count; i++) {
+            status = _AddItem(field, values.Current() + size_t(i) * sizeWord, sizeWord, swapped);
+            if (status != B_OK)
+                return status;
+        }
+        return B_OK;
+    }
+
+    // Variable array: count, total size of the value area, the values (each
+    // starting at a multiple of 8), then a table of the values' end offsets.
+    uint32 totalSize;
+    if (!values.Read32(&count) || !values.Read32(&totalSize))
+        return B_BAD_DATA;
+    if (count == 0 || totalSize > values.Remaining()
+        || uint64(count) * 4 > values.Remaining() - totalSize)
+        return B_BAD_DATA;
+    const uint8* area = values.Current();
+    Input ends(area + totalSize, size_t(count) * 4, swapped);
+    status = _FieldFor(fieldName, type, false, &field);
+    if (status != B_OK)
+        return status;
+    uint64 start = 0;
+    for (uint32 i = 0; i < count; i++) {
+        uint32 end = 0;
+        ends.Read32(&end);
+        if (end < start || end > totalSize)
+            return B_BAD_DATA;
+        status = _AddItem(field, area + start, size_t(end - start), swapped);
+        if (status != B_OK)
+            return status;
+        start = pad8(end);
+    }
+    return B_OK;
+}
+
 status_t MessageReader::_FieldFor(std::string_view name, type_code type, bool fixedSize,
     MessageField** fieldFound)
 {
@@ -407,6 +537,10 @@ status_t MessageReader::_AddItem(MessageField* field, const uint8* data, size_t 
     bool swapped)
 {
     if (field->CountItems() == std::numeric_limits<int32>::max())
+        return B_BAD_DATA;
+    // All values of a fixed-size field have one size, and it is not 0.
+    if (field->IsFixedSize()
+        && (size == 0 || (field->CountItems() > 0 && field->ItemSize() != size)))
         return B_BAD_DATA;
     if (field->HoldsMessages()) {
         auto nested = std::make_unique<BMessage>();

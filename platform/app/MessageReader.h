@@ -1,5 +1,5 @@
-// Reads flattened messages: the classic format in both byte orders and the
-// successor's native format in both byte orders. Private to the message
+// Reads flattened messages: the classic format, the successor's native
+// format and the "Dano" format, each in both byte orders. Private to the message
 // code. Every count, size, offset and name is checked against the bytes
 // actually given; nothing is allocated beyond what those bytes justify.
 #pragma once
@@ -31,6 +31,8 @@ private:
 
     status_t _ReadR5(const uint8* data, size_t size, bool swapped);
     status_t _ReadHaiku(const uint8* data, size_t size, bool swapped);
+    status_t _ReadDano(const uint8* data, size_t size, bool swapped);
+    status_t _ReadDanoSection(uint32 code, const uint8* data, size_t size, bool swapped);
 
     // The field to add the values of a field entry to: a new field, or an
     // existing field of the same name when its type and kind agree.

@@ -33,15 +33,6 @@ inline long FlattenedMessageOffset(const std::string& bytes)
     return -1;
 }
 
-// True when the bytes (from offset) are a message in a format that is
-// recognised but deliberately not read.
-inline bool IsUnreadMessageFormat(const std::string& bytes, long offset)
-{
-    return bytes.size() >= size_t(offset) + 4
-        && (memcmp(bytes.data() + offset, "2BOF", 4) == 0
-            || memcmp(bytes.data() + offset, "FOB2", 4) == 0);
-}
-
 // A flattened message from a real file must unflatten, print, and survive
 // Flatten + Unflatten unchanged (deep comparison, field order kept); the
 // second flattening must give the same bytes as the first.

@@ -456,14 +456,131 @@ TEST(MessageFlatten, NewerNativeFormatIsRead)
     EXPECT_EQ(read.Unflatten(damaged.data(), ssize_t(damaged.size())), B_BAD_DATA);
 }
 
-TEST(MessageFlatten, OtherFormatsAreToldApart)
+// The "Dano" format, written by hand in either byte order: a 16-byte
+// header, then sections of code, size and contents padded to 8.
+class DanoWriter {
+public:
+    explicit DanoWriter(bool bigEndian) : fBig(bigEndian) {}
+
+    std::string U32(uint32 v) const
+    {
+        if (fBig)
+            v = B_HOST_TO_BENDIAN_INT32(v);
+        else
+            v = B_HOST_TO_LENDIAN_INT32(v);
+        return std::string(reinterpret_cast<const char*>(&v), 4);
+    }
+    std::string U16(uint16 v) const
+    {
+        v = fBig ? B_HOST_TO_BENDIAN_INT16(v) : B_HOST_TO_LENDIAN_INT16(v);
+        return std::string(reinterpret_cast<const char*>(&v), 2);
+    }
+    static std::string Pad(std::string s)
+    {
+        s.resize((s.size() + 7) & ~size_t(7), '\0');
+        return s;
+    }
+    std::string Named(uint32 type, uint32 sizeWord, const std::string& name) const
+    {
+        return Pad(U32(type) + U32(sizeWord) + std::string(1, char(name.size())) + name
+            + std::string(1, '\0'));
+    }
+    void Section(uint32 code, const std::string& contents)
+    {
+        std::string section = U32(code) + U32(uint32(8 + contents.size())) + contents;
+        fBody += Pad(section);
+    }
+    void Single(const std::string& name, uint32 type, const std::string& value)
+    {
+        Section('SGDa', Named(type, uint32(value.size()), name) + value);
+    }
+    void Fixed(const std::string& name, uint32 type, uint32 itemSize, uint32 count,
+        const std::string& values)
+    {
+        Section('FADa', Named(type, itemSize, name) + U32(count) + U32(0) + values);
+    }
+    void Variable(const std::string& name, uint32 type, const std::vector<std::string>& items)
+    {
+        std::string area;
+        std::string ends;
+        for (const std::string& item : items) {
+            area = Pad(area) + item;
+            ends += U32(uint32(area.size()));
+        }
+        Section('VADa', Named(type, 0, name) + U32(uint32(items.size())) + U32(uint32(area.size()))
+            + area + ends);
+    }
+    std::string Message(uint32 what) const
+    {
+        std::string magic = fBig ? "FOB2" : "2BOF";
+        return magic + U32(uint32(16 + fBody.size())) + U32(what) + U32(0) + fBody;
+    }
+
+private:
+    bool fBig;
+    std::string fBody;
+};
+
+TEST(MessageFlatten, DanoFormatIsReadInBothByteOrders)
+{
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        DanoWriter inner(bigEndian);
+        inner.Single("deep", B_INT32_TYPE, inner.U32(99));
+        DanoWriter writer(bigEndian);
+        writer.Section('STof', std::string(16, '\0'));          // skipped
+        writer.Single("n", B_INT32_TYPE, writer.U32(0x01020304));
+        writer.Single("s", B_STRING_TYPE, std::string("text\0", 5));
+        writer.Fixed("shorts", B_INT16_TYPE, 2, 3,
+            writer.U16(1) + writer.U16(2) + writer.U16(0xfffe));
+        writer.Variable("names", B_STRING_TYPE,
+            {std::string("a\0", 2), std::string("longer name\0", 12), std::string("z\0", 2)});
+        writer.Variable("nested", B_MESSAGE_TYPE, {inner.Message('INNR')});
+        writer.Section('DDEn', "");
+        std::string flat = writer.Message('DANO');
+
+        BMessage read;
+        ASSERT_EQ(read.Unflatten(flat.data(), ssize_t(flat.size())), B_OK);
+        EXPECT_EQ(read.what, uint32('DANO'));
+        EXPECT_EQ(read.GetInt32("n", 0), 0x01020304);
+        EXPECT_STREQ(read.GetString("s"), "text");
+        EXPECT_EQ(read.GetInt16("shorts", 2, 0), -2);
+        EXPECT_STREQ(read.GetString("names", 1, nullptr), "longer name");
+        EXPECT_STREQ(read.GetString("names", 2, nullptr), "z");
+        const BMessage* nested = read.FindMessagePointer("nested");
+        ASSERT_NE(nested, nullptr);
+        EXPECT_EQ(nested->what, uint32('INNR'));
+        EXPECT_EQ(nested->GetInt32("deep", 0), 99);
+        bool fixedSize = false;
+        type_code type;
+        ASSERT_EQ(read.GetInfo("n", &type, &fixedSize), B_OK);
+        EXPECT_TRUE(fixedSize);
+        ASSERT_EQ(read.GetInfo("s", &type, &fixedSize), B_OK);
+        EXPECT_FALSE(fixedSize);
+        EXPECT_EQ(read.CountNames(B_ANY_TYPE), 5);
+
+        BMessage unsized;
+        ASSERT_EQ(unsized.Unflatten(flat.data()), B_OK);
+        EXPECT_TRUE(unsized.HasSameData(read));
+
+        // Lying section sizes and end tables are refused.
+        std::string damaged = flat;
+        damaged.replace(16 + 4, 4, writer.U32(4));               // section smaller than its header
+        EXPECT_EQ(read.Unflatten(damaged.data(), ssize_t(damaged.size())), B_BAD_DATA);
+        EXPECT_TRUE(read.IsEmpty());
+        damaged = flat;
+        damaged.replace(16 + 4, 4, writer.U32(0x10000));          // section past the end
+        EXPECT_EQ(read.Unflatten(damaged.data(), ssize_t(damaged.size())), B_BAD_DATA);
+        damaged = flat;
+        damaged.replace(4, 4, writer.U32(uint32(flat.size() + 1)));  // total past the input
+        EXPECT_EQ(read.Unflatten(damaged.data(), ssize_t(damaged.size())), B_BAD_DATA);
+    }
+}
+
+TEST(MessageFlatten, OtherBytesAreNotMessages)
 {
     BMessage read;
     read.AddInt32("stale", 1);
-    std::string dano = bytes({0x32, 0x42, 0x4f, 0x46, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    dano.resize(32, '\0');
-    EXPECT_EQ(read.Unflatten(dano.data(), ssize_t(dano.size())), B_UNSUPPORTED);
-    EXPECT_TRUE(read.IsEmpty());
     std::string text = "not a message at all";
     EXPECT_EQ(read.Unflatten(text.data(), ssize_t(text.size())), B_NOT_A_MESSAGE);
     EXPECT_EQ(read.Unflatten(text.data()), B_NOT_A_MESSAGE);

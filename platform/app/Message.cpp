@@ -295,9 +295,11 @@ status_t BMessage::AddData(const char* name, type_code type, const void* data, s
     status_t status = _AddValue(name, type, data, numBytes, isFixedSize);
     if (status == B_OK && isNew && count > 1) {
         // Room for the values the caller announced, but never more than a
-        // modest amount up front.
-        int32 hint = count < 4096 ? count : 4096;
-        fFields.back()->Reserve(hint, size_t(numBytes) * size_t(hint));
+        // modest amount up front: the count is only a hint.
+        const size_t kMaxReserve = 1 << 20;
+        size_t hint = size_t(count < 4096 ? count : 4096);
+        if (size_t(numBytes) <= kMaxReserve / hint)
+            fFields.back()->Reserve(int32(hint), size_t(numBytes) * hint);
     }
     return status;
 }

@@ -14,7 +14,8 @@ InstallConfig::InstallConfig()
     :
     fLog(nullptr),
     fRestartRequested(false),
-    fLogOpened(false)
+    fLogOpened(false),
+    fCollisionFailed(false)
 {
 }
 

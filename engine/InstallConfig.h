@@ -324,15 +324,17 @@ private:
     // The job's per-run parts (InstallJob.cpp).
     struct JobRun;
     void                _InstallItem(JobRun& run, int32 index);
-    bool                _ExtractItem(JobRun& run, int32 index, const char* leaf,
-                            const char* target);
-    void                _SetItemDates(const BMessage& item, const char* path);
-    void                _PlaceLink(JobRun& run, const BMessage& meta, const char* leaf,
-                            const char* itemPath, bool deinstallable);
+    // Gives the item its recorded dates; true when it is a folder.
+    bool                _SetItemDates(const BMessage& item, const char* path);
+    void                _PlaceLink(JobRun& run, const BMessage& meta, const char* itemPath,
+                            bool deinstallable);
+    static void         _AddProblem(JobRun& run, const std::string& problem);
     void                _ItemFailed(const char* leaf, const char* reason);
     void                _WriteLogHeader(const BVolume& volume, const char* volumeName,
                             const char* savedFilesPath);
     static void         _Timestamp(LibString& text);
+    bool                _SaveExisting(const char* existing, const BPath& savedFiles);
+    void                _CollisionFailed(const char* logFormat, const char* existing);
 
     mutable InstallItemIndex fItemIndex;
 
@@ -341,6 +343,9 @@ private:
     bool                fRestartRequested;
     // A log was opened in the current run.
     bool                fLogOpened;
+    // The last ReplaceControl() could not clear the way (it returned false
+    // without the user declining).
+    bool                fCollisionFailed;
     LibString           fResourcePath;
     LibString           fInstallFolder;
     LibString           fDeinstallTag;

@@ -1,0 +1,205 @@
+// Where the install job places things: destination and link folders, the
+// collision rules, and the test for an earlier installation folder.
+#include "InstallConfig.h"
+
+#include <ConfigFields.h>
+#include <LibEntryUtils.h>
+#include <LibFileUtils.h>
+#include <Path.h>
+#include <ReplaceQuestion.h>
+#include <Volume.h>
+
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Fields of one custom folder message.
+const char* const kFieldCustomFolderName = "custom_folder_name";
+const char* const kFieldCustomRootDir = "custom_root_dir";
+const char* const kFieldCustomSubDir = "custom_sub_dir";
+const char* const kFieldCustomReplaceExisting = "custom_replace_existing";
+
+const char* Text(const LibString& text)
+{
+    const char* value = text;
+    return value != nullptr ? value : "";
+}
+
+// A sub-folder path that stays below its standard folder: relative, with no
+// ".." among its parts.
+bool IsSafeSubFolder(const char* subFolder)
+{
+    if (subFolder == nullptr)
+        return true;
+    if (subFolder[0] == '/')
+        return false;
+    std::string rest = subFolder;
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t end = rest.find('/', start);
+        if (end == std::string::npos)
+            end = rest.size();
+        if (rest.compare(start, end - start, "..") == 0 && end - start == 2)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+
+bool
+InstallConfig::DoesDestinationExist()
+{
+    LibString folder;
+    if (!LibGetFullPath(fDestination, folder))
+        return false;
+    const char* created = OptCreatedFolder();
+    std::string path = std::string(Text(folder)) + "/" + created;
+    return LibExists(path.c_str());
+}
+
+
+void
+InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& volume,
+    const char* savedFilesPath, LibString& path)
+{
+    path = "";
+    if (name == nullptr)
+        return;
+
+    BMessage folder;
+    for (int32 index = 0; customFolders.FindMessage(kFieldCustomFolder, index, &folder) == B_OK;
+            index++) {
+        const char* folderName = nullptr;
+        if (folder.FindString(kFieldCustomFolderName, 0, &folderName) != B_OK
+            || folderName == nullptr || strcmp(folderName, name) != 0)
+            continue;
+
+        int32 root = 0;
+        folder.FindInt32(kFieldCustomRootDir, 0, &root);
+        const char* subFolder = nullptr;
+        folder.FindString(kFieldCustomSubDir, 0, &subFolder);
+        bool replace = false;
+        folder.FindBool(kFieldCustomReplaceExisting, 0, &replace);
+
+        BPath base;
+        if (!IsSafeSubFolder(subFolder)
+            || find_directory(directory_which(root), &base, false, &volume) != B_OK)
+            return;
+        std::string full = base.Path();
+        if (subFolder != nullptr && subFolder[0] != '\0')
+            full += std::string("/") + subFolder;
+        while (full.size() > 1 && full.back() == '/')
+            full.pop_back();
+
+        if (replace && LibExists(full.c_str())) {
+            if (OptSaveReplaced() && savedFilesPath != nullptr && savedFilesPath[0] != '\0')
+                LibMove(full.c_str(), savedFilesPath);
+            else
+                LibUnlink(full.c_str());
+        }
+        if (!LibExists(full.c_str()))
+            Libmkdir(full.c_str());
+        if (replace) {
+            // Only the first use in a run replaces the folder.
+            folder.ReplaceBool(kFieldCustomReplaceExisting, 0, false);
+            customFolders.ReplaceMessage(kFieldCustomFolder, index, &folder);
+        }
+        path = full.c_str();
+        return;
+    }
+
+    directory_which which;
+    BPath standard;
+    if (LibGetStdDirName(name, which) && find_directory(which, &standard, false) == B_OK)
+        path = standard.Path();
+}
+
+
+bool
+InstallConfig::_SaveExisting(const char* existing, const BPath& savedFiles)
+{
+    // A free name in "Saved Files", so that an entry saved earlier in the run
+    // under the same name is kept too.
+    char leaf[B_FILE_NAME_LENGTH];
+    LibGetChildName(existing, leaf);
+    std::string target;
+    for (int32 n = 0; n < 10000; n++) {
+        LibString candidate = LibCopySeriesName(leaf, n);
+        target = std::string(savedFiles.Path() != nullptr ? savedFiles.Path() : "") + "/"
+            + Text(candidate);
+        if (!LibExists(target.c_str()))
+            break;
+    }
+    return LibMove(existing, target.c_str()) && !LibExists(existing);
+}
+
+
+bool
+InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char* rule,
+    bool& askAgain, bool& lastAnswer, const BPath& savedFiles)
+{
+    fCollisionFailed = false;
+    if (folder == nullptr || item.Leaf() == nullptr)
+        return false;
+    std::string existing = std::string(folder) + "/" + item.Leaf();
+    if (!LibExists(existing.c_str()))
+        return true;
+    if (rule == nullptr)
+        rule = "";
+
+    if (strcmp(rule, "Prompt") == 0) {
+        if (askAgain) {
+            BAlertAnswer answer = AskReplaceQuestion(item.Path(), existing.c_str());
+            lastAnswer = answer.button == 1;
+            askAgain = !answer.checkBox;
+        }
+        bool result = lastAnswer;
+        if (result && OptSaveReplaced()) {
+            if (!_SaveExisting(existing.c_str(), savedFiles)) {
+                _CollisionFailed("\t\t\tUnable to save existing file %s\n", existing.c_str());
+                return false;
+            }
+            Log("\t\t\tExisting file saved.\n");
+        }
+        return result;
+    }
+
+    if (strcmp(rule, "Rename") == 0) {
+        LibDuplicate(existing.c_str());
+        if (LibExists(existing.c_str())) {
+            _CollisionFailed("\t\t\tUnable to rename existing file %s\n", existing.c_str());
+            return false;
+        }
+        Log("\t\t\tExisting file renamed\n");
+        return true;
+    }
+
+    if (OptSaveReplaced()) {
+        if (!_SaveExisting(existing.c_str(), savedFiles)) {
+            _CollisionFailed("\t\t\tUnable to save existing file %s\n", existing.c_str());
+            return false;
+        }
+        Log("\t\t\tExisting file saved.\n");
+    } else {
+        LibUnlink(existing.c_str());
+        if (LibExists(existing.c_str())) {
+            _CollisionFailed("\t\t\tUnable to remove existing file %s\n", existing.c_str());
+            return false;
+        }
+        Log("\t\t\tExisting file removed.\n");
+    }
+    return true;
+}
+
+
+void
+InstallConfig::_CollisionFailed(const char* logFormat, const char* existing)
+{
+    fCollisionFailed = true;
+    Log(logFormat, existing);
+}

@@ -1,0 +1,106 @@
+#include "ItemExtraction.h"
+
+#include <File.h>
+#include <FindDirectory.h>
+#include <LibFileUtils.h>
+#include <Path.h>
+#include <Resources.h>
+#include <TypeConstants.h>
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+namespace {
+
+bool DeviceOf(const char* path, dev_t& device)
+{
+    struct stat st;
+    if (::stat(path, &st) != 0)
+        return false;
+    device = st.st_dev;
+    return true;
+}
+
+// A private folder for the work, on the target's file system.
+bool MakeWorkFolder(const std::string& targetFolder, BPath& work)
+{
+    dev_t targetDevice = 0;
+    bool known = DeviceOf(targetFolder.c_str(), targetDevice);
+    BPath temp;
+    dev_t tempDevice = 0;
+    if (known && find_directory(B_COMMON_TEMP_DIRECTORY, &temp, true) == B_OK
+        && DeviceOf(temp.Path(), tempDevice) && tempDevice == targetDevice) {
+        work = temp;
+        if (LibCreateUniqueFolder(work, "ondelle-item-") == B_OK)
+            return true;
+    }
+    work.SetTo(targetFolder.c_str());
+    return LibCreateUniqueFolder(work, ".ondelle-item-") == B_OK;
+}
+
+bool IsPlainLeafName(const char* name)
+{
+    return name != nullptr && name[0] != '\0' && strchr(name, '/') == nullptr
+        && strcmp(name, ".") != 0 && strcmp(name, "..") != 0;
+}
+
+} // namespace
+
+
+item_extraction_result
+ExtractItemArchive(BResources& resources, int32 id, const char* target, std::string& reason)
+{
+    reason.clear();
+    const char* name = nullptr;
+    size_t size = 0;
+    if (target == nullptr || !resources.GetResourceInfo(B_RAW_TYPE, id, &name, &size)) {
+        reason = "the installer holds no archive for it";
+        return ITEM_NO_ARCHIVE;
+    }
+    std::string entryName = name != nullptr ? name : "";
+    if (!IsPlainLeafName(entryName.c_str())) {
+        reason = "its archive has no usable name";
+        return ITEM_NOT_UNPACKED;
+    }
+
+    std::string targetFolder = target;
+    size_t slash = targetFolder.rfind('/');
+    targetFolder = slash == std::string::npos ? std::string(".")
+        : slash == 0 ? std::string("/") : targetFolder.substr(0, slash);
+    BPath work;
+    if (!MakeWorkFolder(targetFolder, work)) {
+        reason = "no working folder could be made for its archive";
+        return ITEM_NOT_UNPACKED;
+    }
+    const std::string workPath = work.Path();
+    const std::string archive = workPath + "/archive.zip";
+    const std::string contents = workPath + "/contents";
+
+    item_extraction_result result = ITEM_EXTRACTED;
+    {
+        BFile file(archive.c_str(), B_READ_WRITE | B_CREATE_FILE | B_ERASE_FILE);
+        if (file.InitCheck() != B_OK || resources.CopyResourceTo(B_RAW_TYPE, id, &file) != B_OK) {
+            reason = "its archive could not be written out";
+            result = ITEM_NOT_UNPACKED;
+        }
+    }
+    if (result == ITEM_EXTRACTED) {
+        ::mkdir(contents.c_str(), 0700);
+        const std::string item = contents + "/" + entryName;
+        if (!LibUnzipTo(archive.c_str(), contents.c_str())) {
+            reason = "its archive is damaged";
+            result = ITEM_NOT_UNPACKED;
+        } else if (!LibExists(item.c_str())) {
+            reason = "its archive does not hold it";
+            result = ITEM_NOT_UNPACKED;
+        } else if (!LibMove(item.c_str(), target) || !LibExists(target)) {
+            reason = "it could not be moved out of its archive's folder";
+            result = ITEM_NOT_MOVED;
+        } else {
+            Libmimeset(target);
+        }
+    }
+    LibUnlink(workPath.c_str());
+    return result;
+}

@@ -14,6 +14,7 @@
 #include <File.h>
 #include <Process.h>
 #include <Sandbox.h>
+#include <StopPoint.h>
 
 #include <string>
 
@@ -47,6 +48,8 @@ bool SendRequest(uint32 what, const char* path)
     entry_ref ref;
     if (entry.InitCheck() != B_OK || !entry.Exists() || entry.GetRef(&ref) != B_OK)
         return false;
+    // A killed install thread opens nothing more.
+    stop_point();
     BMessage request(what);
     request.AddRef("refs", &ref);
     if (sandbox_active()) {

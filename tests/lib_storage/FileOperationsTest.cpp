@@ -205,6 +205,15 @@ TEST(FileOperations, TrashUsesTheCopySeriesAndWritesRecords)
     EXPECT_EQ(ReadFileBytes(files / "doc 100%"), "replacement");
     EXPECT_TRUE(fs::exists(info / "doc 100%.trashinfo"));
 
+    // Any name: the record percent-encodes it.
+    WriteFileBytes(dir / kAwkwardName, "awkward");
+    LibTrash(BPath((dir / kAwkwardName).c_str()), false);
+    EXPECT_EQ(ReadFileBytes(files / kAwkwardName), "awkward");
+    const std::string awkward = ReadFileBytes(info / (std::string(kAwkwardName) + ".trashinfo"));
+    EXPECT_NE(awkward.find("/-a%20%22q%22%20%27x%27%20%24HOME%20%60id%60%20%3B%26%20%2A%3F%5C%20new%0Aline\n"),
+        std::string::npos)
+        << awkward;
+
     // Nothing happens for a missing entry.
     LibTrash(BPath((dir / "missing").c_str()), false);
     EXPECT_FALSE(fs::exists(info / "missing.trashinfo"));

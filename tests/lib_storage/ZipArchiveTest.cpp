@@ -31,6 +31,8 @@ struct RawEntry {
     std::string name;
     std::string data;
     uint32 mode;  // Unix mode with file kind; 0 for none
+    std::string localExtra = std::string();
+    std::string centralExtra = std::string();
 };
 
 // An archive made directly with minizip, so that tests can hold entries
@@ -44,7 +46,9 @@ void MakeArchive(const fs::path& path, const std::vector<RawEntry>& entries, uLo
         info.tmz_date.tm_year = 2001;
         info.tmz_date.tm_mday = 1;
         info.external_fa = uLong(entry.mode) << 16;
-        ASSERT_EQ(zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+        ASSERT_EQ(zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, entry.localExtra.data(),
+                      uInt(entry.localExtra.size()), entry.centralExtra.data(), uInt(entry.centralExtra.size()),
+                      nullptr,
                       Z_DEFLATED, 6, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
                       (host << 8) | 30, 0, 0),
             ZIP_OK);
@@ -200,6 +204,28 @@ TEST(ZipArchive, ArchivesFromThePlatformHostAndWithoutModesUnpack)
     ASSERT_EQ(::stat((dir / "app" / "run").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
     EXPECT_EQ(ReadFileBytes(dir / "plain.txt"), "dos");
+}
+
+TEST(ZipArchive, AttributesInThePlatformsFieldLayoutAreRestored)
+{
+    // The "Be" field of a file typed text/plain, as the platform's zip
+    // writes it (block stored uncompressed).
+    const unsigned char local[] = {0x42, 0x65, 0x26, 0x00, 0x21, 0x00, 0x00, 0x00, 0x01, 0x42, 0x45, 0x4f, 0x53,
+        0x3a, 0x54, 0x59, 0x50, 0x45, 0x00, 0x4d, 0x49, 0x4d, 0x53, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0b,
+        0x74, 0x65, 0x78, 0x74, 0x2f, 0x70, 0x6c, 0x61, 0x69, 0x6e, 0x00};
+    const unsigned char central[] = {0x42, 0x65, 0x05, 0x00, 0x21, 0x00, 0x00, 0x00, 0x01};
+    TempDir dir;
+    MakeArchive(dir / "be.zip",
+        {{"typed.txt", "text", 0100644, std::string(reinterpret_cast<const char*>(local), sizeof(local)),
+            std::string(reinterpret_cast<const char*>(central), sizeof(central))}},
+        16);
+    ASSERT_TRUE(LibUnzip((dir / "be.zip").c_str()));
+    type_code type = 0;
+    std::string data;
+    ASSERT_TRUE(GetAttribute((dir / "typed.txt").string(), "BEOS:TYPE", type, data));
+    EXPECT_EQ(type, uint32(B_MIME_STRING_TYPE));
+    EXPECT_EQ(data, std::string("text/plain", 11));
+    EXPECT_EQ(ReadFileBytes(dir / "typed.txt"), "text");
 }
 
 TEST(ZipArchive, InfoZipUnzipReadsOurArchives)

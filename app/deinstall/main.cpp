@@ -1,0 +1,209 @@
+// ondelle-deinstall: removes what an installation placed. The installer
+// writes this program into the installation folder as
+// "<product> <version> Deinstaller" and stores in its resources the
+// product's texts and the tags of the sections it added to the user's
+// scripts. docs/deinstaller.md describes what it looks at and removes.
+#include <AppPath.h>
+#include <Deinstaller.h>
+#include <DeinstallerConfig.h>
+#include <Errors.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Exit statuses.
+enum {
+    EXIT_DONE = 0,
+    EXIT_SOME_FAILED = 1,
+    EXIT_USAGE = 2,
+    EXIT_CANCELLED = 3
+};
+
+void PrintHelp(FILE* out)
+{
+    fputs("Usage: ondelle-deinstall [--dry-run] [--yes]\n"
+        "\n"
+        "Removes what the installation of this product placed: every entry in the\n"
+        "standard folders and the installation folder that the installer tagged for\n"
+        "this product (attribute \"InstallBy\"), the links to them, and the sections\n"
+        "the installer added to UserBootscript, UserSetupEnvironment or .profile.\n"
+        "Folders that hold files the product did not install are kept. The\n"
+        "installation folder, its log and this program stay in place.\n"
+        "\n"
+        "  --dry-run   show what would be removed and change nothing\n"
+        "  --yes       remove without asking\n"
+        "  --help      show this text\n"
+        "\n"
+        "Exit status: 0 done (or nothing to do), 1 something could not be removed,\n"
+        "2 wrong use or no configuration, 3 cancelled.\n", out);
+}
+
+const char* StatusText(status_t status)
+{
+    switch (status) {
+        case B_OK:
+            return "removed";
+        case B_ENTRY_NOT_FOUND:
+            return "already gone";
+        case B_NOT_ALLOWED:
+            return "not allowed here";
+        case B_PERMISSION_DENIED:
+            return "permission denied";
+        case B_READ_ONLY_DEVICE:
+            return "the volume is read-only";
+        case B_BUSY:
+            return "in use";
+        default:
+            return "could not be removed";
+    }
+}
+
+const char* KindText(deinstall_entry_kind kind)
+{
+    switch (kind) {
+        case DEINSTALL_FOLDER:
+            return "folder";
+        case DEINSTALL_LINK:
+            return "link";
+        default:
+            return "file";
+    }
+}
+
+bool Confirmed()
+{
+    fputs("Remove them? [y/N] ", stdout);
+    fflush(stdout);
+    char answer[64];
+    if (fgets(answer, sizeof(answer), stdin) == nullptr)
+        return false;
+    return answer[0] == 'y' || answer[0] == 'Y';
+}
+
+std::string ParentFolder(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+
+int main(int argc, char** argv)
+{
+    bool dryRun = false;
+    bool yes = false;
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+            PrintHelp(stdout);
+            return EXIT_DONE;
+        }
+        if (strcmp(argv[i], "--dry-run") == 0)
+            dryRun = true;
+        else if (strcmp(argv[i], "--yes") == 0 || strcmp(argv[i], "-y") == 0)
+            yes = true;
+        else {
+            fprintf(stderr, "ondelle-deinstall: unknown option \"%s\"\n\n", argv[i]);
+            PrintHelp(stderr);
+            return EXIT_USAGE;
+        }
+    }
+
+    std::string program;
+    if (get_app_path(&program) != B_OK) {
+        fputs("ondelle-deinstall: cannot find this program's own file\n", stderr);
+        return EXIT_USAGE;
+    }
+    BMessage configuration;
+    status_t status = ReadDeinstallerConfiguration(program.c_str(), configuration);
+    if (status != B_OK) {
+        fprintf(stderr,
+            "ondelle-deinstall: %s carries no %s configuration.\n"
+            "Run the deinstaller that the installer placed in the installation folder.\n",
+            program.c_str(), status == B_BAD_DATA ? "readable" : "deinstall");
+        return EXIT_USAGE;
+    }
+    Deinstaller deinstaller(configuration);
+    if (deinstaller.InitCheck() != B_OK) {
+        fputs("ondelle-deinstall: the configuration names no product; nothing is removed.\n",
+            stderr);
+        return EXIT_USAGE;
+    }
+
+    const std::string product = deinstaller.ProductName();
+    const std::string installFolder = ParentFolder(program);
+    printf("Deinstalling %s.\nLooking for what its installation placed...\n", product.c_str());
+    fflush(stdout);
+    deinstaller.AddStandardFolders(installFolder.c_str());
+    const bool showProgress = isatty(fileno(stderr)) != 0;
+    deinstaller.Scan([showProgress](const std::string& folder) {
+        if (showProgress)
+            fprintf(stderr, "  looking through %s\n", folder.c_str());
+    });
+    deinstaller.FindScriptSections();
+
+    int sections = 0;
+    for (const deinstall_section& section : deinstaller.Sections())
+        sections += section.count > 0 ? 1 : 0;
+    if (deinstaller.Entries().empty() && sections == 0) {
+        printf("Nothing of %s was found: there is nothing to remove.\n", product.c_str());
+        return EXIT_DONE;
+    }
+
+    if (!deinstaller.Entries().empty()) {
+        printf("These %zu entries were placed by the installation and will be removed:\n",
+            deinstaller.Entries().size());
+        for (const deinstall_entry& entry : deinstaller.Entries())
+            printf("  %s (%s)\n", entry.path.c_str(), KindText(entry.kind));
+    }
+    if (sections > 0) {
+        printf("These script sections will be removed:\n");
+        for (const deinstall_section& section : deinstaller.Sections()) {
+            if (section.count > 0)
+                printf("  #BEGIN_%s ... #END_%s in %s\n", section.tag.c_str(), section.tag.c_str(),
+                    section.script.c_str());
+        }
+    }
+
+    if (dryRun) {
+        printf("Dry run: nothing was changed.\n");
+        return EXIT_DONE;
+    }
+    if (!yes && !Confirmed()) {
+        printf("Nothing was removed.\n");
+        return EXIT_CANCELLED;
+    }
+
+    int removed = 0;
+    int kept = 0;
+    const int32 failures = deinstaller.Remove([&](const deinstall_report& report) {
+        if (!report.tag.empty()) {
+            if (report.status == B_OK)
+                printf("Removed the section %s from %s (the previous script is kept as %s.orig)\n",
+                    report.tag.c_str(), report.path.c_str(), report.path.c_str());
+            else
+                printf("Could not remove the section %s from %s\n", report.tag.c_str(),
+                    report.path.c_str());
+        } else if (report.status == B_OK) {
+            removed++;
+            printf("Removed %s\n", report.path.c_str());
+        } else if (report.status == B_DIRECTORY_NOT_EMPTY) {
+            kept++;
+            printf("Kept %s: it holds entries that %s did not place\n", report.path.c_str(),
+                product.c_str());
+        } else {
+            printf("Could not remove %s: %s\n", report.path.c_str(), StatusText(report.status));
+        }
+    });
+    printf("%s: %d removed, %d kept, %d could not be removed.\n", product.c_str(), removed, kept,
+        int(failures));
+    printf("The installation folder %s, its log and this deinstaller stay; remove them when you\n"
+        "no longer need them.\n", installFolder.c_str());
+    return failures == 0 ? EXIT_DONE : EXIT_SOME_FAILED;
+}

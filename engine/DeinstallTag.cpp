@@ -1,0 +1,74 @@
+// The deinstall tag and its attribute.
+#include "DeinstallTag.h"
+
+#include <Directory.h>
+#include <Entry.h>
+#include <LibNode.h>
+#include <Message.h>
+#include <StopPoint.h>
+
+#include <vector>
+
+namespace {
+
+const char* const kTagFields[] = {"app_name", "version", "release_date", "company", "support_email"};
+
+} // namespace
+
+
+std::string MakeDeinstallTag(const BMessage& configuration)
+{
+    std::string tag;
+    for (const char* field : kTagFields) {
+        const char* value = nullptr;
+        if (configuration.FindString(field, &value) == B_OK && value != nullptr)
+            tag += value;
+        tag += ';';
+    }
+    return tag;
+}
+
+
+void TagForDeinstall(const char* path, const char* tag)
+{
+    if (path == nullptr || tag == nullptr)
+        return;
+    // A killed install thread tags nothing more.
+    stop_point();
+
+    std::vector<std::string> children;
+    {
+        LibNode node(path);
+        if (node.InitCheck() != B_OK)
+            return;
+        node.RemoveAttr(DEINSTALL_TAG_ATTRIBUTE);
+        node.WriteStringAttr(DEINSTALL_TAG_ATTRIBUTE, tag);
+        if (!node.IsDirectory())
+            return;
+        // The names are gathered first and the folder closed before the
+        // entries are tagged, so a deep tree never holds a descriptor per
+        // level.
+        BDirectory directory(path);
+        if (directory.InitCheck() != B_OK)
+            return;
+        directory.Rewind();
+        BEntry entry;
+        while (directory.GetNextEntry(&entry, false) == B_OK) {
+            if (entry.PathName() != nullptr)
+                children.emplace_back(entry.PathName());
+        }
+    }
+    for (const std::string& child : children)
+        TagForDeinstall(child.c_str(), tag);
+}
+
+
+bool HasDeinstallTag(const char* path, const char* tag)
+{
+    if (path == nullptr || tag == nullptr)
+        return false;
+    BNode node(path);
+    std::string value;
+    return node.InitCheck() == B_OK
+        && node.ReadAttrString(DEINSTALL_TAG_ATTRIBUTE, &value) == B_OK && value == tag;
+}

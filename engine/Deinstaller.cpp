@@ -1,0 +1,306 @@
+// Finding and removing what an installation tagged.
+#include "Deinstaller.h"
+
+#include "DeinstallTag.h"
+#include "ScriptEdit.h"
+
+#include <Directory.h>
+#include <Entry.h>
+#include <FindDirectory.h>
+#include <LibEntryUtils.h>
+#include <Path.h>
+#include <Volume.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <sys/stat.h>
+
+namespace {
+
+// The user's scripts that an installation may have added sections to, with
+// the configuration fields that name them.
+struct script_target {
+    const char* flag;
+    const char* tagField;
+    directory_which folder;
+    const char* script;
+};
+
+const script_target kScripts[] = {
+    {"edit_bootscript", "edit_bootscript_tag", B_USER_BOOT_DIRECTORY, "UserBootscript"},
+    {"edit_setup_env", "edit_setup_env_tag", B_USER_BOOT_DIRECTORY, "UserSetupEnvironment"},
+    {"edit_profile", "edit_profile_tag", B_USER_DIRECTORY, ".profile"},
+};
+
+// The absolute path of an existing folder with every link resolved, or an
+// empty text.
+std::string ResolvedFolder(const char* path)
+{
+    if (path == nullptr || *path == '\0')
+        return std::string();
+    BEntry entry(path, true);
+    if (entry.InitCheck() != B_OK || !entry.Exists() || !entry.IsDirectory()
+            || entry.PathName() == nullptr)
+        return std::string();
+    return entry.PathName();
+}
+
+// True when path is folder or lies below it.
+bool IsAtOrBelow(const std::string& path, const std::string& folder)
+{
+    if (folder == "/")
+        return true;
+    return path == folder
+        || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
+            && path[folder.size()] == '/');
+}
+
+bool Device(const char* path, dev_t& device)
+{
+    BEntry entry(path, false);
+    struct stat st;
+    if (entry.InitCheck() != B_OK || entry.GetStat(&st) != B_OK)
+        return false;
+    device = st.st_dev;
+    return true;
+}
+
+} // namespace
+
+
+Deinstaller::Deinstaller(const BMessage& configuration)
+    :
+    fConfiguration(configuration),
+    fTag(MakeDeinstallTag(configuration))
+{
+}
+
+
+status_t
+Deinstaller::InitCheck() const
+{
+    const char* name = nullptr;
+    if (fConfiguration.FindString("app_name", &name) != B_OK || name == nullptr || *name == '\0')
+        return B_BAD_VALUE;
+    return B_OK;
+}
+
+
+std::string
+Deinstaller::ProductName() const
+{
+    const char* name = "";
+    const char* version = "";
+    fConfiguration.FindString("app_name", &name);
+    fConfiguration.FindString("version", &version);
+    std::string product = name != nullptr ? name : "";
+    if (version != nullptr && *version != '\0')
+        product += std::string(" ") + version;
+    return product;
+}
+
+
+void
+Deinstaller::AddFolder(const char* path)
+{
+    const std::string folder = ResolvedFolder(path);
+    if (!folder.empty() && std::find(fRoots.begin(), fRoots.end(), folder) == fRoots.end())
+        fRoots.push_back(folder);
+}
+
+
+void
+Deinstaller::SkipFolder(const char* path)
+{
+    const std::string folder = ResolvedFolder(path);
+    if (!folder.empty())
+        fSkipped.push_back(folder);
+}
+
+
+void
+Deinstaller::AddStandardFolders(const char* installFolder)
+{
+    BVolume installVolume;
+    dev_t device;
+    const bool otherVolume = installFolder != nullptr && Device(installFolder, device)
+        && installVolume.SetTo(device) == B_OK;
+
+    for (const lib_dir_name* row = lib_be_dir_names; row->name != nullptr; row++) {
+        BPath path;
+        if (row->code == B_TRASH_DIRECTORY) {
+            // The Trash keeps earlier installations; they are not touched.
+            if (find_directory(row->code, &path, false) == B_OK) {
+                BPath parent;
+                SkipFolder(path.Path());
+                if (path.GetParent(&parent) == B_OK && strcmp(parent.Leaf(), "Trash") == 0)
+                    SkipFolder(parent.Path());
+            }
+            continue;
+        }
+        if (find_directory(row->code, &path, false) == B_OK)
+            AddFolder(path.Path());
+        if (otherVolume && find_directory(row->code, &path, false, &installVolume) == B_OK)
+            AddFolder(path.Path());
+    }
+    if (installFolder != nullptr) {
+        AddFolder(installFolder);
+        const std::string saved = std::string(installFolder) + "/Saved Files";
+        SkipFolder(saved.c_str());
+    }
+}
+
+
+bool
+Deinstaller::_Skipped(const std::string& path) const
+{
+    for (const std::string& skipped : fSkipped) {
+        if (IsAtOrBelow(path, skipped))
+            return true;
+    }
+    return false;
+}
+
+
+bool
+Deinstaller::_LinkBelongs(const std::string& path, bool parentTagged) const
+{
+    if (parentTagged || HasDeinstallTag(path.c_str(), fTag.c_str()))
+        return true;
+    BEntry target(path.c_str(), true);
+    return target.InitCheck() == B_OK && target.Exists() && target.PathName() != nullptr
+        && HasDeinstallTag(target.PathName(), fTag.c_str());
+}
+
+
+void
+Deinstaller::Scan(const std::function<void(const std::string&)>& progress)
+{
+    fEntries.clear();
+    if (InitCheck() != B_OK)
+        return;
+
+    // A folder inside another one is walked with it.
+    std::vector<std::string> roots;
+    for (const std::string& root : fRoots) {
+        bool inside = false;
+        for (const std::string& other : fRoots) {
+            if (other != root && IsAtOrBelow(root, other))
+                inside = true;
+        }
+        if (!inside && !_Skipped(root))
+            roots.push_back(root);
+    }
+
+    std::set<std::string> seen;
+    for (const std::string& root : roots) {
+        if (progress)
+            progress(root);
+        dev_t rootDevice;
+        if (!Device(root.c_str(), rootDevice))
+            continue;
+        // Folders still to be read, each with whether it carries the tag.
+        std::vector<std::pair<std::string, bool>> pending;
+        // A folder looked through is never removed itself, and lends its
+        // links nothing.
+        pending.emplace_back(root, false);
+        while (!pending.empty()) {
+            auto [folder, folderTagged] = pending.back();
+            pending.pop_back();
+            BDirectory directory(folder.c_str());
+            if (directory.InitCheck() != B_OK)
+                continue;
+            std::vector<std::pair<std::string, bool>> subfolders;
+            BEntry entry;
+            while (directory.GetNextEntry(&entry, false) == B_OK) {
+                if (entry.PathName() == nullptr)
+                    continue;
+                const std::string path = entry.PathName();
+                struct stat st;
+                if (entry.GetStat(&st) != B_OK || _Skipped(path))
+                    continue;
+                deinstall_entry found;
+                found.path = path;
+                bool belongs;
+                if (S_ISLNK(st.st_mode)) {
+                    found.kind = DEINSTALL_LINK;
+                    belongs = _LinkBelongs(path, folderTagged);
+                } else {
+                    found.kind = S_ISDIR(st.st_mode) ? DEINSTALL_FOLDER : DEINSTALL_FILE;
+                    belongs = HasDeinstallTag(path.c_str(), fTag.c_str());
+                }
+                if (belongs && seen.insert(path).second)
+                    fEntries.push_back(found);
+                // Other mounted volumes are not entered.
+                if (S_ISDIR(st.st_mode) && st.st_dev == rootDevice)
+                    subfolders.emplace_back(path, belongs);
+            }
+            // Reversed, so that folders are read in the order listed.
+            pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
+        }
+    }
+}
+
+
+void
+Deinstaller::FindScriptSections()
+{
+    fSections.clear();
+    for (const script_target& target : kScripts) {
+        bool on = false;
+        const char* tag = nullptr;
+        if (fConfiguration.FindBool(target.flag, &on) != B_OK || !on
+                || fConfiguration.FindString(target.tagField, &tag) != B_OK || tag == nullptr
+                || *tag == '\0')
+            continue;
+        std::string script;
+        if (!ScriptPath(target.folder, target.script, script))
+            continue;
+        deinstall_section section;
+        section.script = script;
+        section.tag = tag;
+        section.count = CountTaggedSections(script.c_str(), tag);
+        fSections.push_back(section);
+    }
+}
+
+
+int32
+Deinstaller::Remove(const std::function<void(const deinstall_report&)>& report)
+{
+    int32 failures = 0;
+    // Contents were found after their folders: going backwards removes them
+    // first.
+    for (auto it = fEntries.rbegin(); it != fEntries.rend(); ++it) {
+        deinstall_report done;
+        done.path = it->path;
+        BEntry entry(it->path.c_str(), false);
+        if (entry.InitCheck() != B_OK || !entry.Exists())
+            done.status = B_ENTRY_NOT_FOUND;
+        else
+            done.status = entry.Remove();
+        if (done.status == B_DIRECTORY_NOT_EMPTY && it->kind != DEINSTALL_FOLDER)
+            done.status = B_ERROR;
+        // An entry that is gone already is no failure.
+        if (done.status != B_OK && done.status != B_DIRECTORY_NOT_EMPTY
+                && done.status != B_ENTRY_NOT_FOUND)
+            failures++;
+        if (report)
+            report(done);
+    }
+    for (const deinstall_section& section : fSections) {
+        if (section.count == 0)
+            continue;
+        deinstall_report done;
+        done.path = section.script;
+        done.tag = section.tag;
+        done.status = RemoveTaggedSections(section.script.c_str(), section.tag.c_str()) > 0
+            ? B_OK : B_ERROR;
+        if (done.status != B_OK)
+            failures++;
+        if (report)
+            report(done);
+    }
+    return failures;
+}

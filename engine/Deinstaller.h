@@ -1,0 +1,104 @@
+// Deinstaller: finds and removes what an installation tagged, and the
+// sections it added to the user's scripts. The program ondelle-deinstall
+// (app/deinstall) runs it with the configuration stored in its own file;
+// docs/deinstaller.md describes the rules.
+//
+// An entry belongs to the product when its "InstallBy" attribute equals
+// the deinstall tag rebuilt from the configuration. A symbolic link belongs
+// to it when it carries the tag itself, when its target carries it, or when
+// the folder holding it carries it: Linux keeps no attributes on links, so
+// the installer cannot tag them there.
+//
+// The folders looked through are the standard folders of the boot volume
+// and of the installation folder's volume, and the installation folder;
+// each tree is walked whole, without following links and without entering
+// other mounted volumes, the Trash or the installation's "Saved Files".
+#pragma once
+
+#include <Message.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+enum deinstall_entry_kind {
+    DEINSTALL_FILE,
+    DEINSTALL_FOLDER,
+    DEINSTALL_LINK
+};
+
+struct deinstall_entry {
+    std::string path;
+    deinstall_entry_kind kind = DEINSTALL_FILE;
+};
+
+// Tagged sections found in one of the user's scripts.
+struct deinstall_section {
+    std::string script;
+    std::string tag;
+    int count = 0;
+};
+
+// What happened to one entry or script.
+struct deinstall_report {
+    std::string path;
+    // For a script: the tag of the sections removed from it; empty for an
+    // entry.
+    std::string tag;
+    // B_OK: removed. B_DIRECTORY_NOT_EMPTY: a folder kept because it holds
+    // entries the product did not install. Anything else: the removal's
+    // error.
+    status_t status = B_OK;
+};
+
+class Deinstaller {
+public:
+    // configuration: the deinstaller's own configuration message.
+    explicit Deinstaller(const BMessage& configuration);
+
+    // B_BAD_VALUE when the configuration names no product ("app_name"
+    // missing or empty): its tag would match too much.
+    status_t InitCheck() const;
+    const std::string& Tag() const { return fTag; }
+    // "<app_name> <version>".
+    std::string ProductName() const;
+    const BMessage& Configuration() const { return fConfiguration; }
+
+    // Adds a folder to look through (ignored when it does not exist).
+    void AddFolder(const char* path);
+    // A folder that is never entered.
+    void SkipFolder(const char* path);
+    // The standard folders of the boot volume and of installFolder's
+    // volume, and installFolder itself, whose "Saved Files" is skipped.
+    void AddStandardFolders(const char* installFolder);
+
+    // Walks the folders and collects the product's entries, in the order
+    // found (a folder before its contents). progress, if given, is told
+    // each folder tree as it is begun.
+    void Scan(const std::function<void(const std::string&)>& progress = nullptr);
+    // Finds the sections the configuration names ("edit_bootscript",
+    // "edit_setup_env", "edit_profile" with their tags) in the user's
+    // scripts.
+    void FindScriptSections();
+
+    const std::vector<deinstall_entry>& Entries() const { return fEntries; }
+    const std::vector<deinstall_section>& Sections() const { return fSections; }
+
+    // Removes the collected entries, contents before their folders (a folder
+    // that still holds other entries is kept), then the script sections.
+    // report, if given, is told of each entry and script as it is done.
+    // Returns the number of entries and scripts that could not be done
+    // (kept folders do not count).
+    int32 Remove(const std::function<void(const deinstall_report&)>& report = nullptr);
+
+private:
+    bool _Skipped(const std::string& path) const;
+    bool _LinkBelongs(const std::string& path, bool parentTagged) const;
+
+    BMessage fConfiguration;
+    std::string fTag;
+    std::vector<std::string> fRoots;
+    std::vector<std::string> fSkipped;
+    std::vector<deinstall_entry> fEntries;
+    std::vector<deinstall_section> fSections;
+};

@@ -9,12 +9,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 using lib_date::kLanguageCount;
 using lib_date::kMonthNames;
 using lib_date::kWeekdayNames;
 
 namespace {
+
+// The text of a string, "" for a null buffer.
+std::string TextOf(const LibString& text)
+{
+    const char* buffer = text;
+    return buffer != nullptr ? buffer : "";
+}
 
 bool IsAsciiLetter(unsigned char c)
 {
@@ -103,39 +111,39 @@ LibLocaleDate& LibLocaleDate::operator=(const LibLocaleDate& other)
 
 LibString LibLocaleDate::Format(const LibDate& date) const
 {
-    LibString text;
+    // Collected in a growing buffer first: a string that reallocates to the
+    // exact size on every append would make long patterns quadratic.
+    std::string text;
     bool dayDone = false, monthDone = false, weekdayDone = false, yearDone = false;
     const char* pattern = fFormat;
-    if (pattern == nullptr)
-        return text;
-    for (const char* p = pattern; *p != '\0'; ++p) {
+    for (const char* p = pattern != nullptr ? pattern : ""; *p != '\0'; ++p) {
         switch (*p) {
         case 'D':
             if (!dayDone)
-                text.Concat(AddDay(date.GetDay()));
+                text += TextOf(AddDay(date.GetDay()));
             dayDone = true;
             break;
         case 'M':
             if (!monthDone)
-                text.Concat(AddMonth(date.GetMonth()));
+                text += TextOf(AddMonth(date.GetMonth()));
             monthDone = true;
             break;
         case 'W':
             if (!weekdayDone)
-                AddWeekDay(date.DayOfWeek(), text);
+                text += TextOf(AddWeekDay(date.DayOfWeek()));
             weekdayDone = true;
             break;
         case 'Y':
             if (!yearDone)
-                text.Concat(AddYear(date.GetYear()));
+                text += TextOf(AddYear(date.GetYear()));
             yearDone = true;
             break;
         default:
-            text.Concat(*p);
+            text += *p;
             break;
         }
     }
-    return text;
+    return LibString(text.c_str());
 }
 
 LibString LibLocaleDate::AddWeekDay(const LibWeekDay& day) const

@@ -3,6 +3,7 @@
 
 #include "ToolRunner.h"
 
+#include <Application.h>
 #include <Entry.h>
 #include <MimeType.h>
 #include <Node.h>
@@ -15,10 +16,12 @@
 
 namespace {
 
-// The signature the running program carries ("BEOS:APP_SIG" of its own
-// executable); empty when it has none.
+// The running application's signature: the application object's, or else
+// the one its executable carries ("BEOS:APP_SIG"); empty when it has none.
 std::string OwnSignature()
 {
+    if (be_app != nullptr && be_app->Signature() != nullptr && *be_app->Signature() != '\0')
+        return be_app->Signature();
     BEntry self("/proc/self/exe", true);
     BNode node(&self);
     std::string signature;

@@ -230,6 +230,9 @@ public:
                             ssize_t numBytes, bool fixedSize = true, int32 count = 1);
 
     // --- The install job ------------------------------------------------------
+    // The whole job, run in the thread "install" (Go()); returns an
+    // INSTALL_RESULT_* value.
+    virtual int32       Action();
     // The thread's state line, then every install item's dump, on standard
     // error.
     virtual void        PrintToStream();

@@ -1,0 +1,352 @@
+// The install job: InstallConfig::Action and the work on each install item.
+#include "InstallConfig.h"
+
+#include <ConfigFields.h>
+#include <Directory.h>
+#include <Entry.h>
+#include <ItemExtraction.h>
+#include <LibAlert.h>
+#include <LibAppResource.h>
+#include <LibEntryUtils.h>
+#include <LibFileUtils.h>
+#include <Path.h>
+#include <Volume.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+const char* Text(const LibString& text)
+{
+    const char* value = text;
+    return value != nullptr ? value : "";
+}
+
+// The text of a string field of message, or fallback when it has none.
+const char* StringField(const BMessage& message, const char* name, const char* fallback)
+{
+    const char* text = nullptr;
+    if (message.FindString(name, 0, &text) != B_OK || text == nullptr)
+        return fallback;
+    return text;
+}
+
+std::string LeafOf(const char* path)
+{
+    const char* slash = strrchr(path, '/');
+    return slash != nullptr ? std::string(slash + 1) : std::string(path);
+}
+
+bool IsPlainLeaf(const std::string& leaf)
+{
+    return !leaf.empty() && leaf != "." && leaf != ".." && leaf.find('/') == std::string::npos;
+}
+
+} // namespace
+
+
+// Working state of one run of the job.
+struct InstallConfig::JobRun {
+    BVolume volume;
+    LibAppResource* resources = nullptr;
+    std::string savedFiles;
+    BMessage customFolders;
+    BMessage instructions;
+    int32 selected = 0;
+    int32 done = 0;
+    bool itemAskAgain = true;
+    bool itemLastAnswer = true;
+    bool linkAskAgain = true;
+    bool linkLastAnswer = true;
+    // Why the current item could not be installed completely; empty when
+    // all went well.
+    std::string itemProblems;
+};
+
+
+int32
+InstallConfig::Action()
+{
+    fFailedItems.Clear();
+    fLogOpened = false;
+    fInstallFolder = "";
+    fDeinstallTag = "";
+
+    UpdateStatus("Checking System Resources...");
+    int32 check = CheckSystemResources();
+    if (check == REQUIREMENTS_NO_SPACE)
+        return INSTALL_RESULT_NO_SPACE;
+    if (check == REQUIREMENTS_ABORT)
+        return INSTALL_RESULT_DONE;
+
+    JobRun run;
+    run.volume.SetTo(fDestination.device);
+    char volumeName[B_FILE_NAME_LENGTH] = "";
+    if (run.volume.InitCheck() == B_OK)
+        run.volume.GetName(volumeName);
+
+    LibString tag;
+    tag.Formatted("%s;%s;%s;%s;%s;", AppName(), Version(), ReleaseDate(), Company(),
+        SupportEmail());
+    fDeinstallTag = Text(tag);
+
+    BDirectory destination(&fDestination);
+    LibString destinationPath;
+    if (destination.InitCheck() != B_OK || !LibGetFullPath(fDestination, destinationPath)) {
+        LibError("Failure to find selected installation folder. Unable to install files.");
+        return INSTALL_RESULT_NO_FOLDER;
+    }
+
+    const std::string created = OptCreatedFolder();
+    if (DoesDestinationExist() && IsPlainLeaf(created)) {
+        BPath earlier(Text(destinationPath), created.c_str());
+        LibTrash(earlier, false);
+    }
+    // The name must be one folder inside the destination, never a path.
+    BDirectory installFolder;
+    if (!IsPlainLeaf(created)
+        || destination.CreateDirectory(created.c_str(), &installFolder) != B_OK) {
+        LibError("Unable to create installation folder '%s'. Unable to install files.",
+            created.c_str());
+        return INSTALL_RESULT_NO_FOLDER;
+    }
+
+    std::string installPath = std::string(Text(destinationPath)) + "/" + created;
+    fInstallFolder = installPath.c_str();
+    if (OptSaveReplaced()) {
+        run.savedFiles = installPath + "/Saved Files";
+        Libmkdir(run.savedFiles.c_str());
+    }
+
+    const std::string logPath = installPath + "/Log";
+    OpenLog(logPath.c_str());
+    _WriteLogHeader(run.volume, volumeName, run.savedFiles.c_str());
+
+    // The job only reads the installer's resources.
+    const char* resourcePath = ResourcePath();
+    std::unique_ptr<LibAppResource> resources(resourcePath[0] != '\0'
+            ? new LibAppResource(resourcePath, B_READ_ONLY)
+            : new LibAppResource(B_READ_ONLY));
+    run.resources = resources.get();
+    UpdateStatus("Creating deinstaller...");
+    CreateDeinstaller(*resources, installPath.c_str(), DeinstallTag());
+
+    FindMessage(kFieldCustomFolder, 0, &run.customFolders);
+    if (OptCreateStartup())
+        CreateStartupFolder(run.customFolders, run.volume, run.savedFiles.c_str());
+
+    bool haveInstructions = FindMessage(kFieldInstallInstructions, 0, &run.instructions) == B_OK;
+    BMessage item;
+    for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
+            index++) {
+        bool selected = false;
+        if (item.FindBool(kFieldInstallToSystem, 0, &selected) == B_OK && selected)
+            run.selected++;
+    }
+
+    for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
+            index++) {
+        _InstallItem(run, index);
+    }
+    if (haveInstructions)
+        ReplaceMessage(kFieldInstallInstructions, &run.instructions);
+
+    EditBootScripts();
+    AutoLaunch();
+
+    LibString finished;
+    _Timestamp(finished);
+    Log("\tInstallation Complete: %s\n", Text(finished));
+    CloseLog();
+    LibSetMimeType(logPath.c_str(), "text/plain");
+    UpdateStatus("Installation Complete");
+
+    Complete(installPath.c_str());
+    return INSTALL_RESULT_DONE;
+}
+
+
+void
+InstallConfig::_InstallItem(JobRun& run, int32 index)
+{
+    BMessage item;
+    if (run.instructions.FindMessage(kFieldInstallFile, index, &item) != B_OK)
+        return;
+    bool selected = false;
+    if (item.FindBool(kFieldInstallToSystem, 0, &selected) != B_OK || !selected)
+        return;
+
+    const std::string leaf = LeafOf(StringField(item, kFieldFileName, ""));
+    const std::string installFolder = InstallFolderPath();
+    std::string itemPath = installFolder + "/" + leaf;
+    run.itemProblems.clear();
+
+    Log("\t\tInstalling : %s\n", leaf.c_str());
+    run.done++;
+    UpdateStatus("Installing %d of %d (%s)", int(run.done), int(run.selected), leaf.c_str());
+
+    std::string reason;
+    item_extraction_result extracted = ITEM_NOT_UNPACKED;
+    if (!IsPlainLeaf(leaf))
+        reason = "it has no usable name";
+    else
+        extracted = ExtractItemArchive(*run.resources, kFirstItemResourceId + index,
+            itemPath.c_str(), reason);
+    if (extracted != ITEM_EXTRACTED) {
+        // Nothing to place: the entries at its destination stay untouched.
+        Log("\t\t\tUnable to extract %s: %s\n", leaf.c_str(), reason.c_str());
+        _ItemFailed(leaf.c_str(), reason.c_str());
+        return;
+    }
+
+    BMessage meta;
+    item.FindMessage(kFieldInstallMeta, 0, &meta);
+    bool isFolder = _SetItemDates(item, itemPath.c_str());
+
+    const char* destinationName = StringField(meta, kFieldDestination, kValueUserSelected);
+    if (strcmp(destinationName, kValueUserSelected) != 0) {
+        LibString folderText;
+        GetNewPath(destinationName, run.customFolders, run.volume, run.savedFiles.c_str(),
+            folderText);
+        const std::string folder = Text(folderText);
+        if (folder.empty()) {
+            Log("\t\t\tNo folder is known as '%s'. The item stays in %s\n", destinationName,
+                installFolder.c_str());
+        } else if (ReplaceControl(folder.c_str(), BPath(itemPath.c_str()),
+                       StringField(meta, kFieldDestinationExists, ""), run.itemAskAgain,
+                       run.itemLastAnswer, BPath(run.savedFiles.c_str()))) {
+            const std::string placed = folder + "/" + leaf;
+            if (!OptSaveReplaced() && isFolder && LibExists(placed.c_str())) {
+                LibUnlink(placed.c_str());
+                Log("\t\t\tRemoved existing folder %s\n", placed.c_str());
+            }
+            if (!LibExists(folder.c_str()))
+                Libmkdir(folder.c_str());
+            if (LibMove(itemPath.c_str(), placed.c_str()) && LibExists(placed.c_str())
+                && !LibExists(itemPath.c_str())) {
+                Log("\t\t\tPlaced in %s\n", folder.c_str());
+                itemPath = placed;
+            } else {
+                Log("\t\t\tUnable to place item in %s\n", folder.c_str());
+                run.itemProblems = "it could not be moved to " + folder;
+            }
+        } else if (fCollisionFailed) {
+            run.itemProblems = "the entry in its way in " + folder + " could not be cleared";
+        } else {
+            Log("\t\t\tUser desired not to place item in %s\n", folder.c_str());
+        }
+    }
+
+    item.RemoveName(kFieldFileName);
+    item.AddString(kFieldFileName, itemPath.c_str());
+    run.instructions.ReplaceMessage(kFieldInstallFile, index, &item);
+
+    const bool deinstallable
+        = strcmp(StringField(meta, kFieldDeinstallable, ""), kValueTrue) == 0;
+    if (deinstallable)
+        AddDeinstallTag(itemPath.c_str(), DeinstallTag());
+    else
+        Log("\t\t\tThis file will not be removed by the de-installer\n");
+
+    _PlaceLink(run, meta, itemPath.c_str(), deinstallable);
+
+    if (!run.itemProblems.empty())
+        _ItemFailed(leaf.c_str(), run.itemProblems.c_str());
+}
+
+
+bool
+InstallConfig::_SetItemDates(const BMessage& item, const char* path)
+{
+    BEntry entry(path, false);
+    if (entry.InitCheck() != B_OK || !entry.Exists()) {
+        fprintf(stderr, "unable to set date/time for %s\n", path);
+        return false;
+    }
+    int64 seconds = 0;
+    if (item.FindInt64(kFieldFileCreation, 0, &seconds) == B_OK)
+        entry.SetCreationTime(time_t(seconds));
+    if (item.FindInt64(kFieldFileModified, 0, &seconds) == B_OK)
+        entry.SetModificationTime(time_t(seconds));
+    if (item.FindInt64(kFieldFileAccessed, 0, &seconds) == B_OK)
+        entry.SetAccessTime(time_t(seconds));
+    return entry.IsDirectory();
+}
+
+
+void
+InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPath,
+    bool deinstallable)
+{
+    const char* linkName = StringField(meta, kFieldLink, kValueNone);
+    if (strcmp(linkName, kValueNone) == 0)
+        return;
+
+    std::string folder;
+    bool place = true;
+    if (strcmp(linkName, kValueUserSelected) == 0) {
+        folder = InstallFolderPath();
+    } else {
+        LibString folderText;
+        GetNewPath(linkName, run.customFolders, run.volume, run.savedFiles.c_str(), folderText);
+        folder = Text(folderText);
+        if (folder.empty()) {
+            Log("\t\t\tNo folder is known as '%s'. No link was placed\n", linkName);
+            return;
+        }
+    }
+    if (folder + "/" + LeafOf(itemPath) == itemPath) {
+        // A link in the item's own place would replace the item itself.
+        Log("\t\t\tNo link was placed in %s: the item itself is there\n", folder.c_str());
+        return;
+    }
+    if (strcmp(linkName, kValueUserSelected) != 0) {
+        place = ReplaceControl(folder.c_str(), BPath(itemPath), StringField(meta, kFieldLinkExists, ""),
+            run.linkAskAgain, run.linkLastAnswer, BPath(run.savedFiles.c_str()));
+    }
+
+    if (!place) {
+        if (fCollisionFailed) {
+            _AddProblem(run, "the entry in the way of its link in " + folder
+                + " could not be cleared");
+        } else {
+            Log("\t\t\tUser desired not to place a link in %s\n", folder.c_str());
+        }
+        return;
+    }
+
+    const std::string link = folder + "/" + LeafOf(itemPath);
+    if (!LibExists(folder.c_str()))
+        Libmkdir(folder.c_str());
+    if (!LibSymLink(itemPath, link.c_str())) {
+        Log("\t\t\tUnable to place a link in %s\n", folder.c_str());
+        _AddProblem(run, "no link could be placed in " + folder);
+        return;
+    }
+    Libmimeset(link.c_str());
+    Log("\t\t\tPlaced a link in %s\n", folder.c_str());
+    if (deinstallable)
+        AddDeinstallTag(link.c_str(), DeinstallTag());
+    else
+        Log("\t\t\tThis link will not be removed by the de-installer\n");
+}
+
+
+void
+InstallConfig::_AddProblem(JobRun& run, const std::string& problem)
+{
+    if (!run.itemProblems.empty())
+        run.itemProblems += "; ";
+    run.itemProblems += problem;
+}
+
+
+void
+InstallConfig::_ItemFailed(const char* leaf, const char* reason)
+{
+    LibString line;
+    line.Formatted("%s (%s)", leaf, reason);
+    fFailedItems.Add(Text(line));
+}

@@ -73,7 +73,7 @@ int OpenScratchFile(const std::string& nearPath)
 // that is running.
 bool IsRunningProgram(const std::string& path)
 {
-    int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
         close(fd);
         return false;
@@ -215,7 +215,8 @@ status_t BResources::SetTo(const BFile* file, bool clobber)
 
 status_t BResources::_Bind(const std::string& path, bool writable, bool clobber)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: the path may name a pipe, refused below.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return fInitStatus = status_from_errno(errno);
     struct stat st;

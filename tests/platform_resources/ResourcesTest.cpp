@@ -202,6 +202,8 @@ TEST(Resources, BindingKeepsResourcesAndClobberDropsThem)
     EXPECT_EQ(refused.InitCheck(), B_BAD_DATA);
     EXPECT_EQ(ReadFileBytes(text), "just some text\n");
     EXPECT_EQ(BResources(dir.Path().c_str()).InitCheck(), B_IS_A_DIRECTORY);
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    EXPECT_EQ(BResources((dir / "pipe").c_str()).InitCheck(), B_BAD_VALUE); // and does not block
     EXPECT_EQ(BResources((dir / "missing").c_str()).InitCheck(), B_ENTRY_NOT_FOUND);
 }
 

@@ -5,6 +5,7 @@
 // the sandbox active nothing outside it is launched: each request is
 // written, as the flattened message the platform's desktop would have
 // received, to a new file in the folder "desktop-requests" of the sandbox.
+// A request that cannot be passed on (no opener installed) gives false.
 #include "LibEntryUtils.h"
 
 #include "ToolRunner.h"
@@ -16,6 +17,7 @@
 #include <Sandbox.h>
 #include <StopPoint.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -62,7 +64,12 @@ bool SendRequest(uint32 what, const char* path)
     process_options options;
     options.wait = false;
     process_result result;
-    run_process({"xdg-open", target}, options, &result);
+    const status_t status = run_process({"xdg-open", target}, options, &result);
+    if (status != B_OK) {
+        fprintf(stderr, "%s: the desktop's opener (xdg-open) could not be started for %s\n",
+            what == kInfoRequest ? "LibInfoEntry" : "LibOpenEntry", target.c_str());
+        return false;
+    }
     return true;
 }
 

@@ -51,6 +51,6 @@ void LibSetFileType(const char* path, const char* type, const char* preferredApp
 
 // Desktop-shell requests, sent without waiting: the information window of
 // the entry ('Tinf') and opening it as a double-click would ('_RRC'). False
-// when path does not exist.
+// when path does not exist or the desktop's opener cannot be started.
 bool LibInfoEntry(const char* path);
 bool LibOpenEntry(const char* path);

@@ -55,6 +55,10 @@ status_t LaunchExecutable(const char* path)
 {
     if (path == nullptr || *path == '\0')
         return B_BAD_VALUE;
+    // Installed programs live inside the sandbox when there is one; the
+    // system's own programs are not what an offer may start.
+    if (sandbox_active() && !sandbox_allows_write(path))
+        return B_NOT_ALLOWED;
     process_options options;
     options.wait = false;
     process_result result;

@@ -8,6 +8,9 @@
 #include <MimeType.h>
 #include <Node.h>
 #include <StopPoint.h>
+#include <Volume.h>
+
+#include <cstdio>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -52,8 +55,20 @@ void CopyLinkAttributes(const std::string& from, const std::string& to)
         CopyLinkAttributes(from + "/" + name, to + "/" + name);
 }
 
+// Whether the volume that holds path keeps attributes at all.
+bool VolumeKeepsAttributes(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return true;
+    BVolume volume(st.st_dev);
+    return volume.InitCheck() != B_OK || volume.KnowsAttr();
+}
+
 // "cp -fR" with the attributes kept; forMove also keeps modes and times,
-// as a move leaves them untouched.
+// as a move leaves them untouched. A volume that cannot hold attributes at
+// all (FAT, ramfs ...) still gets the data: the copy is repeated without
+// them and the loss reported, as the platform's own copy did silently.
 bool CopyTree(const char* src, const char* dst, bool forMove)
 {
     const std::string tool = FindPlatformTool("cp");
@@ -63,8 +78,13 @@ bool CopyTree(const char* src, const char* dst, bool forMove)
     if (!MayChange("LibCopy", dst))
         return false;
     const std::string landing = IsFolder(dst) ? std::string(dst) + "/" + LeafOf(src) : std::string(dst);
-    const int status = RunTool({tool, "-fR", forMove ? "--preserve=mode,timestamps,xattr" : "--preserve=xattr",
+    int status = RunTool({tool, "-fR", forMove ? "--preserve=mode,timestamps,xattr" : "--preserve=xattr",
         "--", src, dst});
+    if (status != 0 && EntryExists(landing) && !VolumeKeepsAttributes(ParentPathOf(landing))) {
+        fprintf(stderr, "LibCopy: the volume of %s keeps no attributes; copying without them\n", dst);
+        status = forMove ? RunTool({tool, "-fR", "--preserve=mode,timestamps", "--", src, dst})
+                         : RunTool({tool, "-fR", "--", src, dst});
+    }
     if (status == 0)
         CopyLinkAttributes(src, landing);
     return status == 0;

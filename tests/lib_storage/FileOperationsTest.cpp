@@ -62,10 +62,10 @@ void ExpectTree(const fs::path& root)
 
 class ScopedMount {
 public:
-    explicit ScopedMount(const fs::path& where) : fWhere(where)
+    explicit ScopedMount(const fs::path& where, const char* type = "tmpfs") : fWhere(where)
     {
         fs::create_directories(where);
-        fMounted = ::mount("tmpfs", where.c_str(), "tmpfs", 0, "size=64m") == 0;
+        fMounted = ::mount(type, where.c_str(), type, 0, "size=64m") == 0;
     }
     ~ScopedMount()
     {
@@ -203,6 +203,25 @@ TEST(FileOperations, TheToolsExitStatusIsTheResult)
     EXPECT_FALSE(LibTar((dir / "a").c_str(), (dir / "a.tar").c_str()));
     EXPECT_TRUE(fs::exists(dir / "a"));
     EXPECT_FALSE(fs::exists(dir / "b"));
+}
+
+TEST(FileOperations, AVolumeWithoutAttributesStillReceivesTheData)
+{
+    TempDir dir;
+    // ramfs keeps no user attributes.
+    ScopedMount mount(dir / "plain", "ramfs");
+    if (!mount.Mounted())
+        GTEST_SKIP() << "this machine does not allow a test to mount a ramfs; attribute-less volume not tested";
+    WriteFileBytes(dir / "typed", "data");
+    ASSERT_TRUE(SetAttribute((dir / "typed").string(), "note", B_STRING_TYPE, "kept where possible"));
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LibCopy((dir / "typed").c_str(), (dir / "plain" / "copy").c_str()));
+    EXPECT_TRUE(LibMove((dir / "typed").c_str(), (dir / "plain" / "moved").c_str()));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("keeps no attributes"), std::string::npos) << errors;
+    EXPECT_EQ(ReadFileBytes(dir / "plain" / "copy"), "data");
+    EXPECT_EQ(ReadFileBytes(dir / "plain" / "moved"), "data");
+    EXPECT_FALSE(fs::exists(dir / "typed"));
 }
 
 TEST(FileOperations, TrashUsesTheCopySeriesAndWritesRecords)

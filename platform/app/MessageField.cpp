@@ -43,7 +43,7 @@ const void* MessageField::ItemData(int32 index, size_t* size) const
         return fData.data() + size_t(index) * fItemSize;
     }
     size_t start = _ItemStart(index);
-    *size = fEnds[index] - start;
+    *size = _ItemEnd(index) - start;
     // Values read from files may be empty; hand out a valid pointer even
     // when no value has any bytes.
     static const char kNoBytes[1] = {0};
@@ -60,7 +60,7 @@ size_t MessageField::ItemByteSize(int32 index) const
     }
     if (fFixedSize)
         return fItemSize;
-    return fEnds[index] - _ItemStart(index);
+    return _ItemEnd(index) - _ItemStart(index);
 }
 
 status_t MessageField::AddBytes(const void* data, size_t size)
@@ -71,8 +71,9 @@ status_t MessageField::AddBytes(const void* data, size_t size)
             fItemSize = size;
         fData.insert(fData.end(), bytes, bytes + size);
     } else {
+        if (fCount > 0)
+            fEnds.push_back(fData.size());
         fData.insert(fData.end(), bytes, bytes + size);
-        fEnds.push_back(fData.size());
     }
     fCount++;
     return B_OK;
@@ -93,7 +94,7 @@ status_t MessageField::ReplaceBytes(int32 index, const void* data, size_t size)
         return B_OK;
     }
     size_t start = _ItemStart(index);
-    size_t oldSize = fEnds[index] - start;
+    size_t oldSize = _ItemEnd(index) - start;
     if (size == oldSize) {
         memcpy(fData.data() + start, bytes, size);
         return B_OK;
@@ -121,11 +122,17 @@ void MessageField::RemoveItem(int32 index)
         fData.erase(fData.begin() + start, fData.begin() + start + fItemSize);
     } else {
         size_t start = _ItemStart(index);
-        size_t size = fEnds[index] - start;
+        size_t size = _ItemEnd(index) - start;
         fData.erase(fData.begin() + start, fData.begin() + start + size);
-        fEnds.erase(fEnds.begin() + index);
-        for (size_t i = size_t(index); i < fEnds.size(); i++)
-            fEnds[i] -= size;
+        if (index == fCount - 1) {
+            // The value before becomes the last one and ends with the buffer.
+            if (index > 0)
+                fEnds.erase(fEnds.begin() + (index - 1));
+        } else {
+            fEnds.erase(fEnds.begin() + index);
+            for (size_t i = size_t(index); i < fEnds.size(); i++)
+                fEnds[i] -= size;
+        }
     }
     fCount--;
 }
@@ -140,7 +147,7 @@ void MessageField::Reserve(int32 count, size_t bytes)
     }
     fData.reserve(bytes);
     if (!fFixedSize)
-        fEnds.reserve(size_t(count));
+        fEnds.reserve(size_t(count) - 1);
 }
 
 bool MessageField::SameData(const MessageField& other, bool ignoreFieldOrder, bool deep) const

@@ -4,7 +4,7 @@
 // Values of a variable-size B_MESSAGE_TYPE field are kept as BMessage
 // objects; every other field keeps its values as bytes, one after another,
 // in a single buffer (fixed-size fields: count x item size; variable-size
-// fields: with the end offset of each value kept aside).
+// fields: with the end offsets of the values kept aside).
 #pragma once
 
 #include <Message.h>
@@ -56,7 +56,13 @@ public:
     bool SameData(const MessageField& other, bool ignoreFieldOrder, bool deep) const;
 
 private:
+    // Variable-size values: fEnds holds the end offset of every value but
+    // the last, which ends with the buffer (so single values need no list).
     size_t _ItemStart(int32 index) const { return index == 0 ? 0 : fEnds[index - 1]; }
+    size_t _ItemEnd(int32 index) const
+    {
+        return index == fCount - 1 ? fData.size() : fEnds[index];
+    }
 
     std::string fName;
     type_code fType;

@@ -253,6 +253,38 @@ TEST(MessageApi, RemoveDataAndRemoveName)
     EXPECT_EQ(message.what, 5u);
 }
 
+TEST(MessageApi, VariableValuesStayIntactThroughEdits)
+{
+    // Values of different lengths, edited at the front, middle and end.
+    BMessage message;
+    for (const char* value : {"a", "bbb", "cc", "dddddd", "e"})
+        message.AddString("v", value);
+    ASSERT_EQ(message.RemoveData("v", 4), B_OK);          // last
+    ASSERT_EQ(message.RemoveData("v", 1), B_OK);          // middle
+    ASSERT_EQ(message.ReplaceString("v", 2, "the new end"), B_OK);
+    ASSERT_EQ(message.RemoveData("v", 0), B_OK);          // first
+    ASSERT_EQ(message.AddString("v", "added"), B_OK);
+    ASSERT_EQ(message.ReplaceString("v", 0, ""), B_OK);
+    const char* expected[] = {"", "the new end", "added"};
+    int32 count = 0;
+    ASSERT_EQ(message.GetInfo("v", nullptr, &count), B_OK);
+    ASSERT_EQ(count, 3);
+    for (int32 i = 0; i < 3; i++)
+        EXPECT_STREQ(message.GetString("v", i, nullptr), expected[i]) << i;
+
+    // And the same values after a round trip through the flattened form.
+    std::string flat;
+    ASSERT_EQ(message.Flatten(&flat), B_OK);
+    BMessage read;
+    ASSERT_EQ(read.Unflatten(flat.data(), ssize_t(flat.size())), B_OK);
+    for (int32 i = 0; i < 3; i++)
+        EXPECT_STREQ(read.GetString("v", i, nullptr), expected[i]) << i;
+    ASSERT_EQ(read.RemoveData("v", 2), B_OK);
+    ASSERT_EQ(read.RemoveData("v", 1), B_OK);
+    EXPECT_STREQ(read.GetString("v", 0, nullptr), "");
+    EXPECT_FALSE(read.HasString("v", 1));
+}
+
 TEST(MessageApi, GetInfoByIndexAndType)
 {
     BMessage message;

@@ -1,0 +1,218 @@
+// A job stopped in the middle changes nothing afterwards; items that cannot
+// be installed are named in the log, in the failed-item list and in the
+// completion message; a destination on a second volume.
+#include "InstallTestSupport.h"
+
+#include <FindDirectory.h>
+#include <Path.h>
+#include <LibAppResource.h>
+#include <Resources.h>
+#include <Volume.h>
+#include <TypeConstants.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <random>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <thread>
+
+using namespace installtest;
+using ondelle::test::ReadFileBytes;
+using ondelle::test::WriteFileBytes;
+
+namespace {
+
+constexpr int32 kUserSettings = B_USER_SETTINGS_DIRECTORY;
+
+// Every entry below root with its size and modification time.
+std::map<std::string, std::pair<uintmax_t, time_t>> Snapshot(const fs::path& root)
+{
+    std::map<std::string, std::pair<uintmax_t, time_t>> entries;
+    if (!fs::exists(root))
+        return entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        struct stat st;
+        if (::lstat(entry.path().c_str(), &st) == 0)
+            entries[entry.path().string()] = {uintmax_t(st.st_size), st.st_mtime};
+    }
+    return entries;
+}
+
+std::string RandomBytes(size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = char(random());
+    return bytes;
+}
+
+} // namespace
+
+TEST(InstallStop, StopInTheMiddleChangesNothingAfterwards)
+{
+    InstallFixture fixture;
+    fixture.AddCustomFolder("Data", kUserSettings, "stopped", false);
+    constexpr int kItems = 40;
+    for (int index = 0; index < kItems; index++) {
+        ProductItem& item = fixture.Add("part" + std::to_string(index) + ".bin",
+            RandomBytes(400 * 1024, unsigned(index)));
+        item.destination = "Data";
+        item.link = "User Selected";
+    }
+    fixture.Load();
+    fixture.Start();
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool reached = false;
+    while (!reached && std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& status : fixture.Recorder().Statuses())
+            reached = reached || status.rfind("Installing 3 of", 0) == 0;
+        if (!reached)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(reached);
+    fixture.Config().Kill();
+
+    const fs::path data = StandardFolder(kUserSettings) / "stopped";
+    auto before = Snapshot(fixture.Destination());
+    auto dataBefore = Snapshot(data);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(Snapshot(fixture.Destination()), before);
+    EXPECT_EQ(Snapshot(data), dataBefore);
+    EXPECT_FALSE(fixture.Recorder().Ended()) << "a stopped job sends no end message";
+    // Nothing is rolled back: the first items stay placed, the rest never come.
+    EXPECT_TRUE(fs::exists(data / "part0.bin"));
+    EXPECT_FALSE(fs::exists(data / ("part" + std::to_string(kItems - 1) + ".bin")));
+    EXPECT_LT(fixture.Recorder().Statuses().size(), size_t(kItems));
+}
+
+TEST(InstallFailures, ItemsThatCannotBeInstalledAreNamed)
+{
+    InstallFixture fixture;
+    fixture.AddCustomFolder("Blocked", kUserSettings, "blocked-by-file/inner", false);
+    fixture.AddCustomFolder("Kept", kUserSettings, "kept", false);
+    const fs::path kept = StandardFolder(kUserSettings) / "kept";
+    fs::create_directories(kept);
+    WriteFileBytes(kept / "missing.txt", "the user's own file");
+    WriteFileBytes(StandardFolder(kUserSettings) / "blocked-by-file", "a file where a folder should be");
+
+    fixture.Add("fine.txt", "fine");
+    ProductItem& missing = fixture.Add("missing.txt", "never arrives");
+    missing.destination = "Kept";
+    missing.destinationExists = "Replace";
+    fixture.Add("damaged.txt", "damaged");
+    fixture.Add("blocked.txt", "blocked").destination = "Blocked";
+    fixture.Load();
+    {
+        LibAppResource resources(fixture.Build().c_str(), B_READ_WRITE);
+        ASSERT_EQ(resources.InitCheck(), B_OK);
+        ASSERT_EQ(resources.RemoveResource(B_RAW_TYPE, 2101), B_OK);
+        ASSERT_EQ(resources.RemoveResource(B_RAW_TYPE, 2102), B_OK);
+        ASSERT_EQ(resources.AddResource(B_RAW_TYPE, 2102, "PK\x03\x04 broken", 13, "damaged.txt"), B_OK);
+    }
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+
+    // The job went on: the good item is there, nothing was rolled back, and
+    // the user's file where the missing item would have gone is untouched.
+    const fs::path install = fixture.InstallFolder();
+    EXPECT_EQ(ReadFileBytes(install / "fine.txt"), "fine");
+    EXPECT_EQ(ReadFileBytes(kept / "missing.txt"), "the user's own file");
+    EXPECT_FALSE(fs::exists(install / "damaged.txt"));
+    EXPECT_EQ(ReadFileBytes(install / "blocked.txt"), "blocked");
+
+    std::vector<std::string> failed;
+    for (const ListNode<LibString>* node = fixture.Config().FailedItems().OldestNode(); node != nullptr;
+            node = node->Newer())
+        failed.push_back((const char*)*node->Item());
+    const std::string blockedFolder = (StandardFolder(kUserSettings) / "blocked-by-file/inner").string();
+    EXPECT_EQ(failed, (std::vector<std::string>{
+        "missing.txt (the installer holds no archive for it)",
+        "damaged.txt (its archive is damaged)",
+        "blocked.txt (it could not be moved to " + blockedFolder + ")"}));
+
+    std::vector<std::string> log = fixture.LogLines();
+    auto has = [&log](const std::string& line) { return std::find(log.begin(), log.end(), line) != log.end(); };
+    EXPECT_TRUE(has("\t\t\tUnable to extract missing.txt: the installer holds no archive for it"));
+    EXPECT_TRUE(has("\t\t\tUnable to extract damaged.txt: its archive is damaged"));
+    EXPECT_TRUE(has("\t\t\tUnable to place item in " + blockedFolder));
+    EXPECT_FALSE(has("\t\t\tPlaced in " + blockedFolder));
+
+    LibString summary;
+    fixture.Config().FailureSummary(summary);
+    EXPECT_STREQ((const char*)summary,
+        ("Installation completed, but 3 items could not be installed:\n"
+         "\nmissing.txt (the installer holds no archive for it)"
+         "\ndamaged.txt (its archive is damaged)"
+         "\nblocked.txt (it could not be moved to " + blockedFolder + ")"
+         "\n\nThe install log in the installation folder tells what happened.").c_str());
+    bool shown = false;
+    for (const BAlertRequest& request : fixture.Presenter().Questions()) {
+        shown = shown || request.text.find("3 items could not be installed") != std::string::npos;
+        EXPECT_EQ(request.text.find("Installation successfully completed."), std::string::npos);
+    }
+    EXPECT_TRUE(shown);
+}
+
+TEST(InstallFailures, NothingFailedLeavesTheSummaryEmpty)
+{
+    InstallFixture fixture;
+    fixture.Description().optLog = false;
+    fixture.Add("one.txt", "1");
+    fixture.Load();
+    {
+        LibAppResource resources(fixture.Build().c_str(), B_READ_WRITE);
+        ASSERT_EQ(resources.RemoveResource(B_RAW_TYPE, 2100), B_OK);
+    }
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+    LibString summary;
+    fixture.Config().FailureSummary(summary);
+    // Without a log the summary does not point to one.
+    EXPECT_STREQ((const char*)summary, "Installation completed, but 1 item could not be installed:\n"
+        "\none.txt (the installer holds no archive for it)");
+
+    InstallFixture clean;
+    clean.Add("two.txt", "2");
+    clean.Load();
+    EXPECT_EQ(clean.Run(), INSTALL_RESULT_DONE);
+    clean.Config().FailureSummary(summary);
+    EXPECT_EQ(summary.Length(), 0);
+    bool plain = false;
+    for (const BAlertRequest& request : clean.Presenter().Questions())
+        plain = plain || request.text == "Installation successfully completed.";
+    EXPECT_TRUE(plain);
+}
+
+TEST(InstallVolumes, CustomFoldersFollowTheDestinationVolume)
+{
+    InstallFixture fixture;
+    const fs::path mountPoint = fixture.Root() / "second-volume";
+    fs::create_directories(mountPoint);
+    if (::mount("tern-test", mountPoint.c_str(), "tmpfs", 0, "size=16m") != 0)
+        GTEST_SKIP() << "cannot mount a second volume here (needs CAP_SYS_ADMIN); not tested";
+    struct Unmount {
+        fs::path point;
+        ~Unmount() { ::umount2(point.c_str(), MNT_DETACH); }
+    } unmount{mountPoint};
+
+    fixture.AddCustomFolder("Volume Settings", kUserSettings, "tern", false);
+    fixture.Add("custom.txt", "custom").destination = "Volume Settings";
+    fixture.Add("standard.txt", "standard").destination = "User Settings";
+    fs::create_directories(mountPoint / "chosen");
+    fixture.SetDestination(mountPoint / "chosen");
+    fixture.Load();
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+
+    struct stat st;
+    ASSERT_EQ(::stat(mountPoint.c_str(), &st), 0);
+    BPath onVolume;
+    BVolume second(st.st_dev);
+    ASSERT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, &onVolume, false, &second), B_OK);
+    EXPECT_EQ(ReadFileBytes(fs::path(onVolume.Path()) / "tern/custom.txt"), "custom");
+    EXPECT_EQ(std::string(onVolume.Path()).rfind(mountPoint.string(), 0), 0u) << onVolume.Path();
+    EXPECT_EQ(ReadFileBytes(StandardFolder(kUserSettings) / "standard.txt"), "standard");
+    EXPECT_TRUE(fs::exists(mountPoint / "chosen/Tern/Log"));
+}

@@ -1,17 +1,60 @@
 // The installer program. An installer build is this program followed by
 // resources that carry the configuration and every item to install.
+#include "InstallerIdentity.h"
 #include "InstallerOptions.h"
+#include "UnattendedInstaller.h"
 
+#include <AppPath.h>
+
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::atomic<bool> sStop{false};
+
+void StopRequested(int)
+{
+    sStop.store(true);
+}
+
+bool HasDisplay()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && std::strcmp(platform, "offscreen") == 0)
+        return false;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    std::string program;
+    if (get_app_path(&program) != B_OK) {
+        std::fprintf(stderr, "ondelle: cannot find its own program file\n");
+        return 2;
+    }
+
+    // "-help FILE" stores a help file in the program and ends; "-help"
+    // alone warns and goes on.
+    if (argc > 1 && std::strcmp(argv[1], "-help") == 0) {
+        if (argc == 3)
+            return AddHelpFile(program.c_str(), argv[2]);
+        std::fprintf(stderr, "Help file requred\n");
+    }
+
     InstallerOptions options;
     const std::string error = ParseInstallerOptions(argc, argv, options);
     if (!error.empty()) {
-        std::fprintf(stderr, "ondelle: %s\n", error.c_str());
-        std::fprintf(stderr, "Try \"ondelle --help\".\n");
-        return 2;
+        std::fprintf(stderr, "ondelle: %s\nTry \"ondelle --help\".\n", error.c_str());
+        return UNATTENDED_BAD_OPTIONS;
     }
     if (options.help) {
         PrintInstallerUsage(stdout);
@@ -21,6 +64,18 @@ int main(int argc, char** argv)
         std::printf("Ondelle %s\n", ONDELLE_VERSION);
         return 0;
     }
-    PrintInstallerUsage(stdout);
-    return 0;
+    UpdateOwnVersionRecord();
+    if (!options.unattended && !options.list && !options.showLicense && HasDisplay())
+        std::fprintf(stderr, "ondelle: the installer window is not part of this version; installing without "
+            "windows\n");
+
+    // Ctrl-C and termination stop the job like the window's "Stop" does.
+    struct sigaction action = {};
+    action.sa_handler = StopRequested;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    UnattendedInstaller installer(options, stdout, stderr);
+    return installer.Run(program, &sStop);
 }

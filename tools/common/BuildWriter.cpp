@@ -2,6 +2,8 @@
 
 #include "ConfigurationWriter.h"
 
+#include <AppFileInfo.h>
+#include <File.h>
 #include <LibAppResource.h>
 #include <LibFileUtils.h>
 #include <Message.h>
@@ -161,6 +163,26 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
                 != B_OK
             || resources.Sync() != B_OK)
             return partial.Path().string() + ": the configuration could not be written";
+    }
+
+    // The build names itself as the installer and carries its version, so
+    // that the installer finds its version record without rewriting itself.
+    {
+        BFile file(partial.Path().c_str(), B_READ_WRITE);
+        BAppFileInfo info(&file);
+        info.SetInfoLocation(B_USE_RESOURCES);
+        version_info version = {};
+        unsigned major = 0, middle = 0, minor = 0;
+        std::sscanf(ONDELLE_VERSION, "%u.%u.%u", &major, &middle, &minor);
+        version.major = major;
+        version.middle = middle;
+        version.minor = minor;
+        version.variety = 5;
+        std::snprintf(version.short_info, sizeof(version.short_info), "Ondelle");
+        std::snprintf(version.long_info, sizeof(version.long_info), "Ondelle installer %s", ONDELLE_VERSION);
+        if (info.InitCheck() != B_OK || info.SetSignature("application/x-vnd.Quorvane.Vondl") != B_OK
+            || info.SetVersionInfo(&version, B_APP_VERSION_KIND) != B_OK || info.Sync() != B_OK)
+            return partial.Path().string() + ": the installer's version record could not be written";
     }
 
     ::chmod(partial.Path().c_str(), (installerStat.st_mode & 07777) | S_IXUSR | S_IXGRP | S_IXOTH);

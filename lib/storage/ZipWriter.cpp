@@ -319,6 +319,11 @@ status_t ZipWriter::AddTree(const char* archive, const char* source, int level)
         fprintf(stderr, "LibZip: compression level %d is not between 0 and 9\n", level);
         return B_BAD_VALUE;
     }
+    const std::string leaf = LeafOf(source);
+    if (leaf.empty() || leaf == "/" || leaf == "." || leaf == "..") {
+        fprintf(stderr, "LibZip: %s has no name to store its entries under\n", source);
+        return B_BAD_VALUE;
+    }
     stop_point();
 
     struct stat archiveStat = {};
@@ -345,7 +350,7 @@ status_t ZipWriter::AddTree(const char* archive, const char* source, int level)
 
     std::vector<Item> items;
     TreeCollector collector(items, temporaryStat.st_dev, temporaryStat.st_ino);
-    bool ok = collector.Collect(source, LeafOf(source));
+    bool ok = collector.Collect(source, leaf);
 
     zlib_filefunc64_def functions;
     fill_fopen64_filefunc(&functions);

@@ -1,0 +1,244 @@
+#include "BuildWriter.h"
+#include "InstallerOptions.h"
+#include "ProductDescription.h"
+#include "UnattendedInstaller.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using ondelle::test::ReadFileBytes;
+using ondelle::test::TempDir;
+using ondelle::test::WriteFileBytes;
+
+namespace {
+
+// A small product with a license, two install types and a collision rule
+// that asks, packed into a real installer build.
+class Product {
+public:
+    Product()
+    {
+        fs::create_directories(fDir / "payload/Extras");
+        WriteFileBytes(fDir / "payload/app.sh", "#!/bin/sh\necho hello\n");
+        WriteFileBytes(fDir / "payload/manual.txt", "How to use it.\n");
+        WriteFileBytes(fDir / "payload/Extras/more.txt", "more\n");
+        WriteFileBytes(fDir / "license.txt", "Be nice.\n");
+        WriteFileBytes(fDir / "product.json", R"json({
+  "product": {"name": "Gadget", "version": "1.0"},
+  "license": "license.txt",
+  "groups": [{"name": "Typical"}, {"name": "Full"}],
+  "items": [
+    {"path": "payload/app.sh", "groups": ["Typical", "Full"]},
+    {"path": "payload/manual.txt", "groups": ["Typical", "Full"], "destination": "User Settings",
+     "destination_exists": "Prompt"},
+    {"path": "payload/Extras", "groups": ["Full"]}
+  ],
+  "options": {"log": true, "created_folder": "Gadget"}
+})json");
+        ProductDescription description;
+        std::vector<ProductDiagnostic> diagnostics;
+        EXPECT_TRUE(ReadProductDescription((fDir / "product.json").string(), {}, description, diagnostics));
+        fBuild = fDir / "GadgetSetup";
+        EXPECT_EQ(MakeInstallerBuild(description, (ondelle::test::BuildDir() / "app/ondelle").string(), "",
+                      fBuild.string()),
+            "");
+        fs::create_directories(fDir / "target");
+    }
+
+    fs::path Build() const { return fBuild; }
+    fs::path Target() const { return fDir / "target"; }
+    fs::path Installed() const { return fDir / "target/Gadget"; }
+
+    struct Result {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    Result Run(std::vector<std::string> arguments, const std::atomic<bool>* stop = nullptr)
+    {
+        std::vector<char*> argv{const_cast<char*>("ondelle")};
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        InstallerOptions options;
+        EXPECT_EQ(ParseInstallerOptions(int(argv.size()), argv.data(), options), "");
+        FILE* out = std::tmpfile();
+        FILE* err = std::tmpfile();
+        UnattendedInstaller installer(options, out, err);
+        Result result{installer.Run(fBuild.string(), stop), Read(out), Read(err)};
+        std::fclose(out);
+        std::fclose(err);
+        return result;
+    }
+
+private:
+    static std::string Read(FILE* file)
+    {
+        std::fflush(file);
+        std::rewind(file);
+        std::string text;
+        char buffer[4096];
+        size_t count;
+        while ((count = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+            text.append(buffer, count);
+        return text;
+    }
+
+    TempDir fDir;
+    fs::path fBuild;
+};
+
+std::set<std::string> Tree(const fs::path& root)
+{
+    std::set<std::string> entries;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(root, error); it != fs::recursive_directory_iterator();
+         it.increment(error))
+        entries.insert(it->path().string() + ":" + std::to_string(it->is_regular_file() ? it->file_size() : 0));
+    return entries;
+}
+
+} // namespace
+
+TEST(InstallerOptionsTest, OptionsAreCheckedBeforeAnythingHappens)
+{
+    auto parse = [](std::vector<const char*> args, InstallerOptions& options) {
+        args.insert(args.begin(), "ondelle");
+        return ParseInstallerOptions(int(args.size()), const_cast<char**>(args.data()), options);
+    };
+    InstallerOptions options;
+    EXPECT_EQ(parse({"--items", "a,b", "--items", "c", "--collisions", "replace", "--launch"}, options), "");
+    EXPECT_EQ(options.items, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(options.collisions, InstallerOptions::Collisions::Replace);
+    EXPECT_EQ(options.launch, InstallerOptions::Question::Yes);
+
+    InstallerOptions bad;
+    EXPECT_NE(parse({"--collisions", "overwrite"}, bad).find("keep, replace or ask"), std::string::npos);
+    EXPECT_NE(parse({"--items", "a,,b"}, bad), "");
+    EXPECT_NE(parse({"--folder"}, bad).find("--folder needs"), std::string::npos);
+    EXPECT_NE(parse({"--group", "Full", "--all"}, bad).find("cannot be combined"), std::string::npos);
+    EXPECT_NE(parse({"--frobnicate"}, bad).find("unknown option"), std::string::npos);
+}
+
+TEST(UnattendedInstallerTest, RefusesWithoutTheLicenseOrWithBadChoices)
+{
+    Product product;
+    const std::string folder = product.Target().string();
+
+    auto noLicense = product.Run({"--folder", folder});
+    EXPECT_EQ(noLicense.status, UNATTENDED_BAD_OPTIONS);
+    EXPECT_NE(noLicense.out.find("Be nice."), std::string::npos) << "the license is shown";
+    EXPECT_NE(noLicense.err.find("--accept-license"), std::string::npos);
+
+    auto badGroup = product.Run({"--folder", folder, "--accept-license", "--group", "typical"});
+    EXPECT_EQ(badGroup.status, UNATTENDED_BAD_OPTIONS);
+    EXPECT_NE(badGroup.err.find("\"typical\" is not an install type of this product (\"Typical\", \"Full\")"),
+        std::string::npos) << badGroup.err;
+
+    auto badItem = product.Run({"--folder", folder, "--accept-license", "--items", "nothing.txt"});
+    EXPECT_EQ(badItem.status, UNATTENDED_BAD_OPTIONS);
+
+    auto noFolder = product.Run({"--folder", folder + "/missing", "--accept-license"});
+    EXPECT_EQ(noFolder.status, UNATTENDED_NO_FOLDER);
+    EXPECT_NE(noFolder.err.find("does not exist"), std::string::npos);
+
+    EXPECT_FALSE(fs::exists(product.Installed())) << "nothing may be installed by a refused run";
+}
+
+TEST(UnattendedInstallerTest, InstallsTheChosenItemsAndPrintsTheStatusLines)
+{
+    Product product;
+    auto list = product.Run({"--list"});
+    EXPECT_EQ(list.status, UNATTENDED_OK);
+    EXPECT_NE(list.out.find("Item \"Extras\""), std::string::npos);
+    EXPECT_NE(list.out.find("in Full"), std::string::npos);
+
+    auto typical = product.Run({"--folder", product.Target().string(), "--accept-license"});
+    ASSERT_EQ(typical.status, UNATTENDED_OK) << typical.out << typical.err;
+    EXPECT_NE(typical.out.find("2 of 3 items selected (install type \"Typical\")"), std::string::npos);
+    EXPECT_NE(typical.out.find("Checking System Resources..."), std::string::npos);
+    EXPECT_NE(typical.out.find("Installing 1 of 2 (app.sh)"), std::string::npos);
+    EXPECT_NE(typical.out.find("Installing 2 of 2 (manual.txt)"), std::string::npos);
+    EXPECT_NE(typical.out.find("Installation Complete"), std::string::npos);
+    EXPECT_TRUE(fs::exists(product.Installed() / "app.sh"));
+    EXPECT_FALSE(fs::exists(product.Installed() / "Extras")) << "not in the chosen install type";
+    EXPECT_TRUE(fs::exists(product.Installed() / "Log"));
+    EXPECT_EQ(ReadFileBytes(product.Installed() / "app.sh"), "#!/bin/sh\necho hello\n");
+}
+
+TEST(UnattendedInstallerTest, CollisionAnswersFollowTheOption)
+{
+    Product product;
+    const std::string folder = product.Target().string();
+    ASSERT_EQ(product.Run({"--folder", folder, "--accept-license", "--items", "manual.txt"}).status, UNATTENDED_OK);
+    const fs::path settings = ondelle::test::SandboxRoot() / "home/.config/manual.txt";
+    ASSERT_TRUE(fs::exists(settings)) << "the item went to the user's settings folder";
+    WriteFileBytes(settings, "edited by the user\n");
+
+    auto keep = product.Run({"--folder", folder, "--accept-license", "--items", "manual.txt"});
+    EXPECT_EQ(keep.status, UNATTENDED_OK);
+    EXPECT_NE(keep.out.find("-> Don't Replace"), std::string::npos) << keep.out;
+    EXPECT_EQ(ReadFileBytes(settings), "edited by the user\n") << "keep is the default answer";
+
+    auto replace = product.Run({"--folder", folder, "--accept-license", "--items", "manual.txt", "--collisions",
+        "replace"});
+    EXPECT_EQ(replace.status, UNATTENDED_OK);
+    EXPECT_EQ(ReadFileBytes(settings), "How to use it.\n");
+    fs::remove(settings);
+}
+
+TEST(UnattendedInstallerTest, AStopEndsTheJobAndNothingChangesAfterwards)
+{
+    Product product;
+    std::atomic<bool> stop{true};
+    auto stopped = product.Run({"--folder", product.Target().string(), "--accept-license", "--all"}, &stop);
+    EXPECT_EQ(stopped.status, UNATTENDED_STOPPED);
+    EXPECT_NE(stopped.out.find("Installation was stopped before it could complete."), std::string::npos);
+    const auto before = Tree(product.Target());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(Tree(product.Target()), before);
+}
+
+TEST(UnattendedInstallerTest, TheBuildRunsAsAProgram)
+{
+    Product product;
+    int pipes[2];
+    ASSERT_EQ(::pipe(pipes), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(pipes[1], STDOUT_FILENO);
+        ::dup2(pipes[1], STDERR_FILENO);
+        ::close(pipes[0]);
+        const std::string build = product.Build().string();
+        const std::string folder = product.Target().string();
+        ::execl(build.c_str(), build.c_str(), "--unattended", "--accept-license", "--folder", folder.c_str(),
+            "--group", "Full", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipes[1]);
+    std::string output;
+    char buffer[1024];
+    ssize_t count;
+    while ((count = ::read(pipes[0], buffer, sizeof(buffer))) > 0)
+        output.append(buffer, size_t(count));
+    ::close(pipes[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_NE(output.find("Installing 3 of 3 (Extras)"), std::string::npos) << output;
+    EXPECT_TRUE(fs::exists(product.Installed() / "Extras/more.txt"));
+}

@@ -150,3 +150,48 @@ TEST(Completion, InstallationFolderIsOpenedWhenAsked)
     // The completion message came first.
     ASSERT_EQ(presenter->Questions().size(), 1u);
 }
+
+
+TEST(Completion, ItemsThatFailedAreNamedInsteadOfSuccess)
+{
+    // A build whose only item has no archive: the job cannot install it.
+    TempDir dir;
+    ondelle::test::WriteFileBytes(dir / "build.rsrc", "");
+    fs::create_directories(dir / "dest");
+    BMessage meta;
+    meta.AddString("destination", "User Selected");
+    meta.AddString("link", "None");
+    meta.AddString("deinstallable", "True");
+    BMessage item;
+    item.AddString("file_name", "/build/ghost.txt");
+    item.AddMessage("install_meta", &meta);
+    item.AddBool("install_to_system", true);
+    BMessage instructions;
+    instructions.AddMessage("install_file", &item);
+    BMessage configuration = Completion("Bye.", false, false);
+    configuration.AddString("app_name", "P");
+    configuration.AddString("version", "1");
+    configuration.AddString("opt_created_folder", "P");
+    configuration.AddMessage("install_instructions", &instructions);
+
+    InstallConfig config;
+    config = configuration;
+    config.SetResourcePath((dir / "build.rsrc").c_str());
+    entry_ref destination;
+    ASSERT_EQ(get_ref_for_path((dir / "dest").c_str(), &destination), B_OK);
+    config.SetDestination(destination);
+    PresenterScope presenter;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(config.Action(), 0);
+    testing::internal::GetCapturedStderr();
+
+    const std::vector<BAlertRequest> questions = presenter->Questions();
+    ASSERT_FALSE(questions.empty());
+    const BAlertRequest& done = questions.back();
+    EXPECT_EQ(done.kind, "completion");
+    EXPECT_EQ(done.type, B_WARNING_ALERT);
+    EXPECT_EQ(done.text.rfind("Installation completed, but 1 item could not be installed:\n\nghost.txt", 0), 0u)
+        << done.text;
+    EXPECT_EQ(done.text.find("Installation successfully completed."), std::string::npos);
+    EXPECT_EQ(done.text.substr(done.text.size() - 6), "\n\nBye.");
+}

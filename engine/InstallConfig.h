@@ -66,12 +66,6 @@ enum {
     INSTALL_STATUS_UPDATE = 'isud'
 };
 
-// Exit status of an unattended run whose job ended with INSTALL_RESULT_DONE
-// but could not install every selected item (FailedItems() not empty).
-enum {
-    INSTALL_EXIT_ITEMS_FAILED = 4
-};
-
 // Replaces or appends the tagged section in the script named script of the
 // standard folder; with a null body only removes an earlier section.
 // Defined with the boot-script editor.

@@ -330,7 +330,7 @@ private:
     void                _WriteLogHeader(const BVolume& volume, const char* volumeName,
                             const char* savedFilesPath);
     static void         _Timestamp(LibString& text);
-    bool                _SaveExisting(const char* existing, const BPath& savedFiles);
+    bool                _SaveExisting(const char* existing, const char* savedFiles);
     void                _CollisionFailed(const char* logFormat, const char* existing);
 
     mutable InstallItemIndex fItemIndex;

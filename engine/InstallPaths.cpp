@@ -97,8 +97,8 @@ InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& vo
             full.pop_back();
 
         if (replace && LibExists(full.c_str())) {
-            if (OptSaveReplaced() && savedFilesPath != nullptr && savedFilesPath[0] != '\0')
-                LibMove(full.c_str(), savedFilesPath);
+            if (OptSaveReplaced())
+                _SaveExisting(full.c_str(), savedFilesPath);
             else
                 LibUnlink(full.c_str());
         }
@@ -121,17 +121,20 @@ InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& vo
 
 
 bool
-InstallConfig::_SaveExisting(const char* existing, const BPath& savedFiles)
+InstallConfig::_SaveExisting(const char* existing, const char* savedFiles)
 {
+    if (savedFiles == nullptr || savedFiles[0] == '\0' || !LibExists(savedFiles))
+        return false;
     // A free name in "Saved Files", so that an entry saved earlier in the run
     // under the same name is kept too.
     char leaf[B_FILE_NAME_LENGTH];
     LibGetChildName(existing, leaf);
     std::string target;
-    for (int32 n = 0; n < 10000; n++) {
+    for (int32 n = 0;; n++) {
+        if (n == 10000)
+            return false;
         LibString candidate = LibCopySeriesName(leaf, n);
-        target = std::string(savedFiles.Path() != nullptr ? savedFiles.Path() : "") + "/"
-            + Text(candidate);
+        target = std::string(savedFiles) + "/" + Text(candidate);
         if (!LibExists(target.c_str()))
             break;
     }
@@ -160,7 +163,7 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
         }
         bool result = lastAnswer;
         if (result && OptSaveReplaced()) {
-            if (!_SaveExisting(existing.c_str(), savedFiles)) {
+            if (!_SaveExisting(existing.c_str(), savedFiles.Path())) {
                 _CollisionFailed("\t\t\tUnable to save existing file %s\n", existing.c_str());
                 return false;
             }
@@ -180,7 +183,7 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
     }
 
     if (OptSaveReplaced()) {
-        if (!_SaveExisting(existing.c_str(), savedFiles)) {
+        if (!_SaveExisting(existing.c_str(), savedFiles.Path())) {
             _CollisionFailed("\t\t\tUnable to save existing file %s\n", existing.c_str());
             return false;
         }

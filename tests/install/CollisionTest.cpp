@@ -237,6 +237,22 @@ TEST(Collisions, CustomFolderIsReplacedOncePerRun)
     EXPECT_TRUE(folder.GetBool("custom_replace_existing", false));
 }
 
+TEST(Collisions, ReplacedCustomFolderIsSavedWhole)
+{
+    InstallFixture fixture;
+    fixture.Description().optSaveReplaced = true;
+    fixture.AddCustomFolder("Plugins", kUserSettings, "saved-plugins/tern", true);
+    const fs::path plugins = StandardFolder(kUserSettings) / "saved-plugins/tern";
+    fs::create_directories(plugins);
+    WriteFileBytes(plugins / "stale.so", "stale");
+    fixture.Add("a.so", "a").destination = "Plugins";
+    fixture.Load();
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+    EXPECT_FALSE(fs::exists(plugins / "stale.so"));
+    EXPECT_EQ(ReadFileBytes(plugins / "a.so"), "a");
+    EXPECT_EQ(ReadFileBytes(fixture.InstallFolder() / "Saved Files/tern/stale.so"), "stale");
+}
+
 TEST(Collisions, GetNewPathResolvesCustomThenStandardNames)
 {
     InstallConfig config;

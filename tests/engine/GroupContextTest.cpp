@@ -157,7 +157,10 @@ TEST(GroupContext, CopyAssignAndPrint)
 
     GroupContext assigned;
     assigned = group;
-    assigned = assigned;
+    // Assigning an object to itself keeps its values (through a reference,
+    // as it happens in real code).
+    const GroupContext& same = assigned;
+    assigned = same;
     EXPECT_STREQ(assigned.Name(), "Typical");
     EXPECT_EQ(assigned.Uid(), 4);
 

@@ -112,7 +112,8 @@ TEST(InstallFailures, ItemsThatCannotBeInstalledAreNamed)
         ASSERT_EQ(resources.InitCheck(), B_OK);
         ASSERT_EQ(resources.RemoveResource(B_RAW_TYPE, 2101), B_OK);
         ASSERT_EQ(resources.RemoveResource(B_RAW_TYPE, 2102), B_OK);
-        ASSERT_EQ(resources.AddResource(B_RAW_TYPE, 2102, "PK\x03\x04 broken", 13, "damaged.txt"), B_OK);
+        const std::string broken = std::string("PK\x03\x04", 4) + " broken";
+        ASSERT_EQ(resources.AddResource(B_RAW_TYPE, 2102, broken.data(), broken.size(), "damaged.txt"), B_OK);
     }
     EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
 

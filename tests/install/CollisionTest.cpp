@@ -4,6 +4,7 @@
 #include "InstallTestSupport.h"
 
 #include <FindDirectory.h>
+#include <ReplaceQuestion.h>
 #include <Volume.h>
 #include <VolumeRoster.h>
 
@@ -251,6 +252,21 @@ TEST(Collisions, ReplacedCustomFolderIsSavedWhole)
     EXPECT_FALSE(fs::exists(plugins / "stale.so"));
     EXPECT_EQ(ReadFileBytes(plugins / "a.so"), "a");
     EXPECT_EQ(ReadFileBytes(fixture.InstallFolder() / "Saved Files/tern/stale.so"), "stale");
+}
+
+TEST(Collisions, QuestionNamesTheKindOfTheEntryItself)
+{
+    ondelle::test::TempDir dir;
+    fs::create_directories(dir / "folder");
+    fs::create_symlink("folder", dir / "link");
+    WriteFileBytes(dir / "incoming", "x");
+    BAlert alert("", "", "OK");
+    BuildReplaceQuestion((dir / "incoming").c_str(), (dir / "link").c_str(), alert);
+    EXPECT_EQ(alert.Request().text, "The symbolic link 'link' already exists. Do you wish to replace existing");
+    EXPECT_EQ(alert.Request().kind, "replace");
+    BuildReplaceQuestion((dir / "incoming").c_str(), (dir / "folder").c_str(), alert);
+    EXPECT_EQ(alert.Request().text, "The folder 'folder' already exists. Do you wish to replace existing");
+    EXPECT_EQ(alert.Request().facts.size(), 13u);
 }
 
 TEST(Collisions, GetNewPathResolvesCustomThenStandardNames)

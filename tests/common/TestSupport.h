@@ -9,6 +9,14 @@ namespace ondelle::test {
 // Folder of real files made by the platform's tools (ONDELLE_SAMPLES).
 std::filesystem::path SamplesDir();
 
+// Skips the calling test, with a message naming the folder, when the
+// samples folder is not there (a checkout without the shared samples).
+#define ONDELLE_REQUIRE_SAMPLES()                                                                       \
+    do {                                                                                                \
+        if (!std::filesystem::is_directory(::ondelle::test::SamplesDir()))                             \
+            GTEST_SKIP() << "samples folder " << ::ondelle::test::SamplesDir() << " not found";        \
+    } while (false)
+
 // Every regular file of the samples folder, sorted by name.
 std::vector<std::filesystem::path> SampleFiles();
 

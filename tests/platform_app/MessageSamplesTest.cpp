@@ -72,6 +72,7 @@ bool ClearPadding(std::string& data, size_t start, size_t size, bool* compact)
 
 TEST(MessageSamples, EveryMessageSampleReadsPrintsAndRoundTrips)
 {
+    ONDELLE_REQUIRE_SAMPLES();
     int checked = 0;
     for (const auto& path : SampleFiles()) {
         std::string bytes = ReadFileBytes(path);
@@ -87,6 +88,7 @@ TEST(MessageSamples, EveryMessageSampleReadsPrintsAndRoundTrips)
 
 TEST(MessageSamples, ClassicSamplesAreWrittenBackByteForByte)
 {
+    ONDELLE_REQUIRE_SAMPLES();
     // The platform's x86 writer and ours agree on every byte except the
     // padding, which it left uninitialised. Files written by the successor
     // system's writer (never the one-byte form) are only read.
@@ -115,6 +117,7 @@ TEST(MessageSamples, ClassicSamplesAreWrittenBackByteForByte)
 
 TEST(MessageSamples, KnownContentOfSamples)
 {
+    ONDELLE_REQUIRE_SAMPLES();
     std::string settings = ReadFileBytes(SamplesDir() / "Beezer--add_settings");
     BMessage message;
     ASSERT_EQ(message.Unflatten(settings.data(), ssize_t(settings.size())), B_OK);
@@ -158,6 +161,7 @@ TEST(MessageSamples, KnownContentOfSamples)
 
 TEST(MessageSamples, DamagedCopiesAreRefusedOrReadSafely)
 {
+    ONDELLE_REQUIRE_SAMPLES();
     for (const auto& path : SampleFiles()) {
         std::string bytes = ReadFileBytes(path);
         long offset = FlattenedMessageOffset(bytes);

@@ -20,6 +20,14 @@ Use(const char* text)
         gSink += text[0];
 }
 
+// Values read from the input may be anything: add them without letting a
+// sum of two of them overflow.
+void
+Add(int64_t value)
+{
+    gSink += (size_t)value;
+}
+
 }  // namespace
 
 
@@ -37,8 +45,10 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     Use(config.AppName());
     Use(config.License());
-    gSink += config.HasLicense() + config.DeinstallerSize() + (config.AboutImage() != nullptr);
-    gSink += config.OptLog() + config.DefaultFolderIsCurrent() + config.ReqRamAmount();
+    gSink += config.HasLicense() + (config.AboutImage() != nullptr);
+    Add(config.DeinstallerSize());
+    gSink += config.OptLog() + config.DefaultFolderIsCurrent();
+    Add(config.ReqRamAmount());
     gSink += (size_t)config.ReqDiskSpaceBytes();
     for (int32 i = 0; i < config.CountReqSharedLibraries(); i++)
         Use(config.ReqSharedLibraryAt(i));
@@ -49,7 +59,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     GroupContextList groups;
     config.ReadGroups(groups);
-    gSink += groups.NextUid();
+    Add(groups.NextUid());
     BMessage written;
     groups.Write(written);
 
@@ -68,10 +78,12 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int32 i = 0; i < count; i++) {
         InstallItem item = config.ItemAt(i);
         std::string leaf = item.LeafName();
-        gSink += item.FileSize() + item.ListedSize() + item.IsSelected() + item.IsDeinstallable();
+        Add(item.FileSize());
+        Add(item.ListedSize());
+        gSink += item.IsSelected() + item.IsDeinstallable();
         gSink += item.IsInGroup("Typical") + item.StaysInInstallFolder() + item.HasNoLink();
         Use(item.DestinationExists());
-        gSink += config.GetFileSize(leaf.c_str());
+        Add(config.GetFileSize(leaf.c_str()));
         gSink += config.MatchType("Typical", leaf.c_str());
         config.MarkInstallFile(leaf.c_str(), i % 2 == 0);
     }

@@ -57,7 +57,11 @@ struct DeferredFolder {
 
 class Extraction {
 public:
-    Extraction(const char* archive, const char* target) : fArchive(archive), fTarget(target) {}
+    Extraction(const char* archive, const char* target)
+        : fArchive(archive), fTarget(target), fName(65536), fCentralExtra(65536), fLocalExtra(65536),
+          fData(kChunkSize)
+    {
+    }
 
     status_t Run();
 
@@ -76,6 +80,11 @@ private:
     std::string fTarget;
     FileDescriptor fRoot;
     std::vector<DeferredFolder> fFolders;
+    // Buffers for one entry at a time, kept for the whole archive.
+    std::vector<char> fName;
+    std::vector<char> fCentralExtra;
+    std::vector<char> fLocalExtra;
+    std::vector<char> fData;
 };
 
 void Extraction::Refuse(const std::string& name, const char* reason)
@@ -170,7 +179,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
         fprintf(stderr, "LibUnzip: cannot create \"%s\": %s\n", name.c_str(), strerror(errno));
         return false;
     }
-    std::vector<char> buffer(kChunkSize);
+    std::vector<char>& buffer = fData;
     bool ok = true;
     for (;;) {
         const int length = unzReadCurrentFile(zip, buffer.data(), unsigned(buffer.size()));
@@ -254,8 +263,8 @@ bool Extraction::WriteLink(unzFile zip, int directory, const std::string& leaf, 
 
 bool Extraction::ExtractEntry(unzFile zip)
 {
-    std::vector<char> nameBuffer(65536);
-    std::vector<char> centralExtra(65536);
+    std::vector<char>& nameBuffer = fName;
+    std::vector<char>& centralExtra = fCentralExtra;
     unz_file_info64 info = {};
     if (unzGetCurrentFileInfo64(zip, &info, nameBuffer.data(), uLong(nameBuffer.size()), centralExtra.data(),
             uLong(centralExtra.size()), nullptr, 0) != UNZ_OK) {
@@ -285,7 +294,7 @@ bool Extraction::ExtractEntry(unzFile zip)
         fprintf(stderr, "LibUnzip: cannot read \"%s\": unsupported compression or damage\n", name.c_str());
         return false;
     }
-    std::vector<char> localExtra(65536);
+    std::vector<char>& localExtra = fLocalExtra;
     const int localSize = unzGetLocalExtrafield(zip, localExtra.data(), unsigned(localExtra.size()));
 
     // Modification and access time: the extended time stamp when present,

@@ -95,3 +95,38 @@ TEST(SandboxTest, KitRefusesWritesOutside)
     EXPECT_EQ(outsideEntry.SetCreationTime(0), B_NOT_ALLOWED);
     EXPECT_EQ(outsideEntry.Remove(), B_NOT_ALLOWED);
 }
+
+// Paths written below the root by their text but leading elsewhere: links
+// deep in existing folders, ".." that climbs out, links that leave the root
+// and come back, and an existing folder reached through a link outside.
+TEST(SandboxTest, LinksAndClimbsBelowTheRootAreJudgedByWhereTheyLead)
+{
+    TempDir dir;
+    const fs::path deep = dir / "a/b/c";
+    fs::create_directories(deep);
+    fs::create_directory_symlink("/usr", deep / "out");
+    EXPECT_FALSE(sandbox_allows_write((deep / "out/x").c_str()));
+    EXPECT_FALSE(sandbox_allows_write((deep / "out/share/new/x").c_str()));
+    EXPECT_TRUE(sandbox_allows_write((deep / "out").c_str()));
+    EXPECT_TRUE(sandbox_allows_write((deep / "file").c_str()));
+    EXPECT_TRUE(sandbox_allows_write((deep / "missing/deeper/file").c_str()));
+
+    const std::string climb = (deep / "../../../").string();
+    size_t levels = 0;
+    for (fs::path p = fs::path(sandbox_root()); p != p.root_path(); p = p.parent_path())
+        levels++;
+    std::string up;
+    for (size_t i = 0; i <= levels + 3; i++)
+        up += "../";
+    EXPECT_FALSE(sandbox_allows_write((climb + up + "tmp/x").c_str()));
+    EXPECT_TRUE(sandbox_allows_write((deep.string() + "/../x").c_str()));
+    EXPECT_FALSE(sandbox_allows_write((deep.string() + "/out/..").c_str()));
+
+    // A link that leaves the root and a link outside that leads back in:
+    // what counts is where the path ends.
+    const fs::path root = fs::path(sandbox_root());
+    fs::create_directory_symlink(root / "home", deep / "home-again");
+    EXPECT_TRUE(sandbox_allows_write((deep / "home-again/x").c_str()));
+    fs::create_directory_symlink(deep / "out/..", deep / "parent-of-out");
+    EXPECT_FALSE(sandbox_allows_write((deep / "parent-of-out/x").c_str()));
+}

@@ -51,11 +51,15 @@ void TagForDeinstall(const char* path, const char* tag)
         BDirectory directory(path);
         if (directory.InitCheck() != B_OK)
             return;
+        // The folder's own path has its links resolved already, so each
+        // entry's path is that path and its name: no entry is resolved
+        // again here (the node is, when it is tagged).
+        const std::string folder = directory.PathName() != nullptr ? directory.PathName() : path;
         directory.Rewind();
-        BEntry entry;
-        while (directory.GetNextEntry(&entry, false) == B_OK) {
-            if (entry.PathName() != nullptr)
-                children.emplace_back(entry.PathName());
+        entry_ref ref;
+        while (directory.GetNextRef(&ref) == B_OK) {
+            if (ref.name != nullptr)
+                children.push_back(folder == "/" ? folder + ref.name : folder + "/" + ref.name);
         }
     }
     for (const std::string& child : children)

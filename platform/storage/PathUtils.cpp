@@ -2,7 +2,9 @@
 #include "StoragePrivate.h"
 
 #include <cerrno>
+#include <climits>
 #include <deque>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace BPrivate {
@@ -58,8 +60,47 @@ std::string normalize_lexically(const std::string& absolutePath)
     return path.empty() ? "/" : path;
 }
 
+// The folder part of an existing path resolved by the kernel in one walk:
+// the folder is opened without following anything past it and its path
+// read back. Empty when the kernel cannot answer plainly (a missing or
+// removed folder, a path that is not absolute, a last component "." or
+// ".."); the caller then walks the path itself.
+static std::string KernelResolvedFolder(const std::string& absolutePath, std::string* leaf)
+{
+    if (absolutePath.empty() || absolutePath[0] != '/' || absolutePath.back() == '/')
+        return std::string();
+    size_t slash = absolutePath.rfind('/');
+    *leaf = absolutePath.substr(slash + 1);
+    if (leaf->empty() || *leaf == "." || *leaf == "..")
+        return std::string();
+    const std::string folder = slash == 0 ? std::string("/") : absolutePath.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return std::string();
+    char buffer[PATH_MAX];
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    ssize_t length = ::readlink(proc.c_str(), buffer, sizeof(buffer));
+    ::close(fd);
+    if (length <= 0 || size_t(length) >= sizeof(buffer) || buffer[0] != '/')
+        return std::string();
+    std::string resolved(buffer, size_t(length));
+    // A folder removed meanwhile reads back with a note after its name.
+    static const std::string kDeleted = " (deleted)";
+    if (resolved.size() > kDeleted.size()
+        && resolved.compare(resolved.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
+        return std::string();
+    return resolved;
+}
+
 std::string resolve_path(const std::string& absolutePath, bool followLast)
 {
+    if (!followLast) {
+        std::string leaf;
+        std::string folder = KernelResolvedFolder(absolutePath, &leaf);
+        if (!folder.empty())
+            return join_path(folder, leaf);
+    }
+
     std::deque<std::string> queue;
     for (std::string& part : SplitComponents(absolutePath))
         queue.push_back(std::move(part));

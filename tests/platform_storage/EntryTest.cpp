@@ -254,3 +254,27 @@ TEST(PathTest, RelativePathsAreMadeAbsoluteAndLinksOfTheFolderResolved)
     fs::current_path(previous);
     EXPECT_EQ(std::string(relative.Path()), real + "/child");
 }
+
+// Every way a folder part can name its folder resolves to the same place;
+// the last component is never followed.
+TEST(PathTest, FolderPartsThroughLinksDotsAndGapsResolveToTheRealFolder)
+{
+    TempDir dir;
+    fs::create_directories(dir / "real/inner");
+    fs::create_directory_symlink("real/inner/..", dir / "climb");
+    fs::create_directory_symlink(fs::canonical(dir / "real"), dir / "absolute");
+    fs::create_symlink("real", dir / "last-link");
+    const std::string real = fs::canonical(dir / "real").string();
+    const std::string base = fs::canonical(dir.Path()).string();
+
+    EXPECT_STREQ(BEntry((dir / "climb/leaf").c_str()).PathName(), (real + "/leaf").c_str());
+    EXPECT_STREQ(BEntry((dir / "absolute/inner/leaf").c_str()).PathName(), (real + "/inner/leaf").c_str());
+    EXPECT_STREQ(BEntry((dir / "real/./inner/../leaf").c_str()).PathName(), (real + "/leaf").c_str());
+    EXPECT_STREQ(BEntry((dir / "last-link").c_str()).PathName(), (base + "/last-link").c_str());
+    EXPECT_STREQ(BEntry((dir / "real/inner/..").c_str()).PathName(), real.c_str());
+
+    // A folder named like the note the kernel adds to removed folders.
+    fs::create_directories(dir / "gone (deleted)");
+    EXPECT_STREQ(BEntry((dir / "gone (deleted)/leaf").c_str()).PathName(),
+        (base + "/gone (deleted)/leaf").c_str());
+}

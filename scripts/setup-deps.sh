@@ -13,6 +13,10 @@ if [ -n "$missing" ]; then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq >/dev/null
-  $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  # One retry after a fresh package list, for a mirror that was briefly away.
+  install() {
+    $SUDO apt-get update -qq >/dev/null &&
+      $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  }
+  install || { echo "setup-deps: retrying the package install" >&2; sleep 15; install; }
 fi

@@ -11,7 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static std::string path = [] {
-        char pattern[] = "/tmp/fuzz-loader-cache-XXXXXX";
+        const char* dir = std::getenv("TMPDIR");
+        std::string name = std::string(dir != nullptr && dir[0] != '\0' ? dir : "/tmp") + "/fuzz-loader-cache-XXXXXX";
+        char* pattern = name.data();
         int fd = mkstemp(pattern);
         if (fd < 0)
             abort();

@@ -24,7 +24,7 @@
 
 namespace {
 
-// "Version made by": Unix host, zip specification 3.0, as Info-ZIP writes it.
+// "Version made by": Unix host, zip format version 3.0, as Info-ZIP writes it.
 const uLong kVersionMadeBy = (3 << 8) | 30;
 const size_t kChunkSize = 256 * 1024;
 

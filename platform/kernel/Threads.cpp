@@ -1,4 +1,4 @@
-// Thread services on POSIX threads; see docs/threads.md for the design.
+// Thread services on POSIX threads; see docs/threads.md for how stopping works.
 #include <OS.h>
 
 #include "ProcFiles.h"

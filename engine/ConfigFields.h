@@ -9,6 +9,7 @@ inline constexpr type_code kConfigResourceType = 'CSTR';
 inline constexpr int32 kConfigResourceId = 2002;
 inline constexpr const char* kConfigResourceName = "VDC:configuration";
 inline constexpr int32 kDeinstallerResourceId = 2001;
+inline constexpr const char* kDeinstallerResourceName = "Undelle";
 inline constexpr int32 kHelpResourceId = 2002;
 inline constexpr const char* kHelpResourceName = "qv:help";
 // Install item i travels in raw resource kFirstItemResourceId + i.

@@ -1,5 +1,6 @@
 #include "UnattendedInstaller.h"
 
+#include <ConfigFields.h>
 #include <ConsoleAlertPresenter.h>
 #include <Directory.h>
 #include <Entry.h>
@@ -26,7 +27,6 @@
 
 namespace {
 
-constexpr int32 kConfigurationId = 2002;
 constexpr int32 kJobPriority = 10;
 
 // Receives the job's status lines and its end message.
@@ -102,13 +102,6 @@ int32 ButtonNamed(const BAlertRequest& request, std::initializer_list<const char
     return fallback;
 }
 
-std::string Leaf(const char* path)
-{
-    const std::string text = path != nullptr ? path : "";
-    const size_t slash = text.rfind('/');
-    return slash == std::string::npos ? text : text.substr(slash + 1);
-}
-
 bool PathOf(const BEntry& entry, std::string& path)
 {
     BPath result;
@@ -132,7 +125,7 @@ bool UnattendedInstaller::_Load(const std::string& buildPath, InstallConfig& con
     LibAppResource resources(buildPath.c_str(), B_READ_ONLY);
     size_t size = 0;
     const void* data = resources.InitCheck() == B_OK
-        ? resources.LoadResource(B_STRING_TYPE, kConfigurationId, &size) : nullptr;
+        ? resources.LoadResource(kConfigResourceType, kConfigResourceId, &size) : nullptr;
     if (data == nullptr) {
         std::fprintf(fErr, "ondelle: %s carries no product to install (it has no configuration); make an "
             "installer build with ondelle-build\n", buildPath.c_str());
@@ -159,20 +152,17 @@ void UnattendedInstaller::_List(InstallConfig& config)
         std::fprintf(fOut, "Install type \"%s\": %s\n", name, description);
     }
     for (int32 i = 0; i < config.CountInstallItems(); i++) {
-        const BMessage* item = config.InstallItemAt(i);
-        const char* fileName = nullptr;
-        const char* groupNames = "";
-        if (item == nullptr || item->FindString("file_name", &fileName) != B_OK)
+        const InstallItem item = config.ItemAt(i);
+        if (!item.HasFileName())
             continue;
-        item->FindString("groups", &groupNames);
         LibString size;
-        LibBytesToString(uint64(config.ItemAt(i).FileSize()), size, 1);
-        std::string types = groupNames;
+        LibBytesToString(uint64(item.FileSize()), size, 1);
+        std::string types = item.Groups() != nullptr ? item.Groups() : "";
         while (!types.empty() && types.back() == ';')
             types.pop_back();
         for (size_t semicolon; (semicolon = types.find(';')) != std::string::npos;)
             types.replace(semicolon, 1, ", ");
-        std::fprintf(fOut, "Item \"%s\": %s, in %s\n", Leaf(fileName).c_str(), static_cast<const char*>(size),
+        std::fprintf(fOut, "Item \"%s\": %s, in %s\n", item.LeafName().c_str(), static_cast<const char*>(size),
             types.empty() ? "no install type" : types.c_str());
     }
 }
@@ -281,11 +271,7 @@ bool UnattendedInstaller::_Select(InstallConfig& config)
     uint64 total = config.HasDeinstallerSize() ? uint64(std::max<int32>(config.DeinstallerSize(), 0)) : 0;
     for (int32 i = 0; i < count; i++) {
         const InstallItem item = config.ItemAt(i);
-        const char* fileName = nullptr;
-        const BMessage* message = config.InstallItemAt(i);
-        if (message != nullptr)
-            message->FindString("file_name", &fileName);
-        const std::string leaf = Leaf(fileName);
+        const std::string leaf = item.LeafName();
         bool chosen = all;
         if (!group.empty())
             chosen = item.IsInGroup(group.c_str());
@@ -398,7 +384,7 @@ int AddHelpFile(const char* programPath, const char* helpPath)
         return 1;
     }
     LibAppResource resources(programPath, B_READ_WRITE);
-    const bool added = resources.InitCheck() == B_OK && resources.AddEntry(helpPath, 2002, "qv:help", 9)
+    const bool added = resources.InitCheck() == B_OK && resources.AddEntry(helpPath, kHelpResourceId, kHelpResourceName, 9)
         && resources.Sync() == B_OK;
     std::fprintf(stderr, added ? "%s added to application\n" : "%s failed to add to application\n", helpPath);
     return added ? 0 : 1;

@@ -1,5 +1,7 @@
 #include "DateClock.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace lib_date {
@@ -22,6 +24,22 @@ long LocalZoneOffset(time_t moment)
     if (localtime_r(&moment, &fields) == nullptr)
         return 0;
     return fields.tm_gmtoff;
+}
+
+int64 ReadField(const char* text, size_t length)
+{
+    size_t i = 0;
+    while (i < length && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < length && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int64 value = 0;
+    for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<int64>(value * 10 + (text[i] - '0'), INT32_MAX);
+    return negative ? -value : value;
 }
 
 } // namespace lib_date

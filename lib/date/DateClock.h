@@ -19,6 +19,11 @@ bool BreakDown(time_t moment, bool local, struct tm& fields);
 // daylight-saving time included.
 long LocalZoneOffset(time_t moment);
 
+// Reads a decimal number from at most length characters of text: leading
+// blanks, an optional sign, then digits up to the first other character.
+// The value saturates at the 32-bit range; no digits read 0.
+int64 ReadField(const char* text, size_t length);
+
 // Floor division and the matching remainder in 0..divisor-1 (divisor > 0).
 inline int64 FloorDiv(int64 value, int64 divisor)
 {

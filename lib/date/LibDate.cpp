@@ -11,6 +11,7 @@
 
 using lib_date::FloorDiv;
 using lib_date::FloorMod;
+using lib_date::ReadField;
 
 namespace {
 
@@ -125,25 +126,6 @@ int32 ClampDayNumber(int64 dayNumber)
     static const int64 kLowest = WideDateToJulian(1, 1, LibDate::kMinYear);
     static const int64 kHighest = WideDateToJulian(31, 12, LibDate::kMaxYear);
     return int32(std::clamp(dayNumber, kLowest, kHighest));
-}
-
-// Reads a decimal number from at most length characters of text: leading
-// blanks, an optional sign, then digits up to the first other character.
-// The value saturates at the 32-bit range; no digits read 0.
-int64 ReadField(const char* text, size_t length)
-{
-    size_t i = 0;
-    while (i < length && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < length && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int64 value = 0;
-    for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<int64>(value * 10 + (text[i] - '0'), INT32_MAX);
-    return negative ? -value : value;
 }
 
 } // namespace

@@ -82,32 +82,11 @@ LibLocaleDate::LibLocaleDate()
 {
 }
 
-LibLocaleDate::LibLocaleDate(const LibLocaleDate& other)
-    : fWeekdayFormat(other.fWeekdayFormat),
-      fMonthFormat(other.fMonthFormat),
-      fDayFormat(other.fDayFormat),
-      fYearFormat(other.fYearFormat),
-      fPad(other.fPad),
-      fFormat(other.fFormat),
-      fLanguage(other.fLanguage)
-{
-}
+LibLocaleDate::LibLocaleDate(const LibLocaleDate& other) = default;
 
 LibLocaleDate::~LibLocaleDate() = default;
 
-LibLocaleDate& LibLocaleDate::operator=(const LibLocaleDate& other)
-{
-    if (this != &other) {
-        fWeekdayFormat = other.fWeekdayFormat;
-        fMonthFormat = other.fMonthFormat;
-        fDayFormat = other.fDayFormat;
-        fYearFormat = other.fYearFormat;
-        fPad = other.fPad;
-        fFormat = other.fFormat;
-        fLanguage = other.fLanguage;
-    }
-    return *this;
-}
+LibLocaleDate& LibLocaleDate::operator=(const LibLocaleDate& other) = default;
 
 LibString LibLocaleDate::Format(const LibDate& date) const
 {

@@ -7,22 +7,11 @@ LibLocaleDateTime::LibLocaleDateTime()
 {
 }
 
-LibLocaleDateTime::LibLocaleDateTime(const LibLocaleDateTime& other)
-    : LibLocaleDate(other), fTime(other.fTime), fFieldSeparator(other.fFieldSeparator)
-{
-}
+LibLocaleDateTime::LibLocaleDateTime(const LibLocaleDateTime& other) = default;
 
 LibLocaleDateTime::~LibLocaleDateTime() = default;
 
-LibLocaleDateTime& LibLocaleDateTime::operator=(const LibLocaleDateTime& other)
-{
-    if (this != &other) {
-        LibLocaleDate::operator=(other);
-        fTime = other.fTime;
-        fFieldSeparator = other.fFieldSeparator;
-    }
-    return *this;
-}
+LibLocaleDateTime& LibLocaleDateTime::operator=(const LibLocaleDateTime& other) = default;
 
 LibString LibLocaleDateTime::Format(const LibDateTime& dateTime) const
 {

@@ -26,34 +26,11 @@ LibLocaleTime::LibLocaleTime()
 {
 }
 
-LibLocaleTime::LibLocaleTime(const LibLocaleTime& other)
-    : fShowSeconds(other.fShowSeconds),
-      fShowMinutes(other.fShowMinutes),
-      fSeparator(other.fSeparator),
-      f24Clock(other.f24Clock),
-      fShowSuffix(other.fShowSuffix),
-      f24Suffix(other.f24Suffix),
-      fBeforeNoonSuffix(other.fBeforeNoonSuffix),
-      fAfterNoonSuffix(other.fAfterNoonSuffix)
-{
-}
+LibLocaleTime::LibLocaleTime(const LibLocaleTime& other) = default;
 
 LibLocaleTime::~LibLocaleTime() = default;
 
-LibLocaleTime& LibLocaleTime::operator=(const LibLocaleTime& other)
-{
-    if (this != &other) {
-        fShowSeconds = other.fShowSeconds;
-        fShowMinutes = other.fShowMinutes;
-        fSeparator = other.fSeparator;
-        f24Clock = other.f24Clock;
-        fShowSuffix = other.fShowSuffix;
-        f24Suffix = other.f24Suffix;
-        fBeforeNoonSuffix = other.fBeforeNoonSuffix;
-        fAfterNoonSuffix = other.fAfterNoonSuffix;
-    }
-    return *this;
-}
+LibLocaleTime& LibLocaleTime::operator=(const LibLocaleTime& other) = default;
 
 LibString LibLocaleTime::Format(const LibTime& time) const
 {

@@ -11,26 +11,9 @@
 
 using lib_date::FloorDiv;
 using lib_date::FloorMod;
+using lib_date::ReadField;
 
 namespace {
-
-// A decimal field of at most length characters: leading blanks, a sign,
-// digits up to the first other character; no digits read 0.
-int64 ReadField(const char* text, size_t length)
-{
-    size_t i = 0;
-    while (i < length && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < length && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int64 value = 0;
-    for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = value * 10 + (text[i] - '0');
-    return negative ? -value : value;
-}
 
 int Compare(const LibTime& a, const LibTime& b)
 {

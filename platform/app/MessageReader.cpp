@@ -226,17 +226,9 @@ status_t MessageReader::_ReadR5(const uint8* data, size_t size, bool swapped)
             return status;
 
         if (fixedSize) {
-            if (dataSize % count != 0)
-                return B_BAD_DATA;
-            size_t itemSize = dataSize / count;
-            if (field->CountItems() > 0 && field->ItemSize() != itemSize)
-                return B_BAD_DATA;
-            field->Reserve(int32(count), dataSize);
-            for (uint32 i = 0; i < count; i++) {
-                status = _AddItem(field, block + size_t(i) * itemSize, itemSize, swapped);
-                if (status != B_OK)
-                    return status;
-            }
+            status = _AddFixedItems(field, block, dataSize, count, swapped);
+            if (status != B_OK)
+                return status;
             continue;
         }
 
@@ -325,17 +317,9 @@ status_t MessageReader::_ReadHaiku(const uint8* data, size_t size, bool swapped)
             return status;
 
         if (fixedSize) {
-            if (fieldDataSize % count != 0)
-                return B_BAD_DATA;
-            size_t itemSize = fieldDataSize / count;
-            if (field->CountItems() > 0 && field->ItemSize() != itemSize)
-                return B_BAD_DATA;
-            field->Reserve(int32(count), fieldDataSize);
-            for (uint32 i = 0; i < count; i++) {
-                status = _AddItem(field, block + size_t(i) * itemSize, itemSize, swapped);
-                if (status != B_OK)
-                    return status;
-            }
+            status = _AddFixedItems(field, block, fieldDataSize, count, swapped);
+            if (status != B_OK)
+                return status;
             continue;
         }
 
@@ -530,6 +514,25 @@ status_t MessageReader::_FieldFor(std::string_view name, type_code type, bool fi
     if (!fIndex.empty())
         fIndex.emplace(std::string_view(field->Name()), field);
     *fieldFound = field;
+    return B_OK;
+}
+
+// Splits a block of count fixed-size values into the field; the values of
+// one field must all have the same size.
+status_t MessageReader::_AddFixedItems(MessageField* field, const uint8* block, size_t size, uint32 count,
+    bool swapped)
+{
+    if (size % count != 0)
+        return B_BAD_DATA;
+    const size_t itemSize = size / count;
+    if (field->CountItems() > 0 && field->ItemSize() != itemSize)
+        return B_BAD_DATA;
+    field->Reserve(int32(count), size);
+    for (uint32 i = 0; i < count; i++) {
+        status_t status = _AddItem(field, block + size_t(i) * itemSize, itemSize, swapped);
+        if (status != B_OK)
+            return status;
+    }
     return B_OK;
 }
 

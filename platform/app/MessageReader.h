@@ -40,6 +40,7 @@ private:
         MessageField** field);
     // Adds one value of the field, converting its byte order when needed.
     status_t _AddItem(MessageField* field, const uint8* data, size_t size, bool swapped);
+    status_t _AddFixedItems(MessageField* field, const uint8* block, size_t size, uint32 count, bool swapped);
 
     BMessage* fMessage;
     int fDepth;

@@ -298,21 +298,29 @@ status_t BAppFileInfo::_RemoveData(const char* name, type_code type)
     return B_OK;
 }
 
-status_t BAppFileInfo::GetType(char* type) const
+// Reads a MIME string kept under name (attribute) or id (resource) into
+// text, which holds B_MIME_TYPE_LENGTH bytes; a stored value that is no
+// valid type is refused.
+status_t BAppFileInfo::_ReadMimeString(const char* name, int32 id, char* text) const
 {
-    if (type == nullptr)
+    if (text == nullptr)
         return B_BAD_VALUE;
     if (fStatus != B_OK)
         return fStatus;
     std::string data;
-    status_t status = _ReadData(kTypeName, kTypeID, B_MIME_STRING_TYPE, data, B_MIME_TYPE_LENGTH);
+    status_t status = _ReadData(name, id, B_MIME_STRING_TYPE, data, B_MIME_TYPE_LENGTH);
     if (status != B_OK)
         return status;
-    std::string text(data.c_str());
-    if (text.size() >= B_MIME_TYPE_LENGTH || !BMimeType::IsValid(text.c_str()))
+    std::string value(data.c_str());
+    if (value.size() >= B_MIME_TYPE_LENGTH || !BMimeType::IsValid(value.c_str()))
         return B_BAD_VALUE;
-    strcpy(type, text.c_str());
+    strcpy(text, value.c_str());
     return B_OK;
+}
+
+status_t BAppFileInfo::GetType(char* type) const
+{
+    return _ReadMimeString(kTypeName, kTypeID, type);
 }
 
 status_t BAppFileInfo::SetType(const char* type)
@@ -336,19 +344,7 @@ status_t BAppFileInfo::SetType(const char* type)
 
 status_t BAppFileInfo::GetSignature(char* signature) const
 {
-    if (signature == nullptr)
-        return B_BAD_VALUE;
-    if (fStatus != B_OK)
-        return fStatus;
-    std::string data;
-    status_t status = _ReadData(kSignatureName, kSignatureID, B_MIME_STRING_TYPE, data, B_MIME_TYPE_LENGTH);
-    if (status != B_OK)
-        return status;
-    std::string text(data.c_str());
-    if (text.size() >= B_MIME_TYPE_LENGTH || !BMimeType::IsValid(text.c_str()))
-        return B_BAD_VALUE;
-    strcpy(signature, text.c_str());
-    return B_OK;
+    return _ReadMimeString(kSignatureName, kSignatureID, signature);
 }
 
 status_t BAppFileInfo::SetSignature(const char* signature)

@@ -127,6 +127,7 @@ public:
 
 private:
     status_t _ReadData(const char* name, int32 id, type_code type, std::string& data, size_t maxSize) const;
+    status_t _ReadMimeString(const char* name, int32 id, char* text) const;
     status_t _WriteData(const char* name, int32 id, type_code type, const void* data, size_t length,
         bool findID = false);
     status_t _RemoveData(const char* name, type_code type);

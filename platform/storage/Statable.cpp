@@ -10,6 +10,32 @@
 
 using BPrivate::NodeLocation;
 
+namespace {
+
+// Reads one field of the node's stat record into *out.
+template<typename T, typename Field>
+status_t ReadStatField(const BStatable& node, T* out, Field field)
+{
+    if (out == nullptr)
+        return B_BAD_VALUE;
+    struct stat st;
+    status_t status = node.GetStat(&st);
+    if (status == B_OK)
+        *out = T(field(st));
+    return status;
+}
+
+} // namespace
+
+// Where the node lives, once the sandbox allows changing it.
+status_t BStatable::_WritableLocation(NodeLocation* location) const
+{
+    status_t status = GetLocation(location);
+    if (status == B_OK)
+        status = BPrivate::check_write(location->path);
+    return status;
+}
+
 BStatable::~BStatable() = default;
 
 bool BStatable::IsFile() const
@@ -43,21 +69,13 @@ status_t BStatable::GetNodeRef(node_ref* ref) const
 
 status_t BStatable::GetOwner(uid_t* owner) const
 {
-    if (owner == nullptr)
-        return B_BAD_VALUE;
-    struct stat st;
-    status_t status = GetStat(&st);
-    if (status == B_OK)
-        *owner = st.st_uid;
-    return status;
+    return ReadStatField(*this, owner, [](const struct stat& st) { return st.st_uid; });
 }
 
 status_t BStatable::SetOwner(uid_t owner)
 {
     NodeLocation location;
-    status_t status = GetLocation(&location);
-    if (status == B_OK)
-        status = BPrivate::check_write(location.path);
+    status_t status = _WritableLocation(&location);
     if (status == B_OK)
         status = BPrivate::location_chown(location, owner, gid_t(-1));
     return status;
@@ -65,21 +83,13 @@ status_t BStatable::SetOwner(uid_t owner)
 
 status_t BStatable::GetGroup(gid_t* group) const
 {
-    if (group == nullptr)
-        return B_BAD_VALUE;
-    struct stat st;
-    status_t status = GetStat(&st);
-    if (status == B_OK)
-        *group = st.st_gid;
-    return status;
+    return ReadStatField(*this, group, [](const struct stat& st) { return st.st_gid; });
 }
 
 status_t BStatable::SetGroup(gid_t group)
 {
     NodeLocation location;
-    status_t status = GetLocation(&location);
-    if (status == B_OK)
-        status = BPrivate::check_write(location.path);
+    status_t status = _WritableLocation(&location);
     if (status == B_OK)
         status = BPrivate::location_chown(location, uid_t(-1), group);
     return status;
@@ -87,21 +97,13 @@ status_t BStatable::SetGroup(gid_t group)
 
 status_t BStatable::GetPermissions(mode_t* permissions) const
 {
-    if (permissions == nullptr)
-        return B_BAD_VALUE;
-    struct stat st;
-    status_t status = GetStat(&st);
-    if (status == B_OK)
-        *permissions = st.st_mode & 07777;
-    return status;
+    return ReadStatField(*this, permissions, [](const struct stat& st) { return st.st_mode & 07777; });
 }
 
 status_t BStatable::SetPermissions(mode_t permissions)
 {
     NodeLocation location;
-    status_t status = GetLocation(&location);
-    if (status == B_OK)
-        status = BPrivate::check_write(location.path);
+    status_t status = _WritableLocation(&location);
     if (status == B_OK)
         status = BPrivate::location_chmod(location, permissions & 07777);
     return status;
@@ -109,24 +111,12 @@ status_t BStatable::SetPermissions(mode_t permissions)
 
 status_t BStatable::GetSize(off_t* size) const
 {
-    if (size == nullptr)
-        return B_BAD_VALUE;
-    struct stat st;
-    status_t status = GetStat(&st);
-    if (status == B_OK)
-        *size = st.st_size;
-    return status;
+    return ReadStatField(*this, size, [](const struct stat& st) { return st.st_size; });
 }
 
 status_t BStatable::GetModificationTime(time_t* mtime) const
 {
-    if (mtime == nullptr)
-        return B_BAD_VALUE;
-    struct stat st;
-    status_t status = GetStat(&st);
-    if (status == B_OK)
-        *mtime = st.st_mtim.tv_sec;
-    return status;
+    return ReadStatField(*this, mtime, [](const struct stat& st) { return st.st_mtim.tv_sec; });
 }
 
 static status_t SetOneTime(BPrivate::NodeLocation& location, int which, time_t value)
@@ -142,9 +132,7 @@ static status_t SetOneTime(BPrivate::NodeLocation& location, int which, time_t v
 status_t BStatable::SetModificationTime(time_t mtime)
 {
     NodeLocation location;
-    status_t status = GetLocation(&location);
-    if (status == B_OK)
-        status = BPrivate::check_write(location.path);
+    status_t status = _WritableLocation(&location);
     if (status == B_OK)
         status = SetOneTime(location, 1, mtime);
     return status;
@@ -188,9 +176,7 @@ status_t BStatable::GetCreationTime(time_t* ctime) const
 status_t BStatable::SetCreationTime(time_t ctime)
 {
     NodeLocation location;
-    status_t status = GetLocation(&location);
-    if (status == B_OK)
-        status = BPrivate::check_write(location.path);
+    status_t status = _WritableLocation(&location);
     if (status != B_OK)
         return status;
     std::string text = std::to_string((long long)ctime);
@@ -199,21 +185,13 @@ status_t BStatable::SetCreationTime(time_t ctime)
 
 status_t BStatable::GetAccessTime(time_t* atime) const
 {
-    if (atime == nullptr)
-        return B_BAD_VALUE;
-    struct stat st;
-    status_t status = GetStat(&st);
-    if (status == B_OK)
-        *atime = st.st_atim.tv_sec;
-    return status;
+    return ReadStatField(*this, atime, [](const struct stat& st) { return st.st_atim.tv_sec; });
 }
 
 status_t BStatable::SetAccessTime(time_t atime)
 {
     NodeLocation location;
-    status_t status = GetLocation(&location);
-    if (status == B_OK)
-        status = BPrivate::check_write(location.path);
+    status_t status = _WritableLocation(&location);
     if (status == B_OK)
         status = SetOneTime(location, 0, atime);
     return status;

@@ -53,4 +53,7 @@ public:
 protected:
     // Where the node lives, for the operations above.
     virtual status_t GetLocation(BPrivate::NodeLocation* location) const = 0;
+
+private:
+    status_t _WritableLocation(BPrivate::NodeLocation* location) const;
 };

@@ -3,6 +3,7 @@
 #include "ConfigurationWriter.h"
 
 #include <AppFileInfo.h>
+#include <ConfigFields.h>
 #include <File.h>
 #include <LibAppResource.h>
 #include <LibFileUtils.h>
@@ -20,14 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int32 kConfigurationId = 2002;
-constexpr int32 kDeinstallerId = 2001;
-constexpr int32 kHelpId = 2002;
-constexpr int32 kFirstItemId = 2100;
-constexpr const char* kConfigurationName = "VDC:configuration";
-constexpr const char* kDeinstallerName = "Undelle";
-constexpr const char* kHelpName = "qv:help";
 
 // A file or folder removed when the object goes out of scope, unless kept.
 class ScratchPath {
@@ -65,7 +58,7 @@ void RemoveBuildResources(LibAppResource& resources)
         size_t length = 0;
         if (!resources.GetResourceInfo(i, &type, &id, &name, &length))
             break;
-        if ((type == B_STRING_TYPE && id == kConfigurationId) || (type == B_RAW_TYPE && id >= kDeinstallerId))
+        if ((type == B_STRING_TYPE && id == kConfigResourceId) || (type == B_RAW_TYPE && id >= kDeinstallerResourceId))
             doomed.emplace_back(type, id);
     }
     for (const auto& [type, id] : doomed)
@@ -130,7 +123,7 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
             const std::string leaf = fs::path(path).filename().string();
             report("Packing item " + std::to_string(i + 1) + " of " + std::to_string(description.items.size())
                 + ": " + leaf);
-            if (!resources.AddEntry(path.c_str(), kFirstItemId + int32(i), leaf.c_str(),
+            if (!resources.AddEntry(path.c_str(), kFirstItemResourceId + int32(i), leaf.c_str(),
                     description.compressionLevel))
                 return path + ": could not be packed";
         }
@@ -143,23 +136,23 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
             if (LibCreateUniqueFolder(scratchFolder, "ondelle-build") != B_OK)
                 return "a scratch folder for the deinstaller could not be made";
             ScratchPath scratch(scratchFolder.Path());
-            const fs::path named = scratch.Path() / kDeinstallerName;
+            const fs::path named = scratch.Path() / kDeinstallerResourceName;
             fs::copy_file(deinstallerProgram, named, fsError);
             if (fsError)
                 return deinstallerProgram + ": cannot be copied (" + fsError.message() + ")";
-            if (!resources.AddEntry(named.c_str(), kDeinstallerId, kDeinstallerName, description.compressionLevel))
+            if (!resources.AddEntry(named.c_str(), kDeinstallerResourceId, kDeinstallerResourceName, description.compressionLevel))
                 return deinstallerProgram + ": could not be packed";
         }
 
         if (!description.helpFile.empty()) {
             report("Packing the help file");
-            if (!resources.AddEntry(description.helpFile.c_str(), kHelpId, kHelpName, 9))
+            if (!resources.AddEntry(description.helpFile.c_str(), kHelpResourceId, kHelpResourceName, 9))
                 return description.helpFile + ": could not be packed";
         }
 
         report("Writing the configuration");
-        resources.RemoveResource(B_STRING_TYPE, kConfigurationId);
-        if (resources.AddResource(B_STRING_TYPE, kConfigurationId, flat.data(), flat.size(), kConfigurationName)
+        resources.RemoveResource(kConfigResourceType, kConfigResourceId);
+        if (resources.AddResource(kConfigResourceType, kConfigResourceId, flat.data(), flat.size(), kConfigResourceName)
                 != B_OK
             || resources.Sync() != B_OK)
             return partial.Path().string() + ": the configuration could not be written";

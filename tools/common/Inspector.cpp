@@ -1,6 +1,7 @@
 #include "Inspector.h"
 
 #include <AppFileInfo.h>
+#include <ConfigFields.h>
 #include <File.h>
 #include <Message.h>
 #include <Resources.h>
@@ -19,10 +20,6 @@
 
 namespace {
 
-constexpr int32 kConfigurationId = 2002;
-constexpr int32 kDeinstallerId = 2001;
-constexpr int32 kHelpId = 2002;
-constexpr int32 kFirstItemId = 2100;
 
 std::string TypeText(type_code type)
 {
@@ -241,7 +238,7 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
     bool isBuild = false;
     for (const auto& entry : entries) {
         if (entry.type == B_MESSAGE_TYPE
-            || (entry.type == B_STRING_TYPE && entry.id == kConfigurationId)) {
+            || (entry.type == B_STRING_TYPE && entry.id == kConfigResourceId)) {
             size_t size = 0;
             const void* data = resources.LoadResource(entry.type, entry.id, &size);
             BMessage message;
@@ -253,7 +250,7 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
                 }
                 continue;
             }
-            if (entry.type == B_STRING_TYPE && entry.name == "VDC:configuration") {
+            if (entry.type == B_STRING_TYPE && entry.name == kConfigResourceName) {
                 configuration = message;
                 isBuild = true;
                 continue;
@@ -279,7 +276,7 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
         item->FindString("file_name", &fileName);
         std::string leaf = fileName != nullptr ? fileName : "";
         leaf = leaf.substr(leaf.rfind('/') + 1);
-        const int32 id = kFirstItemId + i;
+        const int32 id = kFirstItemResourceId + i;
         out << "  item " << i << " \"" << leaf << "\": resource 'RAWT' " << id << "\n";
         const char* name = nullptr;
         size_t length = 0;
@@ -296,8 +293,8 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
             || !VerifyZipArchive(data, size, path + ": item " + std::to_string(i) + " \"" + leaf + "\"", out, err))
             result = 1;
     }
-    for (const auto& [id, label] : {std::pair<int32, const char*>{kDeinstallerId, "deinstaller"},
-             std::pair<int32, const char*>{kHelpId, "help file"}}) {
+    for (const auto& [id, label] : {std::pair<int32, const char*>{kDeinstallerResourceId, "deinstaller"},
+             std::pair<int32, const char*>{kHelpResourceId, "help file"}}) {
         size_t size = 0;
         const void* data = resources.LoadResource(B_RAW_TYPE, id, &size);
         if (data == nullptr)

@@ -169,6 +169,20 @@ void BM_Unzip100MB(benchmark::State& state)
 }
 BENCHMARK(BM_Unzip100MB)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Starting a program and waiting for its end: the wait must return as soon
+// as the child is gone, not at the next step of a polling loop.
+void BM_RunProcessTrue(benchmark::State& state)
+{
+    Workspace::Get();
+    const std::vector<std::string> args = {"/bin/true"};
+    for (auto _ : state) {
+        process_result result;
+        if (run_process(args, process_options(), &result) != B_OK || result.exitCode != 0)
+            state.SkipWithError("/bin/true did not run");
+    }
+}
+BENCHMARK(BM_RunProcessTrue)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
 
 BENCHMARK_MAIN();

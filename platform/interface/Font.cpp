@@ -159,6 +159,31 @@ void BFont::GetHeight(font_height* height) const
     fEngine->GetHeight(height);
 }
 
+void BFont::TruncateString(std::string* text, uint32 mode, float width) const
+{
+    if (text != nullptr)
+        *text = fEngine->Truncated(*text, mode, width);
+}
+
+void BFont::GetTruncatedStrings(const char* stringArray[], int32 numStrings, uint32 mode, float width,
+    char* resultArray[]) const
+{
+    if (stringArray == nullptr || resultArray == nullptr)
+        return;
+    for (int32 i = 0; i < numStrings; i++) {
+        if (resultArray[i] == nullptr)
+            continue;
+        const std::string source = stringArray[i] != nullptr ? stringArray[i] : "";
+        const std::string shortened = fEngine->Truncated(source, mode, width);
+        // The caller's buffer holds the source length plus 3 bytes; never
+        // write past it, even for an ellipsis wider than what it replaced.
+        const size_t room = source.size() + 3;
+        const size_t length = std::min(shortened.size(), room - 1);
+        std::memcpy(resultArray[i], shortened.data(), length);
+        resultArray[i][length] = '\0';
+    }
+}
+
 void BFont::PrintToStream() const
 {
     font_family family;

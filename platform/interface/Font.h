@@ -47,6 +47,16 @@ enum {
     B_FIXED_SPACING = 3,
 };
 
+// How text that is too wide is shortened: the ellipsis replaces the end,
+// the beginning or the middle. B_TRUNCATE_SMART shortens a single text in
+// the middle, where a path or name is least telling.
+enum {
+    B_TRUNCATE_END = 0,
+    B_TRUNCATE_BEGINNING = 1,
+    B_TRUNCATE_MIDDLE = 2,
+    B_TRUNCATE_SMART = 3
+};
+
 // Which of the standard fonts.
 enum font_which {
     B_PLAIN_FONT = 1,
@@ -104,6 +114,17 @@ public:
         float widthArray[]) const;
 
     void GetHeight(font_height* height) const;
+
+    // Shortens *text (UTF-8) with an ellipsis so that it is at most width
+    // pixels wide; a text that fits is left as it is. An unknown mode counts
+    // as B_TRUNCATE_END. Without a GUI application texts are left as they
+    // are (nothing can be measured).
+    void TruncateString(std::string* text, uint32 mode, float width) const;
+    // The same for several texts. Each result buffer must hold the length
+    // of its text plus 3 bytes: the ellipsis takes 3 bytes and may replace
+    // a single one-byte character.
+    void GetTruncatedStrings(const char* stringArray[], int32 numStrings, uint32 mode, float width,
+        char* resultArray[]) const;
 
     // "BFont: <family> <style>, size <size>" on standard error.
     void PrintToStream() const;

@@ -132,6 +132,22 @@ void FontEngine::GetHeight(font_height* height)
     height->leading = static_cast<float>(fMetrics->leading());
 }
 
+std::string FontEngine::Truncated(const std::string& text, uint32 mode, float width)
+{
+    Qt::TextElideMode elide = Qt::ElideRight;
+    if (mode == B_TRUNCATE_BEGINNING)
+        elide = Qt::ElideLeft;
+    else if (mode == B_TRUNCATE_MIDDLE || mode == B_TRUNCATE_SMART)
+        elide = Qt::ElideMiddle;
+    const QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    std::lock_guard<std::mutex> guard(fLock);
+    if (!Prepare())
+        return text;
+    if (fMetrics->horizontalAdvance(string) <= width)
+        return text;
+    return fMetrics->elidedText(string, elide, std::max<qreal>(width, 0)).toStdString();
+}
+
 QFont FontEngine::Font()
 {
     std::lock_guard<std::mutex> guard(fLock);

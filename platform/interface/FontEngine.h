@@ -24,6 +24,9 @@ public:
     // Width of length bytes of UTF-8 text (0 without a GUI application).
     float StringWidth(const char* text, int32 length);
     void GetHeight(font_height* height);
+    // text shortened with an ellipsis to at most width pixels (B_TRUNCATE_*
+    // mode); unchanged without a GUI application.
+    std::string Truncated(const std::string& text, uint32 mode, float width);
     // The QFont that draws this description.
     QFont Font();
 

@@ -127,3 +127,63 @@ TEST(Font, SharedFontFromSeveralThreads)
     for (int count : mismatches)
         EXPECT_EQ(count, 0);
 }
+
+TEST(Font, TruncationKeepsTheEndTheModeAsks)
+{
+    BFont font(be_plain_font);
+    const std::string path = "/boot/home/config/settings/VeryLongApplicationName/preferences";
+    const float full = font.StringWidth(path.c_str());
+    ASSERT_GT(full, 0.0f);
+    const float width = full / 2;
+    const std::string ellipsis = "\xE2\x80\xA6";
+
+    std::string text = path;
+    font.TruncateString(&text, B_TRUNCATE_BEGINNING, width);
+    EXPECT_LE(font.StringWidth(text.c_str()), width);
+    EXPECT_EQ(text.rfind(ellipsis, 0), 0u) << text;
+    EXPECT_EQ(path.substr(path.size() - 6), text.substr(text.size() - 6)) << text;
+
+    text = path;
+    font.TruncateString(&text, B_TRUNCATE_END, width);
+    EXPECT_LE(font.StringWidth(text.c_str()), width);
+    EXPECT_EQ(text.substr(0, 6), path.substr(0, 6)) << text;
+    EXPECT_EQ(text.substr(text.size() - 3), ellipsis) << text;
+
+    for (uint32 mode : {uint32(B_TRUNCATE_MIDDLE), uint32(B_TRUNCATE_SMART)}) {
+        text = path;
+        font.TruncateString(&text, mode, width);
+        EXPECT_LE(font.StringWidth(text.c_str()), width);
+        EXPECT_EQ(text.substr(0, 4), path.substr(0, 4)) << text;
+        EXPECT_EQ(text.substr(text.size() - 4), path.substr(path.size() - 4)) << text;
+        EXPECT_NE(text.find(ellipsis), std::string::npos) << text;
+    }
+
+    // A text that fits is left alone, whatever the mode.
+    text = path;
+    font.TruncateString(&text, B_TRUNCATE_MIDDLE, full + 1);
+    EXPECT_EQ(text, path);
+}
+
+TEST(Font, TruncatedStringsStayInsideTheCallersBuffers)
+{
+    BFont font(be_plain_font);
+    // Dropping one character for the three-byte ellipsis makes the result
+    // longer than the text: the buffers have room for that and no more.
+    const char* texts[] = {"WWWWWW", "iiiiiiiiiiiiiiiiii", ""};
+    std::vector<std::vector<char>> buffers;
+    char* results[3];
+    for (int i = 0; i < 3; ++i) {
+        buffers.emplace_back(strlen(texts[i]) + 3 + 8, '#');
+        results[i] = buffers.back().data();
+    }
+    const float width = font.StringWidth("WWWWW");
+    font.GetTruncatedStrings(texts, 3, B_TRUNCATE_END, width, results);
+    for (int i = 0; i < 3; ++i) {
+        const size_t room = strlen(texts[i]) + 3;
+        EXPECT_LT(strlen(results[i]), room) << i;
+        EXPECT_LE(font.StringWidth(results[i]), width) << results[i];
+        for (size_t j = room; j < buffers[i].size(); ++j)
+            EXPECT_EQ(buffers[i][j], '#') << "byte " << j << " of result " << i;
+    }
+    EXPECT_STREQ(results[2], "");
+}

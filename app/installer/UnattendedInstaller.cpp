@@ -23,6 +23,8 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -92,12 +94,13 @@ public:
     PresenterScope& operator=(const PresenterScope&) = delete;
 };
 
-// The button whose label starts with one of the words, else fallback.
-int32 ButtonNamed(const BAlertRequest& request, std::initializer_list<const char*> words, int32 fallback)
+// The first button whose whole label is one of the names, else fallback.
+// Labels are compared whole: "Restart Later" is not "Restart".
+int32 ButtonNamed(const BAlertRequest& request, const std::vector<std::string>& names, int32 fallback)
 {
-    for (size_t i = 0; i < request.buttons.size(); i++)
-        for (const char* word : words)
-            if (request.buttons[i].rfind(word, 0) == 0)
+    for (const std::string& name : names)
+        for (size_t i = 0; i < request.buttons.size(); i++)
+            if (request.buttons[i] == name)
                 return int32(i);
     return fallback;
 }
@@ -304,11 +307,17 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<bool>*
     if (collisions != InstallerOptions::Collisions::Ask) {
         const bool replace = collisions == InstallerOptions::Collisions::Replace;
         presenter.SetRule("replace", [replace](const BAlertRequest& request) {
-            return BAlertAnswer{ButtonNamed(request, {replace ? "Replace" : "Don"}, replace ? 1 : 0), true};
+            return BAlertAnswer{replace ? ButtonNamed(request, {"Replace"}, 1) : ButtonNamed(request, {"Don't Replace"}, 0),
+                true};
         });
     }
+    // A collision question that nobody answers keeps the existing entry;
+    // the question's own default would replace it.
+    presenter.SetUnansweredRule("replace", [](const BAlertRequest& request) {
+        return BAlertAnswer{ButtonNamed(request, {"Don't Replace"}, 0), false};
+    });
     auto answerBy = [&presenter, interactive](const char* kind, InstallerOptions::Question question,
-                        std::initializer_list<const char*> yes, std::initializer_list<const char*> no) {
+                        std::vector<std::string> yes, std::vector<std::string> no) {
         if (question == InstallerOptions::Question::Ask && interactive)
             return;
         const bool accept = question == InstallerOptions::Question::Yes;
@@ -317,8 +326,8 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<bool>*
             return BAlertAnswer{accept ? ButtonNamed(request, yes, last) : ButtonNamed(request, no, 0), false};
         });
     };
-    answerBy("launch", fOptions.launch, {"Launch", "Run", "Yes", "Start"}, {"Cancel", "No", "Don", "Skip"});
-    answerBy("restart", fOptions.restart, {"Restart Now", "Restart"}, {"Restart Later", "Later", "No"});
+    answerBy("launch", fOptions.launch, {"Run", "Launch", "Yes", "Start"}, {"Later", "Cancel", "No", "Skip"});
+    answerBy("restart", fOptions.restart, {"Restart Now"}, {"Restart Later"});
     PresenterScope scope(&presenter);
 
     StatusPrinter* printer = new StatusPrinter(fOut, fOptions.quiet);

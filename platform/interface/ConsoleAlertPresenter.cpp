@@ -42,6 +42,12 @@ void ConsoleAlertPresenter::SetRule(const std::string& kind, Rule rule)
     fRules[kind] = std::move(rule);
 }
 
+void ConsoleAlertPresenter::SetUnansweredRule(const std::string& kind, Rule rule)
+{
+    std::lock_guard<std::mutex> guard(fLock);
+    fUnansweredRules[kind] = std::move(rule);
+}
+
 void ConsoleAlertPresenter::Print(const BAlertRequest& request)
 {
     if (fOut == nullptr)
@@ -103,16 +109,23 @@ BAlertAnswer ConsoleAlertPresenter::Ask(const BAlertRequest& request)
     BAlertAnswer answer;
     answer.button = request.defaultButton;
     answer.checkBox = request.checkBoxValue;
+    bool unanswered = false;
     const auto rule = fRules.find(request.kind);
-    if (rule != fRules.end())
+    if (rule != fRules.end()) {
         answer = rule->second(request);
-    else if (request.buttons.size() > 1)
-        ReadAnswer(request, answer);
+    } else if (request.buttons.size() > 1 && !ReadAnswer(request, answer)) {
+        const auto fallback = fUnansweredRules.find(request.kind);
+        if (fallback != fUnansweredRules.end()) {
+            answer = fallback->second(request);
+            unanswered = true;
+        }
+    }
     if (answer.button < 0 || answer.button >= int32(request.buttons.size()))
         answer.button = request.defaultButton;
     if (fOut != nullptr && !request.buttons.empty()) {
-        std::fprintf(fOut, "  -> %s%s\n", request.buttons[size_t(answer.button)].c_str(),
-            answer.checkBox && !request.checkBoxLabel.empty() ? (" (" + request.checkBoxLabel + ")").c_str() : "");
+        std::fprintf(fOut, "  -> %s%s%s\n", request.buttons[size_t(answer.button)].c_str(),
+            answer.checkBox && !request.checkBoxLabel.empty() ? (" (" + request.checkBoxLabel + ")").c_str() : "",
+            unanswered ? " (no answer was given: taking the choice that changes nothing)" : "");
         std::fflush(fOut);
     }
     return answer;

@@ -2,8 +2,10 @@
 // buttons, then reads the answer (a button number or its first letter) from
 // the input when one is given and interactive. Otherwise, or at end of
 // input, it answers by rule: a rule set for the request's kind, else the
-// request's default button. Every question is printed with the answer that
-// was taken, so that the transcript of an unattended run is complete.
+// answer set for unanswered questions of that kind, else the request's
+// default button. Every question is printed with the answer that was taken
+// (and, when nobody answered, with a note saying so), so that the
+// transcript of an unattended run is complete.
 #pragma once
 
 #include <AlertPresenter.h>
@@ -25,6 +27,11 @@ public:
     // Answers every request of this kind by the rule instead of asking.
     void SetRule(const std::string& kind, Rule rule);
 
+    // The answer to a question of this kind that has no rule when no answer
+    // can be read (no terminal, or end of input), instead of the default
+    // button: for questions whose default would lose something.
+    void SetUnansweredRule(const std::string& kind, Rule rule);
+
     BAlertAnswer Ask(const BAlertRequest& request) override;
     status_t Notify(const BAlertRequest& request) override;
 
@@ -35,5 +42,6 @@ private:
     FILE* fOut;
     FILE* fIn;
     std::map<std::string, Rule> fRules;
+    std::map<std::string, Rule> fUnansweredRules;
     std::mutex fLock;
 };

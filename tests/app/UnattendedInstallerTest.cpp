@@ -28,7 +28,8 @@ namespace {
 // that asks, packed into a real installer build.
 class Product {
 public:
-    Product()
+    // completion: the description's "completion" object, or empty for none.
+    explicit Product(const std::string& completion = "")
     {
         fs::create_directories(fDir / "payload/Extras");
         WriteFileBytes(fDir / "payload/app.sh", "#!/bin/sh\necho hello\n");
@@ -45,8 +46,8 @@ public:
      "destination_exists": "Prompt"},
     {"path": "payload/Extras", "groups": ["Full"]}
   ],
-  "options": {"log": true, "created_folder": "Gadget"}
-})json");
+  "options": {"log": true, "created_folder": "Gadget"})json"
+            + (completion.empty() ? std::string() : ",\n  \"completion\": " + completion) + "\n}");
         ProductDescription description;
         std::vector<ProductDiagnostic> diagnostics;
         EXPECT_TRUE(ReadProductDescription((fDir / "product.json").string(), {}, description, diagnostics));
@@ -197,6 +198,42 @@ TEST(UnattendedInstallerTest, CollisionAnswersFollowTheOption)
     EXPECT_EQ(replace.status, UNATTENDED_OK);
     EXPECT_EQ(ReadFileBytes(settings), "How to use it.\n");
     fs::remove(settings);
+}
+
+TEST(UnattendedInstallerTest, AnUnansweredCollisionQuestionKeepsTheUsersFile)
+{
+    // Under test standard input is no terminal, so "ask" gets no answer.
+    ASSERT_EQ(::isatty(STDIN_FILENO), 0);
+    Product product;
+    const std::string folder = product.Target().string();
+    ASSERT_EQ(product.Run({"--folder", folder, "--accept-license", "--items", "manual.txt"}).status, UNATTENDED_OK);
+    const fs::path settings = ondelle::test::SandboxRoot() / "home/.config/manual.txt";
+    WriteFileBytes(settings, "edited by the user\n");
+
+    auto ask = product.Run({"--folder", folder, "--accept-license", "--items", "manual.txt", "--collisions", "ask"});
+    EXPECT_EQ(ask.status, UNATTENDED_OK);
+    EXPECT_NE(ask.out.find("-> Don't Replace (no answer was given"), std::string::npos) << ask.out;
+    EXPECT_EQ(ReadFileBytes(settings), "edited by the user\n");
+    fs::remove(settings);
+}
+
+TEST(UnattendedInstallerTest, RestartOptionsPickTheButtonByItsWholeName)
+{
+    const fs::path record = ondelle::test::SandboxRoot() / "shutdown-requests";
+    fs::remove(record);
+    Product product(R"json({"restart": true})json");
+    const std::string folder = product.Target().string();
+
+    auto later = product.Run({"--folder", folder, "--accept-license", "--no-restart"});
+    EXPECT_EQ(later.status, UNATTENDED_OK) << later.out << later.err;
+    EXPECT_NE(later.out.find("-> Restart Later"), std::string::npos) << later.out;
+    EXPECT_FALSE(fs::exists(record));
+
+    auto now = product.Run({"--folder", folder, "--accept-license", "--restart"});
+    EXPECT_EQ(now.status, UNATTENDED_OK) << now.out << now.err;
+    EXPECT_NE(now.out.find("-> Restart Now"), std::string::npos) << now.out;
+    EXPECT_EQ(ReadFileBytes(record), "restart\n");
+    fs::remove(record);
 }
 
 TEST(UnattendedInstallerTest, AStopEndsTheJobAndNothingChangesAfterwards)

@@ -2,6 +2,7 @@
 
 #include <OS.h>
 #include <SystemControl.h>
+#include <SystemShutdown.h>
 
 #include <pwd.h>
 #include <string>

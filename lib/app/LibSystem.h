@@ -10,9 +10,10 @@
 // (bookworm)"); version is unchanged when it cannot be read.
 void LibGetOSVersion(LibString& version);
 
-// Asks the system to restart (restart true) or to power off, in the
-// background; the program goes on. In a sandbox (ONDELLE_SANDBOX set) the
-// request is only recorded (see platform/kernel SystemControl.h).
+// Asks the system to restart (restart true) or to power off: the login
+// manager over the system bus on the user's own permission, else
+// "systemctl". In a sandbox (ONDELLE_SANDBOX set) the request is only
+// recorded (see platform/storage SystemShutdown.h).
 void LibShutdown(bool restart);
 
 // The login name: getlogin(), else the password entry of the real user id,

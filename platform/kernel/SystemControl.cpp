@@ -3,8 +3,6 @@
 #include "ProcFiles.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <sys/utsname.h>
 
@@ -34,28 +32,6 @@ std::string Unquote(const std::string& value)
 }
 
 } // namespace
-
-status_t system_shutdown(bool restart)
-{
-    const char* sandbox = std::getenv("ONDELLE_SANDBOX");
-    if (sandbox != nullptr && sandbox[0] != '\0') {
-        std::string path = std::string(sandbox) + "/shutdown-requests";
-        FILE* file = std::fopen(path.c_str(), "a");
-        if (file == nullptr)
-            return status_from_errno(errno);
-        std::fputs(restart ? "restart\n" : "shutdown\n", file);
-        std::fclose(file);
-        return B_OK;
-    }
-
-    const char* command = restart
-        ? "(systemctl reboot || /sbin/shutdown -r now) >/dev/null 2>&1 &"
-        : "(systemctl poweroff || /sbin/shutdown -h now) >/dev/null 2>&1 &";
-    int result = std::system(command);
-    if (result == -1)
-        return status_from_errno(errno);
-    return result == 0 ? B_OK : B_ERROR;
-}
 
 bool parse_os_release(const std::string& contents, std::string& text)
 {

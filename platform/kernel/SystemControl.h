@@ -1,20 +1,10 @@
-// Whole-system requests: restart or power off the machine, and the
-// operating system's name and version.
+// The operating system's name and version. (Restart and power-off
+// requests: platform/storage SystemShutdown.h.)
 #pragma once
 
 #include <SupportDefs.h>
 
 #include <string>
-
-// Asks the system to restart (or to power off) without waiting for it: the
-// request runs in the background through the shell ("systemctl reboot", or
-// "shutdown -r now" where that is missing; "poweroff" / "-h" likewise), so
-// that the program can go on and end.
-//
-// When the environment variable ONDELLE_SANDBOX names a folder, nothing is
-// run: the request is appended as one line, "restart" or "shutdown", to the
-// file "shutdown-requests" in that folder. Tests rely on this.
-status_t system_shutdown(bool restart);
 
 // The operating system's release text: PRETTY_NAME of /etc/os-release (or
 // /usr/lib/os-release), else its NAME and VERSION, else the kernel's name

@@ -191,6 +191,8 @@ TEST(SoundPlayerTest, PlaysOnceOnAnotherThreadWhenADeviceExists)
     while (player.IsPlaying(id) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(player.IsPlaying(id)) << "the sound ends by itself";
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100))
+        << "the sound plays for its whole length before its thread ends";
 
     // Stop() ends a sound that is still playing.
     std::vector<uint8> longer(160000, 0);

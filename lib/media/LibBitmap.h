@@ -1,6 +1,6 @@
 // LibBitmap: a bitmap that can be filled with a file's desktop icon or with
 // raw 8-bit pixel data, and the free functions that map colours onto the
-// system palette. (LibBitmapToPicture lives with the picture classes.)
+// system palette. Pictures from bitmaps: LibBitmapToPicture.h.
 #pragma once
 
 #include <Bitmap.h>

@@ -6,6 +6,7 @@
 #include <SoundPlayback.h>
 
 #include <QAudioDevice>
+#include <QCoreApplication>
 #include <QMediaDevices>
 
 #include <algorithm>
@@ -63,7 +64,9 @@ BSoundPlayer::~BSoundPlayer()
 
 bool BSoundPlayer::HasAudioOutput()
 {
-    return !QMediaDevices::defaultAudioOutput().isNull();
+    // Qt's audio devices and event loops work only inside a Qt application
+    // object; without one there is no output to use.
+    return QCoreApplication::instance() != nullptr && !QMediaDevices::defaultAudioOutput().isNull();
 }
 
 status_t BSoundPlayer::Start()
@@ -108,6 +111,10 @@ play_id BSoundPlayer::StartPlaying(BSound* sound, bigtime_t atTime, float volume
     if (decode_raw_audio(sound->Data(), sound->Size(), sound->Format(), &samples, &error) != B_OK) {
         std::fprintf(stderr, "%s: the sound cannot be played: %s\n", fName.c_str(), error.c_str());
         return B_BAD_VALUE;
+    }
+    if (QCoreApplication::instance() == nullptr) {
+        std::fprintf(stderr, "%s: no application object runs Qt, the sound is not played\n", fName.c_str());
+        return B_ERROR;
     }
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {

@@ -38,7 +38,8 @@ public:
 
     // Starts the sound at once; atTime is not used. A positive id, or a
     // negative error: B_BAD_VALUE for a missing or unplayable sound,
-    // B_ERROR without an audio output, B_NOT_ALLOWED after
+    // B_ERROR without an audio output (or without a running Qt
+    // application object, which Qt's audio needs), B_NOT_ALLOWED after
     // Stop() until Start().
     play_id StartPlaying(BSound* sound, bigtime_t atTime = 0, float volume = 1.0f);
     status_t StopPlaying(play_id id);
@@ -49,7 +50,8 @@ public:
     float Volume() const { return fVolume; }
     void SetVolume(float volume);
 
-    // Whether an audio output exists right now.
+    // Whether an audio output exists right now (never without a Qt
+    // application object).
     static bool HasAudioOutput();
 
 private:

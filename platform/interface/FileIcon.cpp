@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -124,7 +125,9 @@ status_t get_file_icon(const BNode& node, icon_size size, BBitmap* icon)
         return node.InitCheck();
     BNodeInfo info(const_cast<BNode*>(&node));
     std::vector<uint8> indices(size_t(pixels) * size_t(pixels));
-    if (info.GetIcon(indices.data(), pixels) == B_OK)
+    // An icon attribute that is transparent throughout counts as none.
+    if (info.GetIcon(indices.data(), pixels) == B_OK
+        && std::any_of(indices.begin(), indices.end(), [](uint8 index) { return index != B_TRANSPARENT_MAGIC_CMAP8; }))
         return icon->ImportBits(indices.data(), int32(indices.size()), pixels, 0, B_CMAP8);
     if (OnGuiThread()) {
         const QImage themed = ThemeIcon(TypesOf(node, info), pixels);

@@ -7,6 +7,7 @@
 
 #include "StoragePrivate.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -206,7 +207,10 @@ status_t BNodeInfo::GetTrackerIcon(uint8* data, int32 size) const
         return B_BAD_VALUE;
     if (fStatus != B_OK)
         return B_NO_INIT;
-    if (GetIcon(data, size) == B_OK)
+    // An icon that is transparent throughout would show as an empty
+    // square; it counts as no icon.
+    if (GetIcon(data, size) == B_OK
+        && std::any_of(data, data + size_t(size) * size_t(size), [](uint8 index) { return index != 0xff; }))
         return B_OK;
     generic_icon_kind kind = B_GENERIC_DOCUMENT_ICON;
     char type[B_MIME_TYPE_LENGTH];

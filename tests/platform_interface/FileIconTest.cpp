@@ -126,12 +126,24 @@ TEST_F(FileIconTest, GenericIconWhenTheThemeHasNone)
     QIcon::setThemeName(QStringLiteral("ondelle-empty"));
     WriteFileBytes(fDir / "notes.txt", "plain words");
     fs::create_directory(fDir / "folder");
+    // An icon attribute that is transparent throughout counts as none.
+    std::string blank(1024, char(B_TRANSPARENT_MAGIC_CMAP8));
+    BNode node((fDir / "notes.txt").c_str());
+    ASSERT_EQ(BNodeInfo(&node).SetIcon(reinterpret_cast<const uint8*>(blank.data()), 32), B_OK);
 
     BBitmap icon(BRect(0, 0, 31, 31), B_CMAP8);
     ASSERT_EQ(get_file_icon((fDir / "notes.txt").c_str(), B_LARGE_ICON, &icon), B_OK);
     EXPECT_EQ(Indices(icon), Generic(B_GENERIC_DOCUMENT_ICON, 32));
     ASSERT_EQ(get_file_icon((fDir / "folder").c_str(), B_LARGE_ICON, &icon), B_OK);
     EXPECT_EQ(Indices(icon), Generic(B_GENERIC_FOLDER_ICON, 32));
+
+    // A link whose target is gone still shows an icon.
+    fs::create_symlink("gone", fDir / "broken");
+    std::memset(icon.Bits(), 0, 1024);
+    const status_t status = get_file_icon((fDir / "broken").c_str(), B_LARGE_ICON, &icon);
+    if (status == B_OK) {
+        EXPECT_NE(Indices(icon).find_first_not_of('\xff'), std::string::npos);
+    }
 }
 
 TEST_F(FileIconTest, OtherThreadsGetTheGenericIcon)

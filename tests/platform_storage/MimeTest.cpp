@@ -223,6 +223,14 @@ TEST(NodeInfoTest, GenericTrackerIconsDifferByKind)
     const std::string small = icon(dir / "folder", 16);
     EXPECT_NE(small.find_first_not_of('\xff'), std::string::npos);
 
+    // An own icon that is transparent throughout gives way to the generic one.
+    {
+        BNode node((dir / "doc").c_str());
+        const std::string clear(1024, '\xff');
+        ASSERT_EQ(BNodeInfo(&node).SetIcon(reinterpret_cast<const uint8*>(clear.data()), 32), B_OK);
+    }
+    EXPECT_EQ(icon(dir / "doc", 32), doc);
+
     uint8 pixels[1024];
     EXPECT_EQ(get_generic_icon(B_GENERIC_APPLICATION_ICON, pixels, 8), B_BAD_VALUE);
     entry_ref missing;

@@ -34,6 +34,7 @@
 #include <LibString.h>
 #include <LibStringList.h>
 #include <LibThread.h>
+#include <LibWorkFolders.h>
 #include <Message.h>
 #include <Path.h>
 
@@ -227,6 +228,9 @@ public:
     // The whole job, run in the thread "install" (Go()); returns an
     // INSTALL_RESULT_* value.
     virtual int32       Action();
+    // Stops the job at its next stop point (nothing is rolled back), then
+    // removes the working folder and archive of the item being unpacked.
+    virtual void        Kill();
     // The thread's state line, then every install item's dump, on standard
     // error.
     virtual void        PrintToStream();
@@ -258,8 +262,16 @@ public:
     bool                ReplaceControl(const char* folder, const BPath& item, const char* rule,
                             bool& askAgain, bool& lastAnswer, const BPath& savedFiles);
     // True when the destination folder already holds an entry named by
-    // "opt_created_folder".
+    // "opt_created_folder". False when that name is not one plain folder
+    // name (empty, missing, ".", ".." or holding "/"): no such folder is
+    // ever made or moved to the Trash.
     bool                DoesDestinationExist();
+    // True when "opt_created_folder" is one plain folder name.
+    bool                HasUsableCreatedFolder() const;
+    // The lock file that a job holds while it works on the installation
+    // folder named created inside destinationFolder: a second job for the
+    // same folder is refused while the first runs.
+    static std::string  InstallLockPath(const char* destinationFolder, const char* created);
 
     // --- Log and status -------------------------------------------------------
     // Opens (truncating) path as the install log when "opt_log" is true.
@@ -347,4 +359,6 @@ private:
     LibString           fInstallFolder;
     LibString           fDeinstallTag;
     LibStringList       fFailedItems;
+    // Working folders of the item being unpacked, removed on a stop.
+    LibWorkFolders      fWorkFolders;
 };

@@ -5,6 +5,7 @@
 #include "ConfigFields.h"
 #include "DeinstallTag.h"
 #include "DeinstallerConfig.h"
+#include "ItemExtraction.h"
 
 #include <LibAppResource.h>
 #include <StorageDefs.h>
@@ -34,7 +35,13 @@ InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installF
 
     // The program travels zipped; the entry named like the resource becomes
     // the deinstaller file. A build without a deinstaller leaves none.
-    resources.ExtractEntry(kDeinstallerResourceId, path.c_str(), true);
+    // Unpacked in a private working folder, never at a guessable place in
+    // the shared temporary folder.
+    std::string reason;
+    const item_extraction_result result
+        = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, &fWorkFolders);
+    if (result != ITEM_EXTRACTED && result != ITEM_NO_ARCHIVE)
+        fprintf(stderr, "CreateDeinstaller: %s\n", reason.c_str());
 
     BMessage deinstaller;
     MakeDeinstallerConfiguration(*this, deinstaller);

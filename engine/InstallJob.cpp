@@ -9,7 +9,9 @@
 #include <LibAppResource.h>
 #include <LibEntryUtils.h>
 #include <LibFileUtils.h>
+#include <LockFile.h>
 #include <Path.h>
+#include <SymLink.h>
 #include <Volume.h>
 
 #include <cstring>
@@ -33,10 +35,32 @@ const char* StringField(const BMessage& message, const char* name, const char* f
     return text;
 }
 
+// The item's name: the leaf of its path, a trailing "/" ignored.
 std::string LeafOf(const char* path)
 {
-    const char* slash = strrchr(path, '/');
-    return slash != nullptr ? std::string(slash + 1) : std::string(path);
+    return std::string(InstallItem::LeafOf(path));
+}
+
+// True when an entry of that path exists, a dangling link included.
+bool EntryExists(const std::string& path)
+{
+    return BEntry(path.c_str(), false).Exists();
+}
+
+// True when the item at path is a symbolic link with a relative target that
+// would point at nothing from folder: moved there it would be a dangling
+// link that neither works nor can be told apart from the user's own.
+bool LinkWouldDangleIn(const std::string& path, const std::string& folder)
+{
+    BEntry entry(path.c_str(), false);
+    if (!entry.Exists() || !entry.IsSymLink())
+        return false;
+    BSymLink link(path.c_str());
+    char target[B_PATH_NAME_LENGTH];
+    const ssize_t length = link.ReadLink(target, sizeof(target));
+    if (length <= 0 || target[0] == '/')
+        return false;
+    return !BEntry((folder + "/" + target).c_str(), true).Exists();
 }
 
 bool IsPlainLeaf(const std::string& leaf)
@@ -81,6 +105,11 @@ InstallConfig::Action()
     if (check == REQUIREMENTS_ABORT)
         return INSTALL_RESULT_DONE;
 
+    // Working folders of runs that were killed outright (their process is
+    // gone) are still in the temporary folder: remove them.
+    for (const char* prefix : {kItemWorkFolderPrefix, kUnpackFolderPrefix})
+        LibRemoveStaleWorkFolders(nullptr, prefix);
+
     JobRun run;
     run.volume.SetTo(fDestination.device);
     char volumeName[B_FILE_NAME_LENGTH] = "";
@@ -100,7 +129,23 @@ InstallConfig::Action()
     }
 
     const std::string created = OptCreatedFolder();
-    if (DoesDestinationExist() && IsPlainLeaf(created)) {
+    // One job at a time per installation folder: a second one would move the
+    // first one's folder to the Trash and mix their items.
+    BLockFile lock;
+    if (IsPlainLeaf(created)) {
+        const std::string lockPath = InstallLockPath(Text(destinationPath), created.c_str());
+        const status_t locked = lock.TryLock(lockPath.c_str());
+        if (locked == B_BUSY) {
+            LibError("Another installation into '%s/%s' is running. Wait until it has finished, then install "
+                "again.", Text(destinationPath), created.c_str());
+            return INSTALL_RESULT_NO_FOLDER;
+        }
+        if (locked != B_OK) {
+            LibError("Unable to create installation folder '%s'. Unable to install files.", created.c_str());
+            return INSTALL_RESULT_NO_FOLDER;
+        }
+    }
+    if (DoesDestinationExist()) {
         BPath earlier(Text(destinationPath), created.c_str());
         LibTrash(earlier, false);
     }
@@ -193,7 +238,7 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
         reason = "it has no usable name";
     else
         extracted = ExtractItemArchive(*run.resources, kFirstItemResourceId + index,
-            itemPath.c_str(), reason);
+            itemPath.c_str(), reason, &fWorkFolders);
     if (extracted != ITEM_EXTRACTED) {
         // Nothing to place: the entries at its destination stay untouched.
         Log("\t\t\tUnable to extract %s: %s\n", leaf.c_str(), reason.c_str());
@@ -214,6 +259,11 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
         if (folder.empty()) {
             Log("\t\t\tNo folder is known as '%s'. The item stays in %s\n", destinationName,
                 installFolder.c_str());
+        } else if (LinkWouldDangleIn(itemPath, folder)) {
+            // Checked before the collision rule: nothing in the folder is
+            // replaced for an item that will not go there.
+            Log("\t\t\tUnable to place item in %s\n", folder.c_str());
+            run.itemProblems = "it is a link that would point at nothing in " + folder;
         } else if (ReplaceControl(folder.c_str(), BPath(itemPath.c_str()),
                        StringField(meta, kFieldDestinationExists, ""), run.itemAskAgain,
                        run.itemLastAnswer, BPath(run.savedFiles.c_str()))) {
@@ -224,11 +274,16 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
             }
             if (!LibExists(folder.c_str()))
                 Libmkdir(folder.c_str());
-            if (LibMove(itemPath.c_str(), placed.c_str()) && LibExists(placed.c_str())
-                && !LibExists(itemPath.c_str())) {
+            const bool wasThere = EntryExists(placed);
+            const bool moved = LibMove(itemPath.c_str(), placed.c_str());
+            if (EntryExists(placed) && !EntryExists(itemPath) && (moved || !wasThere)) {
                 Log("\t\t\tPlaced in %s\n", folder.c_str());
                 itemPath = placed;
             } else {
+                // A part that reached the folder while the item stayed here
+                // is removed: the log and the item's place must agree.
+                if (!wasThere && EntryExists(placed) && EntryExists(itemPath))
+                    LibUnlink(placed.c_str());
                 Log("\t\t\tUnable to place item in %s\n", folder.c_str());
                 run.itemProblems = "it could not be moved to " + folder;
             }
@@ -349,4 +404,13 @@ InstallConfig::_ItemFailed(const char* leaf, const char* reason)
     LibString line;
     line.Formatted("%s (%s)", leaf, reason);
     fFailedItems.Add(Text(line));
+}
+
+
+void
+InstallConfig::Kill()
+{
+    // Once the thread is stopped nothing else uses the working folders.
+    LibThread::Kill();
+    fWorkFolders.RemoveAll();
 }

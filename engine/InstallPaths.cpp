@@ -10,6 +10,7 @@
 #include <Volume.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
@@ -57,9 +58,29 @@ InstallConfig::DoesDestinationExist()
     LibString folder;
     if (!LibGetFullPath(fDestination, folder))
         return false;
-    const char* created = OptCreatedFolder();
-    std::string path = std::string(Text(folder)) + "/" + created;
+    if (!HasUsableCreatedFolder())
+        return false;
+    std::string path = std::string(Text(folder)) + "/" + OptCreatedFolder();
     return LibExists(path.c_str());
+}
+
+
+bool
+InstallConfig::HasUsableCreatedFolder() const
+{
+    const std::string created = OptCreatedFolder();
+    return !created.empty() && created != "." && created != ".." && created.find('/') == std::string::npos;
+}
+
+
+std::string
+InstallConfig::InstallLockPath(const char* destinationFolder, const char* created)
+{
+    std::string name = created != nullptr ? created : "";
+    // A long name would not leave room for the lock file's own name.
+    if (name.size() > 200)
+        name = "long-" + std::to_string(std::hash<std::string>()(name));
+    return std::string(destinationFolder != nullptr ? destinationFolder : "") + "/." + name + ".ondelle-lock";
 }
 
 

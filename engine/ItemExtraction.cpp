@@ -1,8 +1,10 @@
 #include "ItemExtraction.h"
 
+#include <Entry.h>
 #include <File.h>
 #include <FindDirectory.h>
 #include <LibFileUtils.h>
+#include <LibWorkFolders.h>
 #include <Path.h>
 #include <Resources.h>
 #include <TypeConstants.h>
@@ -32,11 +34,11 @@ bool MakeWorkFolder(const std::string& targetFolder, BPath& work)
     if (known && find_directory(B_COMMON_TEMP_DIRECTORY, &temp, true) == B_OK
         && DeviceOf(temp.Path(), tempDevice) && tempDevice == targetDevice) {
         work = temp;
-        if (LibCreateUniqueFolder(work, "ondelle-item-") == B_OK)
+        if (LibCreateWorkFolder(work, kItemWorkFolderPrefix) == B_OK)
             return true;
     }
     work.SetTo(targetFolder.c_str());
-    return LibCreateUniqueFolder(work, ".ondelle-item-") == B_OK;
+    return LibCreateWorkFolder(work, (std::string(".") + kItemWorkFolderPrefix).c_str()) == B_OK;
 }
 
 bool IsPlainLeafName(const char* name)
@@ -49,7 +51,8 @@ bool IsPlainLeafName(const char* name)
 
 
 item_extraction_result
-ExtractItemArchive(BResources& resources, int32 id, const char* target, std::string& reason)
+ExtractItemArchive(BResources& resources, int32 id, const char* target, std::string& reason,
+    LibWorkFolders* workFolders)
 {
     reason.clear();
     const char* name = nullptr;
@@ -74,6 +77,8 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
         return ITEM_NOT_UNPACKED;
     }
     const std::string workPath = work.Path();
+    if (workFolders != nullptr)
+        workFolders->Add(workPath);
     const std::string archive = workPath + "/archive.zip";
     const std::string contents = workPath + "/contents";
 
@@ -91,10 +96,11 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
         if (!LibUnzipTo(archive.c_str(), contents.c_str())) {
             reason = "its archive is damaged";
             result = ITEM_NOT_UNPACKED;
-        } else if (!LibExists(item.c_str())) {
+        } else if (!BEntry(item.c_str(), false).Exists()) {
+            // A link counts as itself, whether it points anywhere here or not.
             reason = "its archive does not hold it";
             result = ITEM_NOT_UNPACKED;
-        } else if (!LibMove(item.c_str(), target) || !LibExists(target)) {
+        } else if (!LibMove(item.c_str(), target) || !BEntry(target, false).Exists()) {
             reason = "it could not be moved out of its archive's folder";
             result = ITEM_NOT_MOVED;
         } else {
@@ -102,5 +108,7 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
         }
     }
     LibUnlink(workPath.c_str());
+    if (workFolders != nullptr)
+        workFolders->Remove(workPath);
     return result;
 }

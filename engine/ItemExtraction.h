@@ -13,6 +13,11 @@
 #include <string>
 
 class BResources;
+class LibWorkFolders;
+
+// Name prefix of the working folders in the temporary folder (followed by
+// the process id, so that a later run can remove those of a dead run).
+constexpr const char* kItemWorkFolderPrefix = "ondelle-item-";
 
 enum item_extraction_result {
     ITEM_EXTRACTED = 0,
@@ -26,6 +31,8 @@ enum item_extraction_result {
 };
 
 // Unpacks raw resource id to target (which should not exist yet). reason
-// receives a short explanation for any result but ITEM_EXTRACTED.
+// receives a short explanation for any result but ITEM_EXTRACTED. The
+// working folder is registered with workFolders, when given, while it
+// exists, so that a stop can remove it.
 item_extraction_result ExtractItemArchive(BResources& resources, int32 id, const char* target,
-    std::string& reason);
+    std::string& reason, LibWorkFolders* workFolders = nullptr);

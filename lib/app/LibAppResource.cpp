@@ -17,12 +17,27 @@ constexpr size_t kChunkSize = 8192;
 // Pieces in which resources are read back out.
 constexpr size_t kReadChunkSize = 1 << 20;
 
-const char* const kAddEntryArchive = "zip_resource_file.zip";
+const char* const kStagedArchive = "archive.zip";
 
 bool CommonTempFolder(BPath& folder)
 {
     return find_directory(B_COMMON_TEMP_DIRECTORY, &folder, true) == B_OK;
 }
+
+// Removes a working folder with its contents when the scope ends.
+class WorkFolderRemover {
+public:
+    explicit WorkFolderRemover(std::string path)
+        : fPath(std::move(path))
+    {
+    }
+    ~WorkFolderRemover() { LibUnlink(fPath.c_str()); }
+    WorkFolderRemover(const WorkFolderRemover&) = delete;
+    WorkFolderRemover& operator=(const WorkFolderRemover&) = delete;
+
+private:
+    std::string fPath;
+};
 
 bool IsPlainLeafName(const char* name)
 {
@@ -66,10 +81,13 @@ bool LibAppResource::AddEntry(const char* path, const int32& id, const char* nam
 {
     if (InitCheck() != B_OK || path == nullptr)
         return false;
-    BPath archive;
-    if (!CommonTempFolder(archive) || archive.Append(kAddEntryArchive) != B_OK)
+    // The archive is staged in a private folder of its own, so that
+    // concurrent builds never share (or are handed) a staging file.
+    BPath folder;
+    if (!CommonTempFolder(folder) || LibCreateWorkFolder(folder, kPackFolderPrefix) != B_OK)
         return false;
-    LibUnlink(archive.Path());
+    const WorkFolderRemover remover(folder.Path());
+    BPath archive(folder.Path(), kStagedArchive);
     LibZip(archive.Path(), BPath(path), level);
 
     BFile file(archive.Path(), B_READ_ONLY);
@@ -98,7 +116,6 @@ bool LibAppResource::AddEntry(const char* path, const int32& id, const char* nam
         fprintf(stderr, "%s could not be stored as resource %d\n", archive.Path(), int(id));
     }
     file.Unset();
-    LibUnlink(archive.Path());
     return stored;
 }
 
@@ -116,28 +133,34 @@ bool LibAppResource::ExtractEntry(const int32& id, const char* path, bool unzip)
         return false;
     }
 
+    // Written out and unpacked inside a private folder: nothing planted at
+    // a guessable name in the shared temporary folder is ever taken.
     BPath folder;
-    BFile file;
-    bool haveFolder = CommonTempFolder(folder);
-    BPath temp = folder;
-    if (!haveFolder || LibCreateUniqueFile(temp, "zip", file) != B_OK) {
+    if (!CommonTempFolder(folder) || LibCreateWorkFolder(folder, kUnpackFolderPrefix) != B_OK) {
         fprintf(stderr, "Error initializine file in ExtractEntry\n");
         return false;
     }
-    bool written = CopyResourceTo(B_RAW_TYPE, id, &file) == B_OK;
-    file.Unset();
+    const WorkFolderRemover remover(folder.Path());
+    BPath temp(folder.Path(), kStagedArchive);
+    bool written = false;
+    {
+        BFile file(temp.Path(), B_READ_WRITE | B_CREATE_FILE | B_FAIL_IF_EXISTS);
+        written = file.InitCheck() == B_OK && CopyResourceTo(B_RAW_TYPE, id, &file) == B_OK;
+    }
     if (!written) {
         // A partial archive must not reach the destination.
-        LibUnlink(temp.Path());
         fprintf(stderr, "ExtractEntry: resource %d could not be written out\n", int(id));
         return false;
     }
 
     std::string source = temp.Path();
     if (unzip) {
-        LibUnzip(temp.Path());
-        LibUnlink(temp.Path());
-        source = std::string(folder.Path()) + "/" + resourceName;
+        const std::string contents = std::string(folder.Path()) + "/contents";
+        Libmkdir(contents.c_str());
+        LibUnzipTo(temp.Path(), contents.c_str());
+        source = contents + "/" + resourceName;
+        if (!LibExists(source.c_str()))
+            return true;
     }
     LibMove(source.c_str(), path);
     Libmimeset(path);

@@ -11,6 +11,11 @@
 #include <Resources.h>
 #include <SupportDefs.h>
 
+// Name prefixes of the working folders in the temporary folder: archives
+// being packed, and archives being unpacked.
+constexpr const char* kPackFolderPrefix = "ondelle-pack-";
+constexpr const char* kUnpackFolderPrefix = "ondelle-unpack-";
+
 class LibAppResource : public BResources {
 public:
     // Opens the running program's own file with openMode. A running program
@@ -24,12 +29,12 @@ public:
 
     // Packs the file or folder at path, under its leaf name, as a zip archive
     // of compression level level into the raw resource id named name,
-    // replacing that resource. The archive is stored in chunks of 8192 bytes.
+    // replacing that resource. The archive is staged in a private folder. The archive is stored in chunks of 8192 bytes.
     // False when the archive could not be made or stored.
     bool AddEntry(const char* path, const int32& id, const char* name, const int& level);
-    // Writes the raw resource id to path; with unzip it is unpacked into the
-    // common temporary folder first and the entry named like the resource is
-    // moved to path. True also when there is no such resource (nothing is
+    // Writes the raw resource id to path; with unzip it is unpacked in a
+    // private folder in the common temporary folder first and the entry
+    // named like the resource is moved to path. True also when there is no such resource (nothing is
     // written) or the archive holds no entry of that name; false when the
     // resource could not be written out or its name is not a plain leaf name.
     bool ExtractEntry(const int32& id, const char* path, bool unzip);

@@ -97,6 +97,17 @@ status_t LibCreateUniqueFile(BPath& path, const char* prefix, BFile& file);
 // Like LibUniqueName, then creates a private folder (0700) exclusively.
 status_t LibCreateUniqueFolder(BPath& path, const char* prefix);
 
+// A private working folder (0700), made exclusively like
+// LibCreateUniqueFolder, whose name is prefix, this process's id, "-" and a
+// unique part, so that a later run can tell whether its maker still runs.
+status_t LibCreateWorkFolder(BPath& path, const char* prefix);
+
+// Removes the working folders "<prefix><pid>-..." directly inside folder
+// (the temporary folder when empty) whose process no longer runs. Only
+// folders of this user are touched, never a link, never another entry.
+// Returns how many were removed.
+int32 LibRemoveStaleWorkFolders(const char* folder, const char* prefix);
+
 // Size in bytes of the entry, with its attributes when withAttributes is
 // set; a folder adds the sizes of its whole tree. 0 when path cannot be
 // opened. A signed 32-bit count (saturates at its maximum).

@@ -20,6 +20,8 @@
 #include <cstring>
 #include <map>
 #include <sys/stat.h>
+#include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 using ondelle::test::ReadFileBytes;
@@ -402,4 +404,76 @@ TEST(LibAppOwnFile, RunningProgramChangesItsOwnResources)
     struct stat st;
     ASSERT_EQ(stat(copy.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
+}
+
+TEST(LibAppResource, AnEntryPlantedInTheTemporaryFolderIsNeverTaken)
+{
+    TempDir dir;
+    BPath temp;
+    ASSERT_EQ(find_directory(B_COMMON_TEMP_DIRECTORY, &temp, true), B_OK);
+    // Someone else's folder at the name the resource unpacks to.
+    const fs::path planted = fs::path(temp.Path()) / "Undelle";
+    fs::create_directories(planted);
+    WriteFileBytes(planted / "evil", "planted");
+
+    fs::path program = dir / "Undelle";
+    WriteFileBytes(program, "the real program");
+    fs::path file = EmptyResourceFile(dir);
+    LibAppResource resources(file.c_str(), B_READ_WRITE);
+    ASSERT_TRUE(resources.AddEntry(program.c_str(), 2001, "Undelle", 9));
+    fs::path target = dir / "installed";
+    ASSERT_TRUE(resources.ExtractEntry(2001, target.c_str(), true));
+    ASSERT_TRUE(fs::is_regular_file(target));
+    EXPECT_EQ(ReadFileBytes(target), "the real program");
+    EXPECT_EQ(ReadFileBytes(planted / "evil"), "planted") << "left alone";
+    fs::remove_all(planted);
+    // Nothing of the work stays behind.
+    for (const auto& entry : fs::directory_iterator(temp.Path()))
+        EXPECT_EQ(entry.path().filename().string().find("ondelle-"), std::string::npos) << entry.path();
+}
+
+TEST(LibAppResource, BuildsPackingAtTheSameTimeKeepTheirOwnItems)
+{
+    // Many small archives staged at once from several threads: a staging
+    // file shared by name would hand one build another build's archive.
+    TempDir dir;
+    constexpr int kBuilds = 6;
+    constexpr int kItems = 40;
+    for (int b = 0; b < kBuilds; b++) {
+        fs::create_directories(dir / ("payload" + std::to_string(b)));
+        for (int i = 0; i < kItems; i++)
+            WriteFileBytes(dir / ("payload" + std::to_string(b)) / ("item" + std::to_string(i)),
+                Pattern(2000, uint32(b * 1000 + i)));
+        EmptyResourceFile(dir, ("build" + std::to_string(b)).c_str());
+    }
+    std::vector<std::thread> builds;
+    std::vector<int> stored(kBuilds, 0);
+    for (int b = 0; b < kBuilds; b++) {
+        builds.emplace_back([&, b] {
+            LibAppResource resources((dir / ("build" + std::to_string(b))).c_str(), B_READ_WRITE);
+            if (resources.InitCheck() != B_OK)
+                return;
+            for (int i = 0; i < kItems; i++) {
+                const std::string leaf = "item" + std::to_string(i);
+                if (resources.AddEntry((dir / ("payload" + std::to_string(b)) / leaf).c_str(), 2100 + i,
+                        leaf.c_str(), 1))
+                    stored[size_t(b)]++;
+            }
+            resources.Sync();
+        });
+    }
+    for (auto& build : builds)
+        build.join();
+    for (int b = 0; b < kBuilds; b++) {
+        EXPECT_EQ(stored[size_t(b)], kItems) << "build " << b;
+        LibAppResource resources((dir / ("build" + std::to_string(b))).c_str(), B_READ_ONLY);
+        for (int i = 0; i < kItems; i++) {
+            const std::string leaf = "item" + std::to_string(i);
+            const fs::path out = dir / ("out" + std::to_string(b)) / leaf;
+            fs::create_directories(out.parent_path());
+            ASSERT_TRUE(resources.ExtractEntry(2100 + i, out.c_str(), true));
+            EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(dir / ("payload" + std::to_string(b)) / leaf))
+                << "build " << b << ", " << leaf;
+        }
+    }
 }

@@ -1,6 +1,7 @@
 // Unique temporary names, their exclusive creation, the search along a
 // path variable, and recursive sizes.
 #include "LibFileUtils.h"
+#include "LibWorkFolders.h"
 #include "StorageTestSupport.h"
 
 #include "TestSupport.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -151,4 +153,59 @@ TEST(EntrySize, SumsTheTreeAndOptionallyTheAttributes)
     // A link counts as itself, not as what it points to.
     fs::create_symlink(dir / "d", dir / "link");
     EXPECT_LT(LibEntrySize((dir / "link").c_str(), false), LibEntrySize((dir / "d").c_str(), false));
+}
+
+TEST(LibWorkFolder, NamedAfterTheProcessAndRemovedOnlyWhenThatProcessIsGone)
+{
+    TempDir dir;
+    BPath made(dir.Path().c_str());
+    ASSERT_EQ(LibCreateWorkFolder(made, "job-"), B_OK);
+    const std::string leaf = fs::path(made.Path()).filename().string();
+    const std::string own = "job-" + std::to_string(::getpid()) + "-";
+    EXPECT_EQ(leaf.rfind(own, 0), 0u) << leaf;
+    struct stat st;
+    ASSERT_EQ(::stat(made.Path(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const std::string dead = "job-" + std::to_string(child) + "-";
+    fs::create_directories(dir / (dead + "1/inside"));
+    WriteFileBytes(dir / (dead + "2"), "a file, not a folder");
+    fs::create_directory_symlink(made.Path(), dir / (dead + "3"));
+    fs::create_directories(dir / "job-abc-5");
+    fs::create_directories(dir / ("job-" + std::to_string(child)));
+    fs::create_directories(dir / ("other-" + std::to_string(child) + "-4"));
+
+    EXPECT_EQ(LibRemoveStaleWorkFolders(dir.Path().c_str(), "job-"), 1);
+    EXPECT_FALSE(fs::exists(dir / (dead + "1")));
+    EXPECT_TRUE(fs::is_directory(made.Path())) << "this process still runs";
+    EXPECT_TRUE(fs::is_regular_file(dir / (dead + "2")));
+    EXPECT_TRUE(fs::is_symlink(dir / (dead + "3")));
+    EXPECT_TRUE(fs::exists(dir / "job-abc-5"));
+    EXPECT_TRUE(fs::exists(dir / ("job-" + std::to_string(child))));
+    EXPECT_TRUE(fs::exists(dir / ("other-" + std::to_string(child) + "-4")));
+    EXPECT_EQ(LibRemoveStaleWorkFolders(dir.Path().c_str(), ""), 0) << "an empty prefix matches nothing";
+}
+
+TEST(LibWorkFolders, RemoveAllDeletesWhatIsStillRegistered)
+{
+    TempDir dir;
+    LibWorkFolders folders;
+    fs::create_directories(dir / "kept");
+    fs::create_directories(dir / "busy/deep");
+    WriteFileBytes(dir / "busy/deep/archive.zip", "zip");
+    fs::create_directories(dir / "done");
+    folders.Add((dir / "busy").string());
+    folders.Add((dir / "done").string());
+    folders.Remove((dir / "done").string());
+    EXPECT_FALSE(folders.IsEmpty());
+    folders.RemoveAll();
+    EXPECT_TRUE(folders.IsEmpty());
+    EXPECT_FALSE(fs::exists(dir / "busy"));
+    EXPECT_TRUE(fs::exists(dir / "done")) << "let go of before the stop";
+    EXPECT_TRUE(fs::exists(dir / "kept"));
 }

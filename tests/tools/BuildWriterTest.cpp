@@ -325,3 +325,15 @@ TEST(InspectorTest, DamagedAndForeignFilesAreReportedNotCrashed)
         EXPECT_EQ(InspectFile(sample.string(), sampleOut, sampleErr), 0) << sample << "\n" << sampleErr.str();
     }
 }
+
+TEST(BuildWriterTest, AnOutputOutsideTheSandboxIsRefusedByNamingTheSandbox)
+{
+    Build build;
+    // A place where nothing can be written anyway, so that the test never
+    // writes outside the sandbox whatever the result.
+    const std::string outside = "/proc/ondelle-build-test/Setup";
+    const std::string error = MakeInstallerBuild(build.description, Installer(), "", outside);
+    const std::string root = fs::canonical(ondelle::test::SandboxRoot()).string();
+    EXPECT_EQ(error, outside + ": lies outside the sandbox " + root
+            + " (ONDELLE_SANDBOX); the build can only be written below it");
+}

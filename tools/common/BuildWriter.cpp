@@ -8,6 +8,7 @@
 #include <LibAppResource.h>
 #include <LibFileUtils.h>
 #include <Message.h>
+#include <Sandbox.h>
 #include <StorageDefs.h>
 #include <TypeConstants.h>
 
@@ -79,6 +80,14 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
             progress(BuildProgress{++step, steps, text});
     };
 
+    // Inside a sandbox nothing may be written outside it: say so before
+    // anything is made, rather than failing at the first write.
+    if (sandbox_active() && !sandbox_allows_write(fs::absolute(output).c_str()))
+        return output + ": lies outside the sandbox " + sandbox_root()
+            + " (ONDELLE_SANDBOX); the build can only be written below it";
+    // Working folders of builds that were killed outright.
+    LibRemoveStaleWorkFolders(nullptr, kPackFolderPrefix);
+
     struct stat installerStat;
     if (::stat(installerProgram.c_str(), &installerStat) != 0 || !S_ISREG(installerStat.st_mode))
         return installerProgram + ": the installer program does not exist";
@@ -105,8 +114,16 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     const fs::path target = fs::absolute(output);
     std::error_code fsError;
     fs::create_directories(target.parent_path(), fsError);
-    ScratchPath partial(target.parent_path() / ("." + target.filename().string() + ".partial-"
-        + std::to_string(::getpid())));
+    // Made exclusively under a fresh name: never an entry someone placed
+    // there, and never the partial file of a build running at the same time.
+    BPath partialPath(target.parent_path().c_str());
+    {
+        BFile placeholder;
+        if (LibCreateUniqueFile(partialPath, ("." + target.filename().string() + ".partial-").c_str(), placeholder)
+            != B_OK)
+            return target.string() + ": no file can be made beside it";
+    }
+    ScratchPath partial(partialPath.Path());
     report("Copying the installer program");
     fs::copy_file(installerProgram, partial.Path(), fs::copy_options::overwrite_existing, fsError);
     if (fsError)

@@ -107,8 +107,8 @@ TEST(InstallLock, ASecondJobForTheSameFolderIsRefusedAndTouchesNothing)
 TEST(InstallStop, AStopRemovesTheWorkingFolderOfTheItemBeingUnpacked)
 {
     InstallFixture fixture;
-    for (int index = 0; index < 6; index++)
-        fixture.Add("big" + std::to_string(index) + ".bin", RandomBytes(12 << 20, unsigned(index)));
+    for (int index = 0; index < 3; index++)
+        fixture.Add("big" + std::to_string(index) + ".bin", RandomBytes(8 << 20, unsigned(index)));
     fixture.Load();
     const std::string mine = "ondelle-item-" + std::to_string(::getpid()) + "-";
     ASSERT_TRUE(EntriesNamed(TempFolder(), mine).empty());
@@ -237,4 +237,22 @@ TEST(InstallReports, WithoutAnInstallationFolderNameNothingIsSaidToExist)
         EXPECT_EQ(fixture.Run(), INSTALL_RESULT_NO_FOLDER);
         EXPECT_EQ(ReadFileBytes(fixture.Destination() / "mine.txt"), "the user's");
     }
+}
+
+TEST(InstallWorkFolders, AFolderPlantedInTheTemporaryFolderIsNeverInstalledAsTheDeinstaller)
+{
+    // Someone else's folder at the name the deinstaller's archive carries.
+    const fs::path planted = TempFolder() / "Undelle";
+    fs::create_directories(planted);
+    WriteFileBytes(planted / "payload", "planted");
+
+    InstallFixture fixture;
+    fixture.Add("a.txt", "a");
+    fixture.Load();
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+    const fs::path deinstaller = fixture.InstallFolder() / "Tern 1.5 Deinstaller";
+    ASSERT_TRUE(fs::is_regular_file(deinstaller));
+    EXPECT_EQ(ReadFileBytes(deinstaller).rfind("#!/bin/sh\necho removing\n", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(planted / "payload"), "planted") << "left alone";
+    fs::remove_all(planted);
 }

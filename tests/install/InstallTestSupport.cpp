@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <random>
 #include <sys/stat.h>
 
 namespace installtest {
@@ -216,6 +217,15 @@ time_t ModificationTime(const fs::path& path)
     if (::lstat(path.c_str(), &st) != 0)
         return 0;
     return st.st_mtime;
+}
+
+std::string RandomBytes(size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = char(random());
+    return bytes;
 }
 
 } // namespace installtest

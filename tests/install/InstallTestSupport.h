@@ -101,6 +101,9 @@ private:
 // Standard folders of the sandbox.
 fs::path StandardFolder(int32 which);
 
+// size bytes that do not compress, the same for the same seed.
+std::string RandomBytes(size_t size, unsigned seed);
+
 // mtime of an entry itself (a link not followed).
 time_t ModificationTime(const fs::path& path);
 

@@ -14,7 +14,6 @@
 
 #include <chrono>
 #include <map>
-#include <random>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
@@ -39,15 +38,6 @@ std::map<std::string, std::pair<uintmax_t, time_t>> Snapshot(const fs::path& roo
             entries[entry.path().string()] = {uintmax_t(st.st_size), st.st_mtime};
     }
     return entries;
-}
-
-std::string RandomBytes(size_t size, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes)
-        byte = char(random());
-    return bytes;
 }
 
 } // namespace

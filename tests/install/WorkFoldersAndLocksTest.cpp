@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <random>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -54,15 +53,6 @@ pid_t DeadProcess()
     int status = 0;
     ::waitpid(child, &status, 0);
     return child;
-}
-
-std::string RandomBytes(size_t size, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes)
-        byte = char(random());
-    return bytes;
 }
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& line)

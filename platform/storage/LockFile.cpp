@@ -1,6 +1,7 @@
 #include <LockFile.h>
 
 #include <Errors.h>
+#include <Sandbox.h>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -25,6 +26,8 @@ status_t BLockFile::TryLock(const char* path)
     Unlock();
     if (path == nullptr || *path == '\0')
         return B_BAD_VALUE;
+    if (!sandbox_allows_write(path))
+        return B_NOT_ALLOWED;
     for (int attempt = 0; attempt < kAttempts; attempt++) {
         const int fd = ::open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
         if (fd < 0)

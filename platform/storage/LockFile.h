@@ -22,8 +22,8 @@ public:
 
     // Takes the lock of path without waiting. B_OK when it is held now,
     // B_BUSY when someone else holds it, B_NOT_ALLOWED for a lock file that
-    // is a link or not a regular file, or another error when the file
-    // cannot be made. An earlier lock of this object is released first.
+    // is a link or not a regular file, or that lies outside an active
+    // sandbox, or another error when the file cannot be made. An earlier lock of this object is released first.
     status_t TryLock(const char* path);
     // Releases the lock and removes the lock file; nothing when none is held.
     void Unlock();

@@ -87,4 +87,6 @@ TEST(LockFileTest, NeverThroughALinkOrOnSomethingElse)
     EXPECT_NE(lock.TryLock((dir / "folder.lock").c_str()), B_OK);
     EXPECT_FALSE(lock.IsLocked());
     EXPECT_EQ(lock.TryLock(nullptr), B_BAD_VALUE);
+    // Tests run in a sandbox: nothing is made outside it.
+    EXPECT_EQ(lock.TryLock("/proc/ondelle-test.lock"), B_NOT_ALLOWED);
 }

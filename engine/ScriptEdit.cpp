@@ -10,6 +10,7 @@
 #include <Path.h>
 #include <Sandbox.h>
 #include <StopPoint.h>
+#include <SymLink.h>
 
 #include <cstdio>
 #include <cstring>
@@ -24,6 +25,9 @@ constexpr int kPieceSize = 512;
 
 const char* const kScriptType = "text/plain";
 const char* const kScriptEditor = "application/x-vnd.Be-STEE";
+// Marks the backups the editor makes, so that a later edit may replace them
+// while a file the user keeps under the same name stays untouched.
+const char* const kBackupAttribute = "Ondelle:script_backup";
 
 std::string BeginMarker(const char* tag)
 {
@@ -143,6 +147,69 @@ int MarkSections(const std::vector<std::string>& lines, const char* tag,
 } // namespace
 
 
+std::string ScriptEditTarget(const char* path)
+{
+    std::string current = path != nullptr ? path : "";
+    // A bounded number of hops, so a loop of links ends.
+    for (int hop = 0; hop < 32 && !current.empty(); hop++) {
+        BEntry entry(current.c_str(), false);
+        if (entry.InitCheck() != B_OK || !entry.Exists() || !entry.IsSymLink())
+            break;
+        BSymLink link(current.c_str());
+        char target[B_PATH_NAME_LENGTH];
+        const ssize_t length = link.ReadLink(target, sizeof(target));
+        if (length <= 0 || size_t(length) >= sizeof(target))
+            break;
+        if (target[0] == '/') {
+            current = target;
+        } else {
+            const size_t slash = current.rfind('/');
+            current = slash == std::string::npos ? std::string(target)
+                : current.substr(0, slash + 1) + target;
+        }
+    }
+    return current;
+}
+
+
+std::string BackupScriptPath(const char* script)
+{
+    if (script == nullptr || *script == '\0')
+        return std::string();
+    const std::string base = std::string(script) + ".orig";
+    const size_t slash = base.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : base.substr(0, slash + 1);
+    const std::string leaf = slash == std::string::npos ? base : base.substr(slash + 1);
+    for (int32 n = 0; n < 10000; n++) {
+        const std::string candidate = folder + static_cast<const char*>(LibCopySeriesName(leaf.c_str(), n));
+        BEntry entry(candidate.c_str(), false);
+        if (entry.InitCheck() != B_OK || !entry.Exists())
+            return candidate;
+        // A backup the editor made before may be replaced; anything else
+        // under that name is the user's own.
+        if (entry.IsFile() && !entry.IsSymLink()) {
+            BNode node(candidate.c_str());
+            std::string mark;
+            if (node.InitCheck() == B_OK && node.ReadAttrString(kBackupAttribute, &mark) == B_OK)
+                return candidate;
+        }
+    }
+    return std::string();
+}
+
+
+std::string BackupScript(const char* script)
+{
+    const std::string backup = BackupScriptPath(script);
+    if (backup.empty() || !LibCopy(script, backup.c_str()))
+        return std::string();
+    BNode node(backup.c_str());
+    if (node.InitCheck() == B_OK)
+        node.WriteAttrString(kBackupAttribute, "script editor");
+    return backup;
+}
+
+
 script_scan ScanScriptFile(const char* path, const char* tag)
 {
     script_scan scan;
@@ -179,12 +246,14 @@ bool EditScriptPath(const char* path, const char* tag, const char* body)
         fprintf(stderr, "script editor: no tag for the section in %s; left unchanged\n", path);
         return false;
     }
-    const std::string script = path;
+    // A script that is a symbolic link keeps its link: the edit goes to the
+    // file it points to.
+    const std::string script = ScriptEditTarget(path);
     if (!WriteAllowed(script))
         return false;
     stop_point();
 
-    const std::string sample = script + ".sample";
+    const std::string sample = std::string(path) + ".sample";
     if (!Exists(script) && Exists(sample))
         LibCopy(sample.c_str(), script.c_str());
 
@@ -194,7 +263,7 @@ bool EditScriptPath(const char* path, const char* tag, const char* body)
     bool endsWithNewline = scan.endsWithNewline;
 
     if (Exists(script))
-        LibCopy(script.c_str(), (script + ".orig").c_str());
+        BackupScript(script.c_str());
 
     if (scan.beginFound && scan.endFound)
         RemoveSectionPieces(script, begin, end, endsWithNewline);
@@ -262,10 +331,12 @@ int CountTaggedSections(const char* path, const char* tag)
 }
 
 
-int RemoveTaggedSections(const char* path, const char* tag)
+int RemoveTaggedSections(const char* path, const char* tag, std::string* backup)
 {
     if (path == nullptr || tag == nullptr || *tag == '\0')
         return 0;
+    const std::string target = ScriptEditTarget(path);
+    path = target.c_str();
     std::vector<std::string> lines;
     bool lastHasNewline = false;
     if (!ReadLines(path, lines, lastHasNewline))
@@ -278,8 +349,11 @@ int RemoveTaggedSections(const char* path, const char* tag)
     if (!WriteAllowed(script))
         return -1;
 
-    if (!LibCopy(script.c_str(), (script + ".orig").c_str()))
+    const std::string saved = BackupScript(script.c_str());
+    if (saved.empty())
         return -1;
+    if (backup != nullptr)
+        *backup = saved;
     const std::string working = script + ".tmp";
     FILE* out = fopen(working.c_str(), "w");
     if (out == nullptr)

@@ -47,10 +47,27 @@ bool ScriptPath(const directory_which& folder, const char* script, std::string& 
 
 // Removes from the script at path every complete section whose marker lines
 // are exactly "#BEGIN_<tag>" and "#END_<tag>" (a begin line without a later
-// end line is left alone). Before changing the script it is copied to
-// "<path>.orig". Returns the number of sections removed (0: the script was
-// not changed), or -1 when the script could not be rewritten.
-int RemoveTaggedSections(const char* path, const char* tag);
+// end line is left alone). Before changing the script it is backed up as
+// BackupScript does; backup, if given, receives the backup's path. Returns
+// the number of sections removed (0: the script was not changed), or -1
+// when the script could not be rewritten.
+int RemoveTaggedSections(const char* path, const char* tag, std::string* backup = nullptr);
+
+// The file a script edit changes: path itself, or, when path is a symbolic
+// link, the file at the end of its chain of links (which need not exist
+// yet). Editing the target keeps the user's link in place.
+std::string ScriptEditTarget(const char* path);
+
+// Where the backup of script goes: "<script>.orig" when that name is free
+// or holds an earlier backup of the editor, else the first free or
+// editor-made name of the series "<script>.orig copy", "<script>.orig copy
+// 2" ... A file the user keeps under one of these names is never replaced.
+// Empty when no name is left.
+std::string BackupScriptPath(const char* script);
+
+// Copies script to BackupScriptPath(script) and marks the copy as the
+// editor's. Returns the backup's path, empty when no backup was made.
+std::string BackupScript(const char* script);
 
 // Counts the complete sections RemoveTaggedSections would remove.
 int CountTaggedSections(const char* path, const char* tag);

@@ -273,3 +273,56 @@ TEST_F(ScriptEditTest, JobEditsTheConfiguredScriptsWithTheirLogLines)
         "\tAdded script tab ProdEnv to /boot/home/config/boot/UserSetupEnvironment\n"
         "\tAdded script tab ProdProfile to /boot/home/.profile\n");
 }
+
+
+TEST_F(ScriptEditTest, BackupNeverReplacesTheUsersOwnOrigFile)
+{
+    fs::create_directories(fBoot);
+    WriteFileBytes(Script(), "mine\n");
+    WriteFileBytes(fBoot / "UserBootscript.orig", "the user's own backup\n");
+
+    EditScriptFile(B_USER_BOOT_DIRECTORY, "UserBootscript", "Prod", "first");
+    EXPECT_EQ(ReadFileBytes(fBoot / "UserBootscript.orig"), "the user's own backup\n");
+    EXPECT_EQ(ReadFileBytes(fBoot / "UserBootscript.orig copy"), "mine\n");
+
+    // The editor's own backup is the one a second edit replaces; the user's
+    // file and names further along the series stay untouched.
+    const std::string beforeSecond = ReadFileBytes(Script());
+    EditScriptFile(B_USER_BOOT_DIRECTORY, "UserBootscript", "Prod", "second");
+    EXPECT_EQ(ReadFileBytes(fBoot / "UserBootscript.orig"), "the user's own backup\n");
+    EXPECT_EQ(ReadFileBytes(fBoot / "UserBootscript.orig copy"), beforeSecond);
+    EXPECT_FALSE(fs::exists(fBoot / "UserBootscript.orig copy 2"));
+
+    // The deinstaller's removal backs up the same way and says where.
+    std::string backup;
+    EXPECT_EQ(RemoveTaggedSections(Script().c_str(), "Prod", &backup), 1);
+    EXPECT_EQ(backup, (fBoot / "UserBootscript.orig copy").string());
+    EXPECT_EQ(ReadFileBytes(fBoot / "UserBootscript.orig"), "the user's own backup\n");
+    EXPECT_EQ(ReadFileBytes(Script()), "mine\n");
+}
+
+
+TEST_F(ScriptEditTest, ScriptThatIsALinkKeepsItsLinkAndTheTargetIsEdited)
+{
+    fs::create_directories(fHome / "dotfiles");
+    const fs::path target = fHome / "dotfiles/profile";
+    WriteFileBytes(target, "export A=1\n");
+    fs::create_symlink("dotfiles/profile", fHome / ".profile");
+
+    EditScriptFile(B_USER_DIRECTORY, ".profile", "Prod", "export B=2");
+    EXPECT_TRUE(fs::is_symlink(fHome / ".profile"));
+    EXPECT_EQ(fs::read_symlink(fHome / ".profile"), fs::path("dotfiles/profile"));
+    EXPECT_EQ(ReadFileBytes(target), "export A=1\n" + Section("Prod", "export B=2"));
+    EXPECT_EQ(ReadFileBytes(fHome / "dotfiles/profile.orig"), "export A=1\n");
+
+    // A second edit goes through the tmp copy and must still keep the link.
+    EditScriptFile(B_USER_DIRECTORY, ".profile", "Prod", "export B=3");
+    EXPECT_TRUE(fs::is_symlink(fHome / ".profile"));
+    EXPECT_EQ(ReadFileBytes(target), "export A=1\n" + Section("Prod", "export B=3"));
+
+    EXPECT_EQ(RemoveTaggedSections((fHome / ".profile").c_str(), "Prod"), 1);
+    EXPECT_TRUE(fs::is_symlink(fHome / ".profile"));
+    EXPECT_EQ(ReadFileBytes(target), "export A=1\n");
+    fs::remove(fHome / ".profile");
+    fs::remove_all(fHome / "dotfiles");
+}

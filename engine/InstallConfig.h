@@ -256,6 +256,11 @@ public:
     // name is neither.
     void                GetNewPath(const char* name, BMessage& customFolders, BVolume& volume,
                             const char* savedFilesPath, LibString& path);
+    // The folder a destination or link name resolves to, as GetNewPath
+    // would find it, without making or replacing anything. False when the
+    // name is neither a custom folder nor a standard folder name.
+    bool                FolderPathOf(const char* name, const BMessage& customFolders,
+                            BVolume& volume, std::string& path) const;
     // Settles a collision with the entry named like item inside folder by
     // rule ("Prompt", "Rename", anything else replaces). True: place the new
     // entry. askAgain and lastAnswer carry the "Prompt" answers of a run.
@@ -343,6 +348,8 @@ private:
                             const char* savedFilesPath);
     static void         _Timestamp(LibString& text);
     bool                _SaveExisting(const char* existing, const char* savedFiles);
+    bool                _CustomFolderPath(const BMessage& folder, BVolume& volume,
+                            std::string& path) const;
     void                _CollisionFailed(const char* logFormat, const char* existing);
 
     mutable InstallItemIndex fItemIndex;

@@ -13,6 +13,7 @@
 #include <Path.h>
 #include <SymLink.h>
 #include <Volume.h>
+#include <VolumeSpace.h>
 
 #include <cstring>
 #include <memory>
@@ -111,10 +112,6 @@ InstallConfig::Action()
         LibRemoveStaleWorkFolders(nullptr, prefix);
 
     JobRun run;
-    run.volume.SetTo(fDestination.device);
-    char volumeName[B_FILE_NAME_LENGTH] = "";
-    if (run.volume.InitCheck() == B_OK)
-        run.volume.GetName(volumeName);
 
     LibString tag;
     tag.Formatted("%s;%s;%s;%s;%s;", AppName(), Version(), ReleaseDate(), Company(),
@@ -127,6 +124,13 @@ InstallConfig::Action()
         LibError("Failure to find selected installation folder. Unable to install files.");
         return INSTALL_RESULT_NO_FOLDER;
     }
+    // The volume that holds the files: the destination folder's own, which
+    // differs from its entry's when the folder is a mount point.
+    if (!GetVolumeHolding(Text(destinationPath), run.volume))
+        run.volume.SetTo(fDestination.device);
+    char volumeName[B_FILE_NAME_LENGTH] = "";
+    if (run.volume.InitCheck() == B_OK)
+        run.volume.GetName(volumeName);
 
     const std::string created = OptCreatedFolder();
     // One job at a time per installation folder: a second one would move the
@@ -285,7 +289,9 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
                 if (!wasThere && EntryExists(placed) && EntryExists(itemPath))
                     LibUnlink(placed.c_str());
                 Log("\t\t\tUnable to place item in %s\n", folder.c_str());
-                run.itemProblems = "it could not be moved to " + folder;
+                run.itemProblems = VolumeLooksFull(folder.c_str(), 0)
+                    ? VolumeFullReason(folder.c_str())
+                    : "it could not be moved to " + folder;
             }
         } else if (fCollisionFailed) {
             run.itemProblems = "the entry in its way in " + folder + " could not be cleared";

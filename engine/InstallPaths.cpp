@@ -100,22 +100,11 @@ InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& vo
             || folderName == nullptr || strcmp(folderName, name) != 0)
             continue;
 
-        int32 root = 0;
-        folder.FindInt32(kFieldCustomRootDir, 0, &root);
-        const char* subFolder = nullptr;
-        folder.FindString(kFieldCustomSubDir, 0, &subFolder);
         bool replace = false;
         folder.FindBool(kFieldCustomReplaceExisting, 0, &replace);
-
-        BPath base;
-        if (!IsSafeSubFolder(subFolder)
-            || find_directory(directory_which(root), &base, false, &volume) != B_OK)
+        std::string full;
+        if (!_CustomFolderPath(folder, volume, full))
             return;
-        std::string full = base.Path();
-        if (subFolder != nullptr && subFolder[0] != '\0')
-            full += std::string("/") + subFolder;
-        while (full.size() > 1 && full.back() == '/')
-            full.pop_back();
 
         if (replace && LibExists(full.c_str())) {
             if (OptSaveReplaced())
@@ -138,6 +127,51 @@ InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& vo
     BPath standard;
     if (LibGetStdDirName(name, which) && find_directory(which, &standard, false) == B_OK)
         path = standard.Path();
+}
+
+
+bool
+InstallConfig::_CustomFolderPath(const BMessage& folder, BVolume& volume, std::string& path) const
+{
+    int32 root = 0;
+    folder.FindInt32(kFieldCustomRootDir, 0, &root);
+    const char* subFolder = nullptr;
+    folder.FindString(kFieldCustomSubDir, 0, &subFolder);
+
+    BPath base;
+    if (!IsSafeSubFolder(subFolder)
+        || find_directory(directory_which(root), &base, false, &volume) != B_OK)
+        return false;
+    path = base.Path();
+    if (subFolder != nullptr && subFolder[0] != '\0')
+        path += std::string("/") + subFolder;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return true;
+}
+
+
+bool
+InstallConfig::FolderPathOf(const char* name, const BMessage& customFolders, BVolume& volume,
+    std::string& path) const
+{
+    path.clear();
+    if (name == nullptr)
+        return false;
+    BMessage folder;
+    for (int32 index = 0; customFolders.FindMessage(kFieldCustomFolder, index, &folder) == B_OK;
+            index++) {
+        const char* folderName = nullptr;
+        if (folder.FindString(kFieldCustomFolderName, 0, &folderName) == B_OK
+            && folderName != nullptr && strcmp(folderName, name) == 0)
+            return _CustomFolderPath(folder, volume, path);
+    }
+    directory_which which;
+    BPath standard;
+    if (!LibGetStdDirName(name, which) || find_directory(which, &standard, false) != B_OK)
+        return false;
+    path = standard.Path();
+    return true;
 }
 
 

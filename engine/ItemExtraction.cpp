@@ -8,6 +8,7 @@
 #include <Path.h>
 #include <Resources.h>
 #include <TypeConstants.h>
+#include <VolumeSpace.h>
 
 #include <sys/stat.h>
 
@@ -85,23 +86,29 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
     item_extraction_result result = ITEM_EXTRACTED;
     {
         BFile file(archive.c_str(), B_READ_WRITE | B_CREATE_FILE | B_ERASE_FILE);
-        if (file.InitCheck() != B_OK || resources.CopyResourceTo(B_RAW_TYPE, id, &file) != B_OK) {
-            reason = "its archive could not be written out";
+        const status_t status = file.InitCheck() != B_OK ? file.InitCheck()
+            : resources.CopyResourceTo(B_RAW_TYPE, id, &file);
+        if (status != B_OK) {
+            reason = status == B_DEVICE_FULL ? VolumeFullReason(workPath.c_str())
+                                             : "its archive could not be written out";
             result = ITEM_NOT_UNPACKED;
         }
     }
     if (result == ITEM_EXTRACTED) {
         ::mkdir(contents.c_str(), 0700);
         const std::string item = contents + "/" + entryName;
-        if (!LibUnzipTo(archive.c_str(), contents.c_str())) {
-            reason = "its archive is damaged";
+        status_t status = B_OK;
+        if (!LibUnzipTo(archive.c_str(), contents.c_str(), &status)) {
+            reason = status == B_DEVICE_FULL ? VolumeFullReason(contents.c_str())
+                                             : "its archive is damaged";
             result = ITEM_NOT_UNPACKED;
         } else if (!BEntry(item.c_str(), false).Exists()) {
             // A link counts as itself, whether it points anywhere here or not.
             reason = "its archive does not hold it";
             result = ITEM_NOT_UNPACKED;
         } else if (!LibMove(item.c_str(), target) || !BEntry(target, false).Exists()) {
-            reason = "it could not be moved out of its archive's folder";
+            reason = VolumeLooksFull(target, 0) ? VolumeFullReason(target)
+                                                : "it could not be moved out of its archive's folder";
             result = ITEM_NOT_MOVED;
         } else {
             Libmimeset(target);

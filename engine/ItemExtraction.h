@@ -31,8 +31,9 @@ enum item_extraction_result {
 };
 
 // Unpacks raw resource id to target (which should not exist yet). reason
-// receives a short explanation for any result but ITEM_EXTRACTED. The
-// working folder is registered with workFolders, when given, while it
+// receives a short explanation for any result but ITEM_EXTRACTED; a volume
+// that runs out of room is named as full, not taken for a damaged archive.
+// The working folder is registered with workFolders, when given, while it
 // exists, so that a stop can remove it.
 item_extraction_result ExtractItemArchive(BResources& resources, int32 id, const char* target,
     std::string& reason, LibWorkFolders* workFolders = nullptr);

@@ -13,8 +13,11 @@
 #include <Path.h>
 #include <Roster.h>
 #include <Volume.h>
+#include <VolumeSpace.h>
+#include <LibEntryUtils.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace {
@@ -67,7 +70,14 @@ bool LibraryPresent(const char* name)
 int32
 InstallConfig::CheckSystemResources()
 {
-    BVolume volume(fDestination.device);
+    // The destination folder's own volume: when the folder is a mount point
+    // its entry lies on the parent's volume, but the files go to the one
+    // mounted there.
+    LibString destinationPath;
+    BVolume volume;
+    if (!LibGetFullPath(fDestination, destinationPath)
+        || !GetVolumeHolding(Text(destinationPath), volume))
+        volume.SetTo(fDestination.device);
     char volumeName[B_FILE_NAME_LENGTH] = "";
     if (volume.InitCheck() == B_OK)
         volume.GetName(volumeName);
@@ -78,8 +88,15 @@ InstallConfig::CheckSystemResources()
     LibBytesToString(uint64(freeBytes), freeText, 1);
 
     // Free space for the selected items, as the configuration states their
-    // sizes. Summed in 64 bits: a 32-bit sum would wrap for large products.
-    int64 selectedBytes = 0;
+    // sizes, on every volume that will hold some of them: the destination's
+    // for items that stay in the installation folder, the volume of each
+    // custom or standard folder for the others. Summed in 64 bits: a 32-bit
+    // sum would wrap for large products.
+    std::map<dev_t, int64> neededBytes;
+    if (volume.InitCheck() == B_OK)
+        neededBytes[volume.Device()] = 0;
+    BMessage customFolders;
+    FindMessage("custom_folder", 0, &customFolders);
     int32 count = CountInstallItems();
     for (int32 index = 0; index < count; index++) {
         const BMessage* item = InstallItemAt(index);
@@ -91,12 +108,37 @@ InstallConfig::CheckSystemResources()
         if (item->FindString("file_name", 0, &fileName) != B_OK || fileName == nullptr)
             continue;
         const char* slash = strrchr(fileName, '/');
-        selectedBytes += GetFileSize(slash != nullptr ? slash + 1 : fileName);
+        const int64 size = GetFileSize(slash != nullptr ? slash + 1 : fileName);
+
+        BVolume holder = volume;
+        BMessage meta;
+        const char* destination = nullptr;
+        std::string folder;
+        if (item->FindMessage("install_meta", 0, &meta) == B_OK
+            && meta.FindString("destination", 0, &destination) == B_OK
+            && strcmp(destination, "User Selected") != 0
+            && FolderPathOf(destination, customFolders, volume, folder)) {
+            BVolume found;
+            if (GetVolumeHolding(folder.c_str(), found))
+                holder = found;
+        }
+        neededBytes[holder.Device()] += size;
     }
-    if (selectedBytes > freeBytes) {
-        LibString needed;
-        LibBytesToString(uint64(selectedBytes < 0 ? 0 : selectedBytes), needed, 1);
-        LibError(kDiskSpaceText, "requires", Text(needed), volumeName, Text(freeText));
+    for (const auto& [device, needed] : neededBytes) {
+        BVolume holder(device);
+        int64 available = holder.InitCheck() == B_OK ? int64(holder.FreeBytes()) : 0;
+        if (available < 0)
+            available = 0;
+        if (needed <= available)
+            continue;
+        LibString neededText;
+        LibString availableText;
+        LibBytesToString(uint64(needed), neededText, 1);
+        LibBytesToString(uint64(available), availableText, 1);
+        char holderName[B_FILE_NAME_LENGTH] = "";
+        if (holder.InitCheck() == B_OK)
+            holder.GetName(holderName);
+        LibError(kDiskSpaceText, "requires", Text(neededText), holderName, Text(availableText));
         return REQUIREMENTS_NO_SPACE;
     }
 

@@ -24,14 +24,17 @@ bool LibZip(const char* archive, const BPath& source, int level)
     return ZipWriter::AddTree(target.c_str(), source.Path(), level) == B_OK;
 }
 
-bool LibUnzipTo(const char* archive, const char* target)
+bool LibUnzipTo(const char* archive, const char* target, status_t* status)
 {
-    if (archive == nullptr || target == nullptr || *archive == '\0' || *target == '\0')
-        return false;
-    stop_point();
-    if (!MayChange("LibUnzip", target))
-        return false;
-    return ZipExtractor::Extract(archive, target) == B_OK;
+    status_t result = B_BAD_VALUE;
+    if (archive != nullptr && target != nullptr && *archive != '\0' && *target != '\0') {
+        stop_point();
+        result = MayChange("LibUnzip", target) ? ZipExtractor::Extract(archive, target)
+                                               : B_NOT_ALLOWED;
+    }
+    if (status != nullptr)
+        *status = result;
+    return result == B_OK;
 }
 
 bool LibUnzip(const char* archive)

@@ -63,8 +63,11 @@ bool LibZip(const char* archive, const BPath& source, int level);
 bool LibUnzip(const char* archive);
 
 // Unpacks archive into the folder target (an addition for callers that
-// must not unpack beside the archive). Same rules as LibUnzip.
-bool LibUnzipTo(const char* archive, const char* target);
+// must not unpack beside the archive). Same rules as LibUnzip. status, if
+// given, receives why it failed: B_DEVICE_FULL when the target's volume ran
+// out of room, B_BAD_DATA or B_ERROR for a damaged archive or another
+// failure.
+bool LibUnzipTo(const char* archive, const char* target, status_t* status = nullptr);
 
 // "tar -cf <leaf of archive> source" run in the archive's folder. True when
 // tar succeeded.

@@ -74,6 +74,12 @@ private:
     bool WriteLink(unzFile zip, int directory, const std::string& leaf, const std::string& name,
         size_t depth, uint64 size, const struct timespec times[2]);
     void Refuse(const std::string& name, const char* reason);
+    // Remembers a failure that means the volume has no room left.
+    void NoteError(int error)
+    {
+        if (error == ENOSPC || error == EDQUOT)
+            fFull = true;
+    }
     std::string FullPath(const std::vector<std::string>& parts) const;
 
     const char* fArchive;
@@ -85,6 +91,7 @@ private:
     std::vector<char> fCentralExtra;
     std::vector<char> fLocalExtra;
     std::vector<char> fData;
+    bool fFull = false;
 };
 
 void Extraction::Refuse(const std::string& name, const char* reason)
@@ -143,6 +150,7 @@ int Extraction::OpenParent(const std::vector<std::string>& parts, size_t count, 
         int next = ::openat(current, part, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0 && errno == ENOENT) {
             if (::mkdirat(current, part, 0777) != 0 && errno != EEXIST) {
+                NoteError(errno);
                 fprintf(stderr, "LibUnzip: cannot create folder for \"%s\": %s\n", name.c_str(), strerror(errno));
                 ::close(current);
                 return -1;
@@ -176,6 +184,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
     FileDescriptor out(::openat(directory, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
         hasMode ? 0600 : 0666));
     if (out.Get() < 0) {
+        NoteError(errno);
         fprintf(stderr, "LibUnzip: cannot create \"%s\": %s\n", name.c_str(), strerror(errno));
         return false;
     }
@@ -195,6 +204,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0) {
+                NoteError(written < 0 ? errno : ENOSPC);
                 fprintf(stderr, "LibUnzip: error writing \"%s\": %s\n", name.c_str(), strerror(errno));
                 return false;
             }
@@ -254,6 +264,7 @@ bool Extraction::WriteLink(unzFile zip, int directory, const std::string& leaf, 
         ::unlinkat(directory, leaf.c_str(), 0);
     }
     if (::symlinkat(target.c_str(), directory, leaf.c_str()) != 0) {
+        NoteError(errno);
         fprintf(stderr, "LibUnzip: cannot create link \"%s\": %s\n", name.c_str(), strerror(errno));
         return false;
     }
@@ -354,7 +365,11 @@ bool Extraction::ExtractEntry(unzFile zip)
         fprintf(stderr, "LibUnzip: bad CRC for \"%s\" in %s\n", name.c_str(), fArchive);
         ok = false;
     }
-    if (ok && !attributes.empty() && WriteNodeAttributes(FullPath(parts).c_str(), attributes) != B_OK) {
+    const status_t attributeStatus
+        = ok && !attributes.empty() ? WriteNodeAttributes(FullPath(parts).c_str(), attributes) : B_OK;
+    if (attributeStatus == B_DEVICE_FULL)
+        fFull = true;
+    if (attributeStatus != B_OK) {
         fprintf(stderr, "LibUnzip: could not restore every attribute of \"%s\"\n", name.c_str());
         ok = false;
     }
@@ -394,7 +409,9 @@ status_t Extraction::Run()
             ::chmod(it->path.c_str(), it->mode & 0777);
         ::utimensat(AT_FDCWD, it->path.c_str(), it->times, AT_SYMLINK_NOFOLLOW);
     }
-    return ok ? B_OK : B_ERROR;
+    if (ok)
+        return B_OK;
+    return fFull ? status_t(B_DEVICE_FULL) : status_t(B_ERROR);
 }
 
 } // namespace

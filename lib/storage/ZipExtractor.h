@@ -11,6 +11,7 @@ public:
     // name, a ".." component, a path through a symbolic link, a link whose
     // target points out) is refused and reported on standard error, and
     // nothing outside target is written. The result is B_OK only when every
-    // entry was unpacked.
+    // entry was unpacked, B_DEVICE_FULL when an entry failed because the
+    // target's volume had no room left (or the user's quota was used up).
     static status_t Extract(const char* archive, const char* target);
 };

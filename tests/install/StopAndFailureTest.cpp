@@ -207,3 +207,125 @@ TEST(InstallVolumes, CustomFoldersFollowTheDestinationVolume)
     EXPECT_EQ(ReadFileBytes(StandardFolder(kUserSettings) / "standard.txt"), "standard");
     EXPECT_TRUE(fs::exists(mountPoint / "chosen/Tern/Log"));
 }
+
+namespace {
+
+// A small tmpfs mounted at point for the length of a test.
+class SmallVolume {
+public:
+    SmallVolume(const fs::path& point, const char* size) : fPoint(point)
+    {
+        fs::create_directories(point);
+        const std::string options = std::string("size=") + size;
+        fMounted = ::mount("tern-small", point.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~SmallVolume()
+    {
+        if (fMounted)
+            ::umount2(fPoint.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return fMounted; }
+    std::string Name() const
+    {
+        struct stat st;
+        char name[B_FILE_NAME_LENGTH] = "";
+        if (::stat(fPoint.c_str(), &st) == 0)
+            BVolume(st.st_dev).GetName(name);
+        return name;
+    }
+
+private:
+    fs::path fPoint;
+    bool fMounted = false;
+};
+
+// Claims a size of one byte for every item, so that the job gets past the
+// free-space check and meets the full volume while it unpacks.
+void UnderstateSizes(InstallConfig& config)
+{
+    BMessage* instructions = config.EditMessagePointer("install_instructions");
+    ASSERT_NE(instructions, nullptr);
+    for (int32 index = 0;; index++) {
+        BMessage* item = instructions->EditMessagePointer("install_file", index);
+        if (item == nullptr)
+            break;
+        item->ReplaceInt32("file_size", 0, 1);
+    }
+    config.InstallItemsChanged();
+}
+
+} // namespace
+
+TEST(InstallVolumes, FullVolumeIsNamedNotTakenForADamagedArchive)
+{
+    InstallFixture fixture;
+    SmallVolume small(fixture.Root() / "small", "3m");
+    if (!small.Mounted())
+        GTEST_SKIP() << "cannot mount a small volume here (needs CAP_SYS_ADMIN); not tested";
+    // Random bytes do not shrink in the archive: the archive (2 MB) fits,
+    // the unpacked copy beside it does not; the second archive does not fit
+    // at all.
+    fixture.Add("unpacks.bin", RandomBytes(2 << 20, 1));
+    fixture.Add("archive.bin", RandomBytes(4 << 20, 2));
+    fs::create_directories(fixture.Root() / "small/chosen");
+    fixture.SetDestination(fixture.Root() / "small/chosen");
+    fixture.Load();
+    UnderstateSizes(fixture.Config());
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+
+    const std::string full = "the volume \"" + small.Name() + "\" is full";
+    std::vector<std::string> failed;
+    for (const ListNode<LibString>* node = fixture.Config().FailedItems().OldestNode(); node != nullptr;
+            node = node->Newer())
+        failed.push_back((const char*)*node->Item());
+    EXPECT_EQ(failed, (std::vector<std::string>{"unpacks.bin (" + full + ")", "archive.bin (" + full + ")"}));
+    const fs::path install = fixture.Root() / "small/chosen" / fixture.Description().optCreatedFolder;
+    const std::string log = ReadFileBytes(install / "Log");
+    EXPECT_NE(log.find("\t\t\tUnable to extract unpacks.bin: " + full + "\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("\t\t\tUnable to extract archive.bin: " + full + "\n"), std::string::npos) << log;
+    bool named = false;
+    for (const BAlertRequest& request : fixture.Presenter().Questions()) {
+        named = named || request.text.find("unpacks.bin (" + full + ")") != std::string::npos;
+        EXPECT_EQ(request.text.find("damaged"), std::string::npos) << request.text;
+    }
+    EXPECT_TRUE(named);
+    // Nothing half-unpacked is left on the volume.
+    EXPECT_FALSE(fs::exists(install / "unpacks.bin"));
+}
+
+TEST(InstallVolumes, SpaceIsCheckedOnTheVolumesThatHoldTheFiles)
+{
+    // The destination is a mount point: its own volume is the small one,
+    // whatever its parent's volume holds.
+    {
+        InstallFixture fixture;
+        SmallVolume small(fixture.Root() / "small", "1m");
+        if (!small.Mounted())
+            GTEST_SKIP() << "cannot mount a small volume here (needs CAP_SYS_ADMIN); not tested";
+        fixture.Add("large.bin", RandomBytes(2 << 20, 3));
+        fixture.SetDestination(fixture.Root() / "small");
+        fixture.Load();
+        EXPECT_EQ(fixture.Run(), INSTALL_RESULT_NO_SPACE);
+        EXPECT_FALSE(fs::exists(fixture.Root() / "small" / fixture.Description().optCreatedFolder));
+        auto questions = fixture.Presenter().Questions();
+        ASSERT_FALSE(questions.empty());
+        EXPECT_NE(questions.front().text.find("volume '" + small.Name() + "'"), std::string::npos)
+            << questions.front().text;
+    }
+    // A custom folder on a small volume mounted inside a standard folder is
+    // checked too, before anything is written.
+    {
+        InstallFixture fixture;
+        const fs::path point = StandardFolder(kUserSettings) / "small-custom";
+        SmallVolume small(point, "1m");
+        if (!small.Mounted())
+            GTEST_SKIP() << "cannot mount a small volume here (needs CAP_SYS_ADMIN); not tested";
+        fixture.AddCustomFolder("Tiny", kUserSettings, "small-custom", false);
+        fixture.Add("large.bin", RandomBytes(2 << 20, 4)).destination = "Tiny";
+        fixture.Add("stays.txt", "small");
+        fixture.Load();
+        EXPECT_EQ(fixture.Run(), INSTALL_RESULT_NO_SPACE);
+        EXPECT_FALSE(fs::exists(fixture.InstallFolder()));
+        EXPECT_TRUE(fs::is_empty(point));
+    }
+}

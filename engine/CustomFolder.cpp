@@ -1,6 +1,7 @@
 #include "CustomFolder.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include <LibStringIterator.h>
 #include <Message.h>
@@ -43,6 +44,37 @@ CustomFolder::CustomFolder()
     fReplace(true),
     fCommon(false)
 {
+}
+
+
+bool
+CustomFolder::NamesFolderBelowParent(const char* subFolder)
+{
+    if (subFolder == nullptr || subFolder[0] == '/')
+        return false;
+    int depth = 0;
+    const char* part = subFolder;
+    while (*part != '\0') {
+        const char* end = strchr(part, '/');
+        const size_t length = end != nullptr ? size_t(end - part) : strlen(part);
+        if (length == 2 && strncmp(part, "..", 2) == 0) {
+            if (--depth < 0)
+                return false;
+        } else if (length > 0 && !(length == 1 && part[0] == '.')) {
+            depth++;
+        }
+        part += length;
+        if (*part == '/')
+            part++;
+    }
+    return depth > 0;
+}
+
+
+bool
+CustomFolder::ReplacesParentFolder() const
+{
+    return fReplace && !NamesFolderBelowParent(Text(fSubFolder));
 }
 
 

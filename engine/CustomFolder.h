@@ -40,6 +40,15 @@ public:
     bool                Replace() const { return fReplace; }
     bool                CommonDef() const { return fCommon; }
 
+    // True when subFolder names a folder below the parent folder: after
+    // "." and ".." parts are applied it is at least one level down and never
+    // climbs above the parent on the way.
+    static bool         NamesFolderBelowParent(const char* subFolder);
+    // True when the folder's rule would replace its whole standard parent
+    // folder: replacing is on and the sub-folder names no folder below it.
+    // Such a folder is refused by the build tool and by the install job.
+    bool                ReplacesParentFolder() const;
+
     CustomFolder&       operator=(const CustomFolder& other);
     // Folders are the same when their names are equal, letter case counting;
     // ">" orders by name the same way.

@@ -253,9 +253,12 @@ public:
     // Resolves a destination or link name to a folder: a custom folder of
     // customFolders on volume (made, or replaced once per run), else a
     // standard folder name on the boot volume. path is emptied when the
-    // name is neither.
+    // name is neither, and when the folder would have to replace a standard
+    // folder, the home folder or a folder holding the installation folder:
+    // FolderRefusal() then tells why.
     void                GetNewPath(const char* name, BMessage& customFolders, BVolume& volume,
                             const char* savedFilesPath, LibString& path);
+    const std::string&  FolderRefusal() const { return fFolderRefusal; }
     // The folder a destination or link name resolves to, as GetNewPath
     // would find it, without making or replacing anything. False when the
     // name is neither a custom folder nor a standard folder name.
@@ -343,6 +346,9 @@ private:
     void                _PlaceLink(JobRun& run, const BMessage& meta, const char* itemPath,
                             bool deinstallable);
     static void         _AddProblem(JobRun& run, const std::string& problem);
+    // Why the entry at path, which a rule would remove or move to make
+    // room, must stay; empty when it may go or does not exist.
+    std::string         _RefuseToClear(JobRun& run, const std::string& path);
     void                _ItemFailed(const char* leaf, const char* reason);
     void                _WriteLogHeader(const BVolume& volume, const char* volumeName,
                             const char* savedFilesPath);
@@ -356,6 +362,8 @@ private:
 
     FILE*               fLog;
     entry_ref           fDestination;
+    // Why the last GetNewPath refused its folder; empty when it did not.
+    std::string         fFolderRefusal;
     bool                fRestartRequested;
     // A log was opened in the current run.
     bool                fLogOpened;

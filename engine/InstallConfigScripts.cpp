@@ -27,6 +27,10 @@ InstallConfig::CreateStartupFolder(BMessage& customFolders, BVolume& volume,
     LibString folder;
     GetNewPath(STARTUP_FOLDER_NAME, customFolders, volume, savedFilesPath, folder);
     const char* path = folder;
+    if ((path == nullptr || *path == '\0') && !FolderRefusal().empty()) {
+        Log("\tNo StartUp folder: %s.\n", FolderRefusal().c_str());
+        return;
+    }
     if (path == nullptr || *path == '\0') {
         fprintf(stderr, "InstallConfig: the build names no folder \"%s\"; no start-up section\n",
             STARTUP_FOLDER_NAME);

@@ -11,6 +11,7 @@
 #include <LibFileUtils.h>
 #include <LockFile.h>
 #include <Path.h>
+#include <ProtectedFolders.h>
 #include <SymLink.h>
 #include <Volume.h>
 #include <VolumeSpace.h>
@@ -151,6 +152,16 @@ InstallConfig::Action()
     }
     if (DoesDestinationExist()) {
         BPath earlier(Text(destinationPath), created.c_str());
+        // An earlier installation folder goes to the Trash, but never a
+        // standard folder or the home folder that happens to bear its name.
+        ProtectedFolders guarded;
+        guarded.AddStandardFolders(run.volume);
+        const std::string refusal = guarded.Refusal(earlier.Path());
+        if (!refusal.empty()) {
+            LibError("The folder '%s' cannot be moved to the Trash: %s. Unable to install files.",
+                earlier.Path(), refusal.c_str());
+            return INSTALL_RESULT_NO_FOLDER;
+        }
         LibTrash(earlier, false);
     }
     // The name must be one folder inside the destination, never a path.
@@ -260,7 +271,15 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
         GetNewPath(destinationName, run.customFolders, run.volume, run.savedFiles.c_str(),
             folderText);
         const std::string folder = Text(folderText);
-        if (folder.empty()) {
+        const std::string placed = folder.empty() ? std::string() : folder + "/" + leaf;
+        const std::string refusal = !FolderRefusal().empty() ? FolderRefusal()
+            : _RefuseToClear(run, placed);
+        if (!refusal.empty()) {
+            // The item stays in the installation folder, nothing of the
+            // user's is touched, and the item counts as not installed.
+            Log("\t\t\tThe item stays in %s: %s\n", installFolder.c_str(), refusal.c_str());
+            run.itemProblems = refusal;
+        } else if (folder.empty()) {
             Log("\t\t\tNo folder is known as '%s'. The item stays in %s\n", destinationName,
                 installFolder.c_str());
         } else if (LinkWouldDangleIn(itemPath, folder)) {
@@ -271,7 +290,6 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
         } else if (ReplaceControl(folder.c_str(), BPath(itemPath.c_str()),
                        StringField(meta, kFieldDestinationExists, ""), run.itemAskAgain,
                        run.itemLastAnswer, BPath(run.savedFiles.c_str()))) {
-            const std::string placed = folder + "/" + leaf;
             if (!OptSaveReplaced() && isFolder && LibExists(placed.c_str())) {
                 LibUnlink(placed.c_str());
                 Log("\t\t\tRemoved existing folder %s\n", placed.c_str());
@@ -353,6 +371,11 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
         LibString folderText;
         GetNewPath(linkName, run.customFolders, run.volume, run.savedFiles.c_str(), folderText);
         folder = Text(folderText);
+        if (folder.empty() && !FolderRefusal().empty()) {
+            Log("\t\t\tNo link was placed: %s\n", FolderRefusal().c_str());
+            _AddProblem(run, FolderRefusal());
+            return;
+        }
         if (folder.empty()) {
             Log("\t\t\tNo folder is known as '%s'. No link was placed\n", linkName);
             return;
@@ -361,6 +384,12 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
     if (folder + "/" + LeafOf(itemPath) == itemPath) {
         // A link in the item's own place would replace the item itself.
         Log("\t\t\tNo link was placed in %s: the item itself is there\n", folder.c_str());
+        return;
+    }
+    const std::string refusal = _RefuseToClear(run, folder + "/" + LeafOf(itemPath));
+    if (!refusal.empty()) {
+        Log("\t\t\tNo link was placed in %s: %s\n", folder.c_str(), refusal.c_str());
+        _AddProblem(run, refusal);
         return;
     }
     if (strcmp(linkName, kValueUserSelected) != 0) {
@@ -392,6 +421,21 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
         AddDeinstallTag(link.c_str(), DeinstallTag());
     else
         Log("\t\t\tThis link will not be removed by the de-installer\n");
+}
+
+
+std::string
+InstallConfig::_RefuseToClear(JobRun& run, const std::string& path)
+{
+    if (path.empty() || !LibExists(path.c_str()))
+        return std::string();
+    ProtectedFolders guarded;
+    guarded.AddStandardFolders(run.volume);
+    guarded.AddInstallFolder(InstallFolderPath());
+    const std::string refusal = guarded.Refusal(path.c_str());
+    if (refusal.empty())
+        return refusal;
+    return "the entry " + path + " in its way may not be replaced: " + refusal;
 }
 
 

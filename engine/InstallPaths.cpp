@@ -6,6 +6,7 @@
 #include <LibEntryUtils.h>
 #include <LibFileUtils.h>
 #include <Path.h>
+#include <ProtectedFolders.h>
 #include <ReplaceQuestion.h>
 #include <Volume.h>
 
@@ -89,6 +90,7 @@ InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& vo
     const char* savedFilesPath, LibString& path)
 {
     path = "";
+    fFolderRefusal.clear();
     if (name == nullptr)
         return;
 
@@ -107,6 +109,18 @@ InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& vo
             return;
 
         if (replace && LibExists(full.c_str())) {
+            // A custom folder may replace only a folder of the product's
+            // own, never a standard folder, the home folder or a folder
+            // that holds the installation.
+            ProtectedFolders guarded;
+            guarded.AddStandardFolders(volume);
+            guarded.AddInstallFolder(InstallFolderPath());
+            const std::string refusal = guarded.Refusal(full.c_str());
+            if (!refusal.empty()) {
+                Log("\t\t\tThe folder %s is not replaced: %s\n", full.c_str(), refusal.c_str());
+                fFolderRefusal = "the folder " + full + " may not be replaced: " + refusal;
+                return;
+            }
             if (OptSaveReplaced())
                 _SaveExisting(full.c_str(), savedFilesPath);
             else

@@ -259,3 +259,20 @@ TEST(CustomFolders, ReadPrefOfDamagedCounts)
     EXPECT_EQ(folders.Find(nullptr), nullptr);
     EXPECT_FALSE(folders.IsCustom("one"));
 }
+
+TEST(CustomFolder, ReplacingNeedsAFolderBelowTheParent)
+{
+    for (const char* sub : {"", ".", "./", "/", "a/..", "a/../..", "../a", "/abs"})
+        EXPECT_FALSE(CustomFolder::NamesFolderBelowParent(sub)) << sub;
+    for (const char* sub : {"a", "a/", "./a", "a/b/..", "a//b"})
+        EXPECT_TRUE(CustomFolder::NamesFolderBelowParent(sub)) << sub;
+    EXPECT_FALSE(CustomFolder::NamesFolderBelowParent(nullptr));
+
+    CustomFolder folder("Plugins");
+    folder.ParentFolder(B_USER_SETTINGS_DIRECTORY).SubFolder("").Replace(true);
+    EXPECT_TRUE(folder.ReplacesParentFolder());
+    folder.Replace(false);
+    EXPECT_FALSE(folder.ReplacesParentFolder());
+    folder.SubFolder("plugins").Replace(true);
+    EXPECT_FALSE(folder.ReplacesParentFolder());
+}

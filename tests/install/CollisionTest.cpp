@@ -298,3 +298,77 @@ TEST(Collisions, GetNewPathResolvesCustomThenStandardNames)
     EXPECT_EQ(path.Length(), 0);
     EXPECT_FALSE(fs::exists(StandardFolder(B_USER_DIRECTORY).parent_path() / "outside"));
 }
+
+TEST(Collisions, StandardFoldersHomeAndTheInstallationAreNeverReplaced)
+{
+    const fs::path settings = StandardFolder(kUserSettings);
+    const fs::path home = StandardFolder(B_USER_DIRECTORY);
+    fs::create_directories(settings);
+    WriteFileBytes(settings / "user-settings.conf", "the user's settings");
+
+    // A custom folder without a sub-folder would replace the whole settings
+    // folder; one whose sub-folder climbs back out ("x/..") as well.
+    for (const char* sub : {"", "x/.."}) {
+        SCOPED_TRACE(sub);
+        InstallFixture fixture;
+        fixture.AddCustomFolder("Everything", kUserSettings, sub, true);
+        fixture.Add("app.conf", "new").destination = "Everything";
+        fixture.Load();
+        EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+        EXPECT_EQ(ReadFileBytes(settings / "user-settings.conf"), "the user's settings");
+        EXPECT_EQ(ReadFileBytes(fixture.InstallFolder() / "app.conf"), "new");
+        if (std::string(sub) != "")
+            continue; // a sub-folder with ".." names no folder at all
+        const std::string why = "the folder " + settings.string()
+            + " may not be replaced: it is a standard folder";
+        EXPECT_TRUE(HasLine(fixture.LogLines(),
+            "\t\t\tThe item stays in " + fixture.InstallFolder().string() + ": " + why));
+        ASSERT_EQ(fixture.Config().FailedItems().Size(), 1);
+        EXPECT_STREQ((const char*)*fixture.Config().FailedItems().OldestNode()->Item(),
+            ("app.conf (" + why + ")").c_str());
+    }
+
+    // A custom folder that holds the installation folder (the destination
+    // lies inside it) is not replaced either.
+    {
+        InstallFixture fixture;
+        const fs::path holder = settings / "holder";
+        fs::create_directories(holder / "chosen");
+        WriteFileBytes(holder / "keep.txt", "keep");
+        fixture.AddCustomFolder("Holder", kUserSettings, "holder", true);
+        fixture.Add("held.txt", "held").destination = "Holder";
+        fixture.SetDestination(holder / "chosen");
+        fixture.Load();
+        EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+        EXPECT_EQ(ReadFileBytes(holder / "keep.txt"), "keep");
+        EXPECT_EQ(ReadFileBytes(holder / "chosen" / fixture.Description().optCreatedFolder / "held.txt"),
+            "held");
+    }
+
+    // An item named like a standard folder, placed in the folder that holds
+    // it with "Replace" and nothing saved, would remove that standard folder.
+    {
+        InstallFixture fixture;
+        ASSERT_EQ(settings.parent_path(), home);
+        ProductItem& item = fixture.AddFolder(settings.filename().string());
+        item.destination = "User";
+        item.destinationExists = "Replace";
+        fixture.Load();
+        EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+        EXPECT_EQ(ReadFileBytes(settings / "user-settings.conf"), "the user's settings");
+        EXPECT_TRUE(fs::exists(fixture.InstallFolder() / settings.filename() / "inner.txt"));
+        EXPECT_EQ(fixture.Config().FailedItems().Size(), 1);
+    }
+
+    // The home folder is not moved to the Trash as an "earlier installation
+    // folder" of the same name.
+    {
+        InstallFixture fixture;
+        fixture.Description().optCreatedFolder = home.filename().string();
+        fixture.Add("a.txt", "a");
+        fixture.SetDestination(home.parent_path());
+        fixture.Load();
+        EXPECT_EQ(fixture.Run(), INSTALL_RESULT_NO_FOLDER);
+        EXPECT_EQ(ReadFileBytes(settings / "user-settings.conf"), "the user's settings");
+    }
+}

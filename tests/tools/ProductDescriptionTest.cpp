@@ -172,3 +172,23 @@ TEST(ProductDescriptionTest, ItemNamesMustDiffer)
             != std::string::npos;
     EXPECT_TRUE(found);
 }
+
+TEST(ProductDescriptionTest, ReplacingCustomFolderMustNameAFolderBelowItsRoot)
+{
+    TempDir dir;
+    auto describe = [&dir](const std::string& folder) {
+        return Describe(dir, R"({"product": {"name": "P"}, "options": {"created_folder": "P"},
+            "groups": [{"name": "Typical"}], "custom_folders": [)" + folder + R"(],
+            "items": [{"path": "payload.txt", "destination": "Whole"}]})");
+    };
+    for (const char* sub : {R"(, "sub_dir": "")", "", R"(, "sub_dir": ".")", R"(, "sub_dir": "a/..")"}) {
+        SCOPED_TRACE(sub);
+        auto whole = describe(std::string(R"({"name": "Whole", "root": "User Settings", "replace_existing": true)")
+            + sub + "}");
+        EXPECT_FALSE(whole.ok);
+        EXPECT_TRUE(whole.Mentions("custom_folders[0].sub_dir: must name a folder below the root folder", true));
+    }
+    // Without replacing, the standard folder itself is a fine destination.
+    EXPECT_TRUE(describe(R"({"name": "Whole", "root": "User Settings"})").ok);
+    EXPECT_TRUE(describe(R"({"name": "Whole", "root": "User Settings", "sub_dir": "P", "replace_existing": true})").ok);
+}

@@ -1,5 +1,7 @@
 #include "ProductDescription.h"
 
+#include <CustomFolder.h>
+
 #include <LibEntryUtils.h>
 
 #include <nlohmann/json.hpp>
@@ -385,6 +387,11 @@ void ReadCustomFolders(Reader& reader, const json& root, ProductDescription& des
         if (fs::path(folder.subDir).lexically_normal().string().rfind("..", 0) == 0)
             reader.Error(field + ".sub_dir", "must stay inside the root folder");
         folder.replaceExisting = reader.Flag(folders[i], field, "replace_existing").value_or(false);
+        CustomFolder rule;
+        rule.SubFolder(folder.subDir.c_str()).Replace(folder.replaceExisting);
+        if (rule.ReplacesParentFolder())
+            reader.Error(field + ".sub_dir", "must name a folder below the root folder when "
+                "replace_existing is true: the whole standard folder would be replaced");
         for (const auto& other : description.customFolders)
             if (other.name == folder.name)
                 reader.Error(field + ".name", "\"" + folder.name + "\" is named twice");

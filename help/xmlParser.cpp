@@ -35,6 +35,14 @@ bool xmlParser::Open(const char* path)
     return IsValid();
 }
 
+bool xmlParser::Open(FILE* stream)
+{
+    Close();
+    ResetBuffer();
+    fFile = stream;
+    return IsValid();
+}
+
 bool xmlParser::IsValid() const
 {
     return fFile != nullptr;

@@ -44,6 +44,9 @@ public:
 
     // Closes any open file and opens path for reading; IsValid().
     bool Open(const char* path);
+    // Closes any open file and takes over stream (already open for
+    // reading; the parser closes it); IsValid().
+    bool Open(FILE* stream);
     bool IsValid() const;
     // The result of closing the file, 0 when none was open.
     int Close();

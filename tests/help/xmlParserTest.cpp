@@ -3,6 +3,8 @@
 
 #include <TypeConstants.h>
 
+#include <stdio.h>
+
 namespace {
 
 using XmlParserTest = HelpFileTest;
@@ -171,6 +173,19 @@ TEST_F(XmlParserTest, OpenCloseAndMissingFiles)
     EXPECT_EQ(Text(tag.Contents()), "2");
     EXPECT_EQ(other.Close(), 0);
     EXPECT_FALSE(other.IsValid());
+}
+
+TEST_F(XmlParserTest, ReadsAStreamItWasGiven)
+{
+    static char text[] = "<A>from memory</A>";
+    xmlParser parser;
+    ASSERT_TRUE(parser.Open(fmemopen(text, sizeof(text) - 1, "r")));
+    xmlTag tag;
+    ASSERT_TRUE(parser.FindTag("A", tag));
+    EXPECT_EQ(Text(tag.Contents()), "from memory");
+    parser.Rewind();
+    ASSERT_TRUE(parser.FindTag("A", tag));
+    EXPECT_FALSE(parser.Open(static_cast<FILE*>(nullptr)));
 }
 
 TEST_F(XmlParserTest, AttributeForms)

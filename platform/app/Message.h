@@ -68,7 +68,6 @@ enum {
     B_MOUSE_MOVED = '_MMV',
     B_NODE_MONITOR = 'NDMN',
     B_WINDOW_ACTIVATED = '_ACT',
-    B_QUIT_ON_WINDOW_CLOSE = '_QOW',
     B_CONTROL_INVOKED = '_CIV',
     B_CONTROL_MODIFIED = '_CMD'
 };

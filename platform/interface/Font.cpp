@@ -65,7 +65,7 @@ BFont& BFont::operator=(const BFont& font) = default;
 bool BFont::operator==(const BFont& font) const
 {
     return fFamily == font.fFamily && fStyle == font.fStyle && fSize == font.fSize && fFace == font.fFace
-        && fSpacing == font.fSpacing && fFixedDefault == font.fFixedDefault;
+        && fSpacing == font.fSpacing && fRotation == font.fRotation && fFixedDefault == font.fFixedDefault;
 }
 
 void BFont::Changed()

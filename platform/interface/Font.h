@@ -106,6 +106,11 @@ public:
     void SetSpacing(uint8 spacing);
     uint8 Spacing() const { return fSpacing; }
 
+    // Degrees, counter-clockwise: text drawn with the font is turned by
+    // this angle around its starting point. Measuring is not affected.
+    void SetRotation(float rotation) { fRotation = rotation; }
+    float Rotation() const { return fRotation; }
+
     // Horizontal advance of UTF-8 text in pixels. A null text is 0 wide;
     // the length form measures at most length bytes (stopping at a NUL).
     float StringWidth(const char* string) const;
@@ -140,6 +145,7 @@ private:
     float fSize;
     uint16 fFace;
     uint8 fSpacing;
+    float fRotation = 0.0f;
     bool fFixedDefault;    // empty family means the system's fixed family
     // Measuring state for this description, shared by copies; replaced on
     // every change.

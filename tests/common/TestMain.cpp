@@ -2,7 +2,7 @@
 // temporary root named by ONDELLE_SANDBOX, so that no test touches the real
 // home folder, system folders or Trash. HOME and TMPDIR point into it too,
 // as a second line of defence for code that reads them directly.
-#include <QGuiApplication>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -31,8 +31,9 @@ int main(int argc, char** argv)
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-    // Font metrics and the interface classes need a GUI application object.
-    QGuiApplication app(argc, argv);
+    // Font metrics need a GUI application object, and windows and views a
+    // widget application object.
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
 

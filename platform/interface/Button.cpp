@@ -1,0 +1,141 @@
+#include <Button.h>
+
+#include "GuiThread.h"
+
+#include <Window.h>
+
+#include <QPushButton>
+
+#include <algorithm>
+#include <cmath>
+
+using BPrivate::GuiThread;
+
+namespace {
+
+QString ButtonText(const char* label)
+{
+    // Qt reads '&' as a mnemonic mark; the platform shows it as it is.
+    return QString::fromUtf8(label != nullptr ? label : "").replace("&", "&&");
+}
+
+} // namespace
+
+BButton::BButton(BRect frame, const char* name, const char* label, BMessage* message, uint32 resizingMode,
+    uint32 flags)
+    :
+    BControl(frame, name, label, message, resizingMode, flags | B_WILL_DRAW),
+    fButton(nullptr),
+    fDefault(false)
+{
+    SetFont(be_plain_font);
+    // At least as tall as the font needs, as the platform's buttons are.
+    font_height height;
+    GetFontHeight(&height);
+    const float minimum = 12 + std::ceil(height.ascent + height.descent);
+    if (Frame().Height() < minimum)
+        ResizeTo(Frame().Width(), minimum);
+
+    GuiThread::Call([this, label] {
+        fButton = new QPushButton(ButtonText(label));
+        fButton->setAutoDefault(false);
+        fButton->setFocusPolicy((Flags() & B_NAVIGABLE) ? Qt::StrongFocus : Qt::NoFocus);
+        QObject::connect(fButton, &QPushButton::clicked, fButton, [this] { _NativeChanged(B_CONTROL_ON); });
+    });
+    _SetNativeWidget(fButton);
+    if (label != nullptr)
+        GuiThread::Call([this, label] { fButton->setAccessibleName(QString::fromUtf8(label)); });
+}
+
+BButton::~BButton()
+{
+}
+
+void BButton::AttachedToWindow()
+{
+    BControl::AttachedToWindow();
+    if (fDefault && Window() != nullptr && Window()->DefaultButton() != this)
+        Window()->SetDefaultButton(this);
+}
+
+void BButton::DetachedFromWindow()
+{
+    BControl::DetachedFromWindow();
+}
+
+void BButton::MakeDefault(bool isDefault)
+{
+    if (isDefault == fDefault)
+        return;
+    fDefault = isDefault;
+    if (isDefault) {
+        ResizeBy(6, 6);
+        MoveBy(-3, -3);
+    } else {
+        ResizeBy(-6, -6);
+        MoveBy(3, 3);
+    }
+    GuiThread::Call([this, isDefault] { fButton->setDefault(isDefault); });
+    if (Window() != nullptr) {
+        if (isDefault && Window()->DefaultButton() != this)
+            Window()->SetDefaultButton(this);
+        else if (!isDefault && Window()->DefaultButton() == this)
+            Window()->SetDefaultButton(nullptr);
+    }
+}
+
+bool BButton::IsDefault() const
+{
+    return fDefault;
+}
+
+void BButton::GetPreferredSize(float* width, float* height)
+{
+    font_height fontHeight;
+    GetFontHeight(&fontHeight);
+    const float extra = fDefault ? 6 : 0;
+    if (width != nullptr) {
+        const char* label = Label();
+        *width = std::max(75.0f, 20 + std::ceil(StringWidth(label != nullptr ? label : ""))) + extra;
+    }
+    if (height != nullptr)
+        *height = 12 + std::ceil(fontHeight.ascent + fontHeight.descent) + extra;
+}
+
+void BButton::KeyDown(const char* bytes, int32 numBytes)
+{
+    if (numBytes == 1 && (bytes[0] == B_SPACE || bytes[0] == B_ENTER) && IsEnabled()) {
+        _Press();
+        return;
+    }
+    BControl::KeyDown(bytes, numBytes);
+}
+
+void BButton::_Press()
+{
+    if (!IsEnabled())
+        return;
+    SetValue(B_CONTROL_ON);
+    Invoke();
+    SetValue(B_CONTROL_OFF);
+}
+
+void BButton::LabelChanged()
+{
+    const QString text = ButtonText(Label());
+    GuiThread::Call([this, &text] {
+        fButton->setText(text);
+        fButton->setAccessibleName(text);
+    });
+}
+
+void BButton::EnabledChanged()
+{
+    const bool enabled = IsEnabled();
+    GuiThread::Call([this, enabled] { fButton->setEnabled(enabled); });
+}
+
+void BButton::NativeValueChanged(int32)
+{
+    _Press();
+}

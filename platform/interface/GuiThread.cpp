@@ -1,0 +1,157 @@
+#include "GuiThread.h"
+
+#include "FontEngine.h"
+#include "QtMessagePump.h"
+
+#include <Application.h>
+#include <Font.h>
+#include <InterfaceDefs.h>
+#include <InterfaceKit.h>
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace BPrivate {
+
+namespace {
+
+QColor QtColor(color_which which)
+{
+    const rgb_color color = ui_color(which);
+    return QColor(color.red, color.green, color.blue);
+}
+
+// The platform's look on top of Qt's plain Fusion style: panel grey, black
+// text, the plain font for every control.
+void ApplyLook(QApplication* application)
+{
+    static bool applied = false;
+    if (applied)
+        return;
+    applied = true;
+    if (QStyle* style = QStyleFactory::create("Fusion"))
+        application->setStyle(style);
+    QPalette palette;
+    const QColor panel = QtColor(B_PANEL_BACKGROUND_COLOR);
+    palette.setColor(QPalette::Window, panel);
+    palette.setColor(QPalette::Button, panel);
+    palette.setColor(QPalette::Base, QtColor(B_DOCUMENT_BACKGROUND_COLOR));
+    palette.setColor(QPalette::AlternateBase, panel);
+    palette.setColor(QPalette::WindowText, QtColor(B_PANEL_TEXT_COLOR));
+    palette.setColor(QPalette::ButtonText, QtColor(B_CONTROL_TEXT_COLOR));
+    palette.setColor(QPalette::Text, QtColor(B_DOCUMENT_TEXT_COLOR));
+    palette.setColor(QPalette::Highlight, QtColor(B_LIST_SELECTED_BACKGROUND_COLOR));
+    palette.setColor(QPalette::HighlightedText, QtColor(B_DOCUMENT_TEXT_COLOR));
+    palette.setColor(QPalette::ToolTipBase, QtColor(B_TOOL_TIP_BACKGROUND_COLOR));
+    palette.setColor(QPalette::ToolTipText, QtColor(B_TOOL_TIP_TEXT_COLOR));
+    const QColor disabled = QColor(128, 128, 128);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, disabled);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, disabled);
+    palette.setColor(QPalette::Disabled, QPalette::Text, disabled);
+    application->setPalette(palette);
+    application->setFont(FontEngine::QtFontOf(*be_plain_font));
+}
+
+// Lets be_app run Qt's event loop, unless it runs already.
+void AdoptApplication()
+{
+    if (be_app == nullptr || be_app->Thread() >= 0)
+        return;
+    BMessagePump* pump = BQtMessagePump::Default();
+    if (be_app->MessagePump() != pump)
+        be_app->SetMessagePump(pump);
+}
+
+} // namespace
+
+void GuiThread::EnsureApplication()
+{
+    if (QCoreApplication::instance() == nullptr) {
+        if (!interface_has_display() && std::getenv("QT_QPA_PLATFORM") == nullptr)
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Qt keeps references to argc and argv for the application's life.
+        static int argc = 1;
+        static char name[] = "ondelle";
+        static char* argv[] = {name, nullptr};
+        static std::unique_ptr<QApplication> application;
+        application = std::make_unique<QApplication>(argc, argv);
+    }
+    auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (application == nullptr) {
+        std::fprintf(stderr, "interface kit: the program made a Qt application without widgets; "
+            "windows cannot be shown\n");
+        return;
+    }
+    application->setQuitOnLastWindowClosed(false);
+    ApplyLook(application);
+    if (IsCurrent()) {
+        BQtMessagePump::Default();
+        AdoptApplication();
+    }
+}
+
+bool GuiThread::IsCurrent()
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    return application == nullptr || QThread::currentThread() == application->thread();
+}
+
+void GuiThread::Call(const std::function<void()>& work)
+{
+    if (IsCurrent()) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&work] { work(); },
+        Qt::BlockingQueuedConnection);
+}
+
+void GuiThread::Post(std::function<void()> work)
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr)
+        return;
+    QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+}
+
+void GuiThread::PostDelayed(int milliseconds, std::function<void()> work)
+{
+    Post([milliseconds, work = std::move(work)]() mutable {
+        QTimer::singleShot(milliseconds, QCoreApplication::instance(), std::move(work));
+    });
+}
+
+QObject* GuiThread::Context()
+{
+    return QCoreApplication::instance();
+}
+
+} // namespace BPrivate
+
+bool interface_has_display()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && (std::strcmp(platform, "offscreen") == 0 || std::strcmp(platform, "minimal") == 0))
+        return false;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+}
+
+status_t interface_init(bool display)
+{
+    if (QCoreApplication::instance() != nullptr && !BPrivate::GuiThread::IsCurrent())
+        return B_NOT_ALLOWED;
+    if (!display && QCoreApplication::instance() == nullptr)
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    BPrivate::GuiThread::EnsureApplication();
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr ? B_OK : B_ERROR;
+}

@@ -1,0 +1,25 @@
+// Input from Qt turned into the platform's input messages (B_MOUSE_DOWN,
+// B_MOUSE_UP, B_MOUSE_MOVED, B_KEY_DOWN, B_KEY_UP) with their usual fields:
+// "when", "where", "buttons", "modifiers", "clicks", "be:transit",
+// "bytes", "byte", "raw_char", "key". Only the platform layer includes this.
+#pragma once
+
+#include <Message.h>
+#include <Point.h>
+
+#include <Qt>
+
+class QKeyEvent;
+
+namespace BPrivate {
+
+uint32 ModifiersOf(Qt::KeyboardModifiers held);
+uint32 ButtonsOf(Qt::MouseButtons held);
+
+BMessage MouseMessage(uint32 what, BPoint where, Qt::MouseButtons buttons, Qt::KeyboardModifiers held,
+    int32 clicks);
+BMessage MouseMovedMessage(BPoint where, uint32 transit, Qt::MouseButtons buttons, Qt::KeyboardModifiers held);
+// False for keys the platform has no byte for (lone modifier keys).
+bool KeyMessage(uint32 what, const QKeyEvent* event, BMessage* message);
+
+} // namespace BPrivate

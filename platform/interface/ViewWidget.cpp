@@ -1,0 +1,210 @@
+#include "ViewWidget.h"
+
+#include "GuiThread.h"
+#include "InputMessages.h"
+
+#include <View.h>
+#include <Window.h>
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+
+#include <cmath>
+
+namespace BPrivate {
+
+namespace {
+
+// How long painting waits for a window that another thread has locked
+// before it shows the background and tries again.
+const bigtime_t kPaintLockWait = 20000;
+const int kPaintRetryMilliseconds = 30;
+
+} // namespace
+
+ViewWidget::ViewWidget(BView* view)
+    :
+    fView(view)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_NoMousePropagation);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void ViewWidget::SetNative(QWidget* native)
+{
+    if (fNative != nullptr)
+        fNative->removeEventFilter(this);
+    fNative = native;
+    if (fNative != nullptr) {
+        fNative->setParent(this);
+        fNative->setGeometry(rect());
+        fNative->setMouseTracking(true);
+        fNative->installEventFilter(this);
+        fNative->show();
+        setFocusProxy(fNative);
+    } else {
+        setFocusProxy(nullptr);
+    }
+}
+
+void ViewWidget::_Post(const BMessage& message)
+{
+    if (fView == nullptr || fView->Window() == nullptr)
+        return;
+    BMessage copy(message);
+    fView->Window()->PostMessage(&copy, fView);
+}
+
+void ViewWidget::paintEvent(QPaintEvent* event)
+{
+    if (fView == nullptr)
+        return;
+    BWindow* window = fView->Window();
+    if (window != nullptr && window->LockWithTimeout(kPaintLockWait) != B_OK) {
+        // Another thread holds the window: show the background now and
+        // draw the view once it is free again.
+        QPointer<ViewWidget> self(this);
+        GuiThread::PostDelayed(kPaintRetryMilliseconds, [self] {
+            if (self != nullptr)
+                self->update();
+        });
+        return;
+    }
+    const QRect area = event->rect();
+    const BRect bounds = fView->Bounds();
+    const BRect update(bounds.left + float(area.left()), bounds.top + float(area.top()),
+        bounds.left + float(area.right()), bounds.top + float(area.bottom()));
+    {
+        QPainter painter(this);
+        fView->_Paint(&painter, update);
+    }
+    if (window != nullptr)
+        window->Unlock();
+}
+
+void ViewWidget::mousePressEvent(QMouseEvent* event)
+{
+    if (fView == nullptr)
+        return;
+    const BRect bounds = fView->Bounds();
+    const QPointF position = event->position();
+    _Post(MouseMessage(B_MOUSE_DOWN, BPoint(bounds.left + std::floor(float(position.x())),
+        bounds.top + std::floor(float(position.y()))), event->buttons(), event->modifiers(), 1));
+}
+
+void ViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (fView == nullptr)
+        return;
+    const BRect bounds = fView->Bounds();
+    const QPointF position = event->position();
+    _Post(MouseMessage(B_MOUSE_DOWN, BPoint(bounds.left + std::floor(float(position.x())),
+        bounds.top + std::floor(float(position.y()))), event->buttons(), event->modifiers(), 2));
+}
+
+void ViewWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (fView == nullptr)
+        return;
+    const BRect bounds = fView->Bounds();
+    const QPointF position = event->position();
+    _Post(MouseMessage(B_MOUSE_UP, BPoint(bounds.left + std::floor(float(position.x())),
+        bounds.top + std::floor(float(position.y()))), event->buttons(), event->modifiers(), 0));
+}
+
+void ViewWidget::_Moved(QPointF position, Qt::MouseButtons buttons, Qt::KeyboardModifiers held)
+{
+    if (fView == nullptr)
+        return;
+    const bool inside = rect().contains(position.toPoint());
+    uint32 transit;
+    if (inside)
+        transit = fInside ? B_INSIDE_VIEW : B_ENTERED_VIEW;
+    else
+        transit = fInside ? B_EXITED_VIEW : B_OUTSIDE_VIEW;
+    fInside = inside;
+    const BRect bounds = fView->Bounds();
+    _Post(MouseMovedMessage(BPoint(bounds.left + std::floor(float(position.x())),
+        bounds.top + std::floor(float(position.y()))), transit, buttons, held));
+}
+
+void ViewWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    _Moved(event->position(), event->buttons(), event->modifiers());
+}
+
+void ViewWidget::_Transit(bool inside, QPointF position)
+{
+    if (fView == nullptr || inside == fInside)
+        return;
+    fInside = inside;
+    const BRect bounds = fView->Bounds();
+    _Post(MouseMovedMessage(BPoint(bounds.left + std::floor(float(position.x())),
+        bounds.top + std::floor(float(position.y()))), inside ? B_ENTERED_VIEW : B_EXITED_VIEW,
+        QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers()));
+}
+
+void ViewWidget::enterEvent(QEnterEvent* event)
+{
+    _Transit(true, event->position());
+}
+
+void ViewWidget::leaveEvent(QEvent*)
+{
+    _Transit(false, mapFromGlobal(QCursor::pos()));
+}
+
+void ViewWidget::keyPressEvent(QKeyEvent* event)
+{
+    BMessage message;
+    if (fView == nullptr || !KeyMessage(B_KEY_DOWN, event, &message)) {
+        event->ignore();
+        return;
+    }
+    _Post(message);
+}
+
+void ViewWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    BMessage message;
+    if (fView == nullptr || !KeyMessage(B_KEY_UP, event, &message)) {
+        event->ignore();
+        return;
+    }
+    _Post(message);
+}
+
+void ViewWidget::resizeEvent(QResizeEvent*)
+{
+    if (fNative != nullptr)
+        fNative->setGeometry(rect());
+}
+
+bool ViewWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == fNative) {
+        switch (event->type()) {
+            case QEvent::MouseMove: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                _Moved(fNative->mapTo(this, mouse->position()), mouse->buttons(), mouse->modifiers());
+                break;
+            }
+            case QEvent::Enter:
+                _Transit(true, mapFromGlobal(QCursor::pos()));
+                break;
+            case QEvent::Leave:
+                _Transit(false, mapFromGlobal(QCursor::pos()));
+                break;
+            default:
+                break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace BPrivate

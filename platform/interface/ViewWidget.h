@@ -1,0 +1,45 @@
+// The Qt widget of a BView: it paints by calling the view's Draw() with the
+// window locked, and sends mouse, key and focus input to the view as
+// messages through the window's queue. Only the platform layer includes it.
+#pragma once
+
+#include <QWidget>
+
+class BMessage;
+class BView;
+
+namespace BPrivate {
+
+class ViewWidget : public QWidget {
+public:
+    explicit ViewWidget(BView* view);
+
+    // The view is going away: no more calls into it.
+    void Forget() { fView = nullptr; }
+    // The native widget that fills this one (see BView::_SetNativeWidget).
+    void SetNative(QWidget* native);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void _Post(const BMessage& message);
+    void _Moved(QPointF position, Qt::MouseButtons buttons, Qt::KeyboardModifiers held);
+    void _Transit(bool inside, QPointF position);
+
+    BView* fView;
+    QWidget* fNative = nullptr;
+    bool fInside = false;
+};
+
+} // namespace BPrivate

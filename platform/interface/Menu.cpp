@@ -145,13 +145,7 @@ void BMenu::SetLabelFromMarked(bool on)
 
 status_t BMenu::SetTargetForItems(BHandler* target)
 {
-    status_t result = B_OK;
-    for (BMenuItem* item : fItems) {
-        const status_t status = item->SetTarget(target);
-        if (status != B_OK)
-            result = status;
-    }
-    return result;
+    return SetTargetForItems(BMessenger(target));
 }
 
 status_t BMenu::SetTargetForItems(BMessenger messenger)

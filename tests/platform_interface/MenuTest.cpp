@@ -48,6 +48,22 @@ void PickWhenOpen(int actionIndex)
     timer->start(10);
 }
 
+// A shown window with a menu field of three items and a view that records
+// what it receives.
+struct FieldWindow {
+    TestWindow window;
+    RecordingView* recorder = new RecordingView();
+    BPopUpMenu* menu = ThreeItems(true);
+    BMenuField* field = new BMenuField(BRect(10, 10, 209, 34), "field", "Pick", menu);
+
+    FieldWindow()
+    {
+        window->AddChild(recorder);
+        window->AddChild(field);
+        window.Show();
+    }
+};
+
 } // namespace
 
 TEST(MenuTest, ItemsAreOwnedInsertedFoundAndRemoved)
@@ -124,13 +140,10 @@ TEST(MenuTest, SeparatorsAndDisabledMenus)
 
 TEST(MenuTest, InvokedItemsSendToTheirTarget)
 {
-    TestWindow window;
-    auto* recorder = new RecordingView();
-    window->AddChild(recorder);
-    BPopUpMenu* menu = ThreeItems(true);
-    auto* field = new BMenuField(BRect(10, 10, 209, 34), "field", "Pick", menu);
-    window->AddChild(field);
-    window.Show();
+    FieldWindow setup;
+    auto* recorder = setup.recorder;
+    BPopUpMenu* menu = setup.menu;
+    TestWindow& window = setup.window;
 
     ASSERT_TRUE(window->Lock());
     menu->ItemAt(1)->SetTarget(recorder);
@@ -153,13 +166,11 @@ TEST(MenuTest, InvokedItemsSendToTheirTarget)
 
 TEST(MenuTest, MenuFieldShowsTheMarkedLabelAndPicksByMouse)
 {
-    TestWindow window;
-    auto* recorder = new RecordingView();
-    window->AddChild(recorder);
-    BPopUpMenu* menu = ThreeItems(true);
-    auto* field = new BMenuField(BRect(10, 10, 209, 34), "field", "Pick", menu);
-    window->AddChild(field);
-    window.Show();
+    FieldWindow setup;
+    auto* recorder = setup.recorder;
+    BPopUpMenu* menu = setup.menu;
+    auto* field = setup.field;
+    TestWindow& window = setup.window;
 
     ASSERT_TRUE(window->Lock());
     EXPECT_EQ(field->Divider(), 99.0f);

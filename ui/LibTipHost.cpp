@@ -1,0 +1,3 @@
+#include "LibTipHost.h"
+
+LibTipHost::~LibTipHost() = default;

@@ -5,6 +5,7 @@
 #include "UnattendedInstaller.h"
 
 #include <AppPath.h>
+#include <LibToolMain.h>
 
 #include <atomic>
 #include <csignal>
@@ -34,7 +35,7 @@ bool HasDisplay()
 
 } // namespace
 
-int main(int argc, char** argv)
+static int RunInstaller(int argc, char** argv)
 {
     std::string program;
     if (get_app_path(&program) != B_OK) {
@@ -78,4 +79,9 @@ int main(int argc, char** argv)
 
     UnattendedInstaller installer(options, stdout, stderr);
     return installer.Run(program, &sStop);
+}
+
+int main(int argc, char** argv)
+{
+    return LibRunToolMain("ondelle", 1, [&] { return RunInstaller(argc, argv); });
 }

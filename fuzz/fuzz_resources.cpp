@@ -18,10 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (DetectContainer(source, info) != B_OK)
         return 0;
     std::vector<ResourceEntry> entries;
-    if (ParseResourceArea(source, info.base, entries) != B_OK) {
-        if (!info.hasAlternate || ParseResourceArea(source, info.alternateBase, entries) != B_OK)
-            return 0;
-    }
+    if (ReadContainerResources(source, info, entries) != B_OK)
+        return 0;
 
     std::vector<std::string> contents;
     std::vector<ResourceLayoutEntry> layout;

@@ -7,6 +7,7 @@
 #include <Deinstaller.h>
 #include <DeinstallerConfig.h>
 #include <Errors.h>
+#include <LibToolMain.h>
 
 #include <cstdio>
 #include <cstring>
@@ -95,7 +96,7 @@ std::string ParentFolder(const std::string& path)
 } // namespace
 
 
-int main(int argc, char** argv)
+static int RunDeinstaller(int argc, char** argv)
 {
     bool dryRun = false;
     bool yes = false;
@@ -206,4 +207,9 @@ int main(int argc, char** argv)
     printf("The installation folder %s, its log and this deinstaller stay; remove them when you\n"
         "no longer need them.\n", installFolder.c_str());
     return failures == 0 ? EXIT_DONE : EXIT_SOME_FAILED;
+}
+
+int main(int argc, char** argv)
+{
+    return LibRunToolMain("ondelle-deinstall", EXIT_SOME_FAILED, [&] { return RunDeinstaller(argc, argv); });
 }

@@ -88,7 +88,12 @@ bool LibAppResource::AddEntry(const char* path, const int32& id, const char* nam
         return false;
     const WorkFolderRemover remover(folder.Path());
     BPath archive(folder.Path(), kStagedArchive);
-    LibZip(archive.Path(), BPath(path), level);
+    // A partly packed archive must never be stored: it would install an
+    // item with entries missing.
+    if (!LibZip(archive.Path(), BPath(path), level)) {
+        fprintf(stderr, "%s could not be packed completely\n", path);
+        return false;
+    }
 
     BFile file(archive.Path(), B_READ_ONLY);
     off_t size = 0;

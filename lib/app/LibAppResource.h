@@ -29,8 +29,10 @@ public:
 
     // Packs the file or folder at path, under its leaf name, as a zip archive
     // of compression level level into the raw resource id named name,
-    // replacing that resource. The archive is staged in a private folder. The archive is stored in chunks of 8192 bytes.
-    // False when the archive could not be made or stored.
+    // replacing that resource. The archive is staged in a private folder and
+    // stored in chunks of 8192 bytes. False when the archive could not be
+    // made whole (an entry that cannot be read or packed) or stored; nothing
+    // is stored then.
     bool AddEntry(const char* path, const int32& id, const char* name, const int& level);
     // Writes the raw resource id to path; with unzip it is unpacked in a
     // private folder in the common temporary folder first and the entry

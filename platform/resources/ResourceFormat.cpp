@@ -75,7 +75,7 @@ constexpr uint32 kElfSegmentNull = 0;   // PT_NULL
 constexpr uint32 kElfSectionNull = 0;   // SHT_NULL
 constexpr uint32 kElfSectionNoBits = 8; // SHT_NOBITS
 constexpr uint64 kMinElfAlignment = 32;
-constexpr uint64 kElf64AlternateAlignment = 8;
+constexpr uint64 kElf64Alignment = 8;
 constexpr uint32 kMaxIndexSlots = 65536;
 
 status_t PefResourceBase(const ByteSource& source, uint64& base)
@@ -241,11 +241,20 @@ status_t ElfResourceBase(const ByteSource& source, uint64& base, uint64* alterna
             start = std::max(start, end);
         }
     }
+    if (is64) {
+        // The platform's 64-bit rule: 8-byte alignment. Our earlier builds
+        // used the segment alignment as for 32-bit images; they are still
+        // looked for there.
+        base = RoundUp(start, kElf64Alignment);
+        if (alternate != nullptr)
+            *alternate = alignment > kMaxElfAlignment ? base : RoundUp(start, alignment);
+        return B_OK;
+    }
     if (alignment > kMaxElfAlignment)
         return B_BAD_DATA;
     base = RoundUp(start, alignment);
     if (alternate != nullptr)
-        *alternate = is64 ? RoundUp(start, kElf64AlternateAlignment) : base;
+        *alternate = base;
     return B_OK;
 }
 
@@ -289,6 +298,23 @@ status_t DetectContainer(const ByteSource& source, ContainerInfo& info)
         return PefResourceBase(source, info.base);
     }
     return B_BAD_DATA;
+}
+
+status_t ReadContainerResources(const ByteSource& source, const ContainerInfo& info,
+    std::vector<ResourceEntry>& entries)
+{
+    status_t status = ParseResourceArea(source, info.base, entries);
+    if (!info.hasAlternate || (status == B_OK && !entries.empty()))
+        return status;
+    // Nothing usable at the first place, be it damaged, empty or past the
+    // end of the file: the other place decides when it holds resources.
+    std::vector<ResourceEntry> other;
+    const status_t alternate = ParseResourceArea(source, info.alternateBase, other);
+    if (alternate == B_OK && (!other.empty() || status != B_OK)) {
+        entries = std::move(other);
+        return B_OK;
+    }
+    return status;
 }
 
 status_t ParseResourceArea(const ByteSource& source, uint64 base, std::vector<ResourceEntry>& entries,
@@ -376,10 +402,14 @@ status_t ParseResourceArea(const ByteSource& source, uint64 base, std::vector<Re
     status = source.ReadAt(base + infoOffset, table.data(), table.size());
     if (status != B_OK)
         return status;
-    size_t tableEnd = table.size() - 8;
-    if (Read32(table.data() + tableEnd + 4, be) == 0
-        && Read32(table.data() + tableEnd, be) != InfoTableChecksum(table.data(), tableEnd))
-        return B_BAD_DATA;
+    // The last 8 bytes are a check record only when its last word is zero;
+    // some of the platform's tools end the table with the separator alone.
+    size_t tableEnd = table.size();
+    if (Read32(table.data() + table.size() - 4, be) == 0) {
+        tableEnd -= 8;
+        if (Read32(table.data() + tableEnd, be) != InfoTableChecksum(table.data(), tableEnd))
+            return B_BAD_DATA;
+    }
 
     std::vector<bool> used(slots.size(), false);
     size_t pos = 0;

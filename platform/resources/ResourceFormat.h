@@ -53,11 +53,13 @@ enum class ContainerKind {
 
 struct ContainerInfo {
     ContainerKind kind = ContainerKind::kEmpty;
-    // Where the resource area starts (file offset). Everything before it is
-    // the container's own and is kept as it is when the file is rewritten.
+    // Where the resource area starts (file offset) and where it is written.
+    // Everything before it is the container's own and is kept as it is when
+    // the file is rewritten.
     uint64 base = 0;
-    // A second place to look when nothing valid is at base: 64-bit ELF files
-    // written by the platform's 64-bit successor align the area to 8 bytes.
+    // A second place to look when no resources are found at base: our
+    // earlier 64-bit builds aligned the area like a 32-bit image's (to the
+    // largest segment alignment) instead of the platform's 8 bytes.
     uint64 alternateBase = 0;
     bool hasAlternate = false;
 };
@@ -66,9 +68,11 @@ struct ContainerInfo {
 // the file is none of the known kinds or its headers are damaged.
 status_t DetectContainer(const ByteSource& source, ContainerInfo& info);
 
-// Computes the resource base of an ELF image from its headers (the end of
+// Computes the resource base of an ELF image from its headers: the end of
 // every header, segment and section, rounded up to the largest segment
-// alignment, at least 32). Exposed for the tests and the documentation.
+// alignment (at least 32) for a 32-bit image and to 8 bytes for a 64-bit
+// one. alternate receives the segment-aligned offset of a 64-bit image (the
+// base itself for a 32-bit one). Exposed for the tests and the documentation.
 status_t ElfResourceBase(const ByteSource& source, uint64& base, uint64* alternate);
 
 struct ResourceEntry {
@@ -84,6 +88,12 @@ struct ResourceEntry {
 // entries returned can be read without further checks.
 status_t ParseResourceArea(const ByteSource& source, uint64 base, std::vector<ResourceEntry>& entries,
     bool* bigEndian = nullptr);
+
+// Parses the resources of a recognised container: at info.base, and when
+// nothing is found there (no area, an empty one or a damaged one) at the
+// alternate base, whichever holds resources. Entries carry file offsets.
+status_t ReadContainerResources(const ByteSource& source, const ContainerInfo& info,
+    std::vector<ResourceEntry>& entries);
 
 // Limits of the format (offsets are 32-bit) and of what we accept.
 constexpr uint32 kResourcesHeaderMagic = 0x444F1000;

@@ -252,14 +252,9 @@ status_t BResources::_Bind(const std::string& path, bool writable, bool clobber)
 
     std::vector<ResourceEntry> entries;
     if (!clobber && fContainer->kind != ContainerKind::kEmpty) {
-        status = ParseResourceArea(source, fContainer->base, entries);
-        if (status != B_OK && fContainer->hasAlternate) {
-            status_t alternate = ParseResourceArea(source, fContainer->alternateBase, entries);
-            if (alternate == B_OK) {
-                fContainer->base = fContainer->alternateBase;
-                status = B_OK;
-            }
-        }
+        // Found at either place, the resources are written back at the
+        // base: an earlier build moves to where the platform looks.
+        status = ReadContainerResources(source, *fContainer, entries);
         if (status != B_OK) {
             Unset();
             return fInitStatus = status;

@@ -49,7 +49,120 @@ uint32 Le32(const std::string& bytes, size_t at)
     return value;
 }
 
+void Put64(std::string& bytes, size_t at, uint64 value)
+{
+    memcpy(bytes.data() + at, &value, 8);
+}
+
+// A little-endian 64-bit ELF image of size bytes: the header and one
+// loadable segment over the whole file, aligned to a page like real ones.
+std::string SmallElf64(size_t size)
+{
+    std::string image = Pattern(size, 3);
+    memset(image.data(), 0, 64 + 56);
+    memcpy(image.data(), "\x7f" "ELF\x02\x01\x01", 7);
+    image[16] = 2;    // executable
+    image[18] = 0x3E; // x86-64
+    Put64(image, 32, 64); // program headers
+    image[52] = 64;   // header size
+    image[54] = 56;   // program header size
+    image[56] = 1;    // one program header
+    image[64] = 1;    // PT_LOAD
+    Put64(image, 64 + 32, size); // file size of the segment
+    Put64(image, 64 + 48, 4096); // its alignment
+    return image;
+}
+
+// A resource area (without the stand-alone file's four-byte magic).
+std::string ResourceArea(const TempDir& dir, const char* text)
+{
+    fs::path rsrc = dir / "area.rsrc";
+    WriteFileBytes(rsrc, "");
+    {
+        BResources resources(rsrc.c_str());
+        resources.AddResource('CSTR', 1, text, strlen(text) + 1, "name");
+    }
+    return ReadFileBytes(rsrc).substr(4);
+}
+
 } // namespace
+
+TEST(Resources, SixtyFourBitImagesTakeResourcesAtTheEightByteBoundary)
+{
+    TempDir dir;
+    const std::string image = SmallElf64(301);
+    fs::path program = dir / "prog";
+    WriteFileBytes(program, image);
+    {
+        BResources resources(program.c_str());
+        ASSERT_EQ(resources.InitCheck(), B_OK);
+        ASSERT_EQ(resources.AddResource('CSTR', 1, "new", 4, "name"), B_OK);
+    }
+    const std::string bytes = ReadFileBytes(program);
+    EXPECT_EQ(bytes.substr(0, 301), image);
+    EXPECT_EQ(bytes.substr(301, 3), std::string(3, '\0'));
+    EXPECT_EQ(Le32(bytes, 304), 0x444F1000u);
+    EXPECT_LT(bytes.size(), 4096u);
+    BResources resources(program.c_str());
+    EXPECT_EQ(Load(resources, 'CSTR', 1), std::string("new\0", 4));
+}
+
+TEST(Resources, SixtyFourBitImagesAreReadAtEitherOffset)
+{
+    TempDir dir;
+    const std::string image = SmallElf64(301);
+    const std::string area = ResourceArea(dir, "found");
+    fs::path program = dir / "prog";
+
+    // At the platform's offset, in a file that ends before the page-aligned
+    // offset that our earlier builds used.
+    WriteFileBytes(program, image + std::string(3, '\0') + area);
+    {
+        BResources resources(program.c_str());
+        ASSERT_EQ(resources.InitCheck(), B_OK);
+        EXPECT_EQ(Load(resources, 'CSTR', 1), std::string("found\0", 6));
+    }
+
+    // At the page-aligned offset of an earlier build: read, and moved to the
+    // platform's offset when the file is written again.
+    WriteFileBytes(program, image + std::string(4096 - image.size(), '\0') + area);
+    {
+        BResources resources(program.c_str());
+        ASSERT_EQ(resources.InitCheck(), B_OK);
+        EXPECT_EQ(Load(resources, 'CSTR', 1), std::string("found\0", 6));
+        ASSERT_EQ(resources.AddResource('CSTR', 2, "added", 6, "other"), B_OK);
+    }
+    const std::string bytes = ReadFileBytes(program);
+    EXPECT_EQ(Le32(bytes, 304), 0x444F1000u);
+    BResources resources(program.c_str());
+    EXPECT_EQ(Load(resources, 'CSTR', 1), std::string("found\0", 6));
+    EXPECT_EQ(Load(resources, 'CSTR', 2), std::string("added\0", 6));
+}
+
+TEST(Resources, InfoTableWithoutCheckRecordIsReadWhole)
+{
+    TempDir dir;
+    fs::path path = dir / "plain.rsrc";
+    WriteFileBytes(path, "");
+    {
+        BResources resources(path.c_str());
+        resources.AddResource('CSTR', 1, "first", 6, "a");
+        resources.AddResource('APPF', 2, "flag", 5);
+    }
+    std::string bytes = ReadFileBytes(path);
+    // The table ends with the separator; its size no longer counts a check
+    // record.
+    bytes.resize(bytes.size() - 8);
+    const size_t sizeField = 4 + 0x44 + 0x7C;
+    const uint32 tableSize = Le32(bytes, sizeField) - 8;
+    memcpy(bytes.data() + sizeField, &tableSize, 4);
+    WriteFileBytes(path, bytes);
+    BResources resources(path.c_str());
+    ASSERT_EQ(resources.InitCheck(), B_OK);
+    EXPECT_EQ(resources.CountResources(), 2);
+    EXPECT_EQ(Load(resources, 'CSTR', 1), std::string("first\0", 6));
+    EXPECT_EQ(Load(resources, 'APPF', 2), std::string("flag\0", 5));
+}
 
 TEST(Resources, NewFileHasThePlatformLayoutByteForByte)
 {
@@ -306,7 +419,7 @@ TEST(Resources, ExecutableStaysRunnableWithResourcesAfterIt)
         ondelle::resources::MemorySource source(image.data(), image.size());
         ASSERT_EQ(ondelle::resources::ElfResourceBase(source, base, nullptr), B_OK);
         EXPECT_GE(base, image.size() - 4096); // the end of the image, rounded
-        EXPECT_EQ(base % 32, 0u);
+        EXPECT_EQ(base % (image[4] == 2 ? 8 : 32), 0u);
     }
     const std::string payload = Pattern(100000, 11);
     {
@@ -395,7 +508,7 @@ TEST(Resources, SixtyFourBitImagesAlsoReadAtTheEightByteBoundary)
     if (image[4] != 2 || alternate == base)
         GTEST_SKIP() << "needs a 64-bit image whose end is not page-aligned";
     fs::path program = dir / "prog";
-    WriteFileBytes(program, image + std::string(size_t(alternate) - image.size(), '\0') + area);
+    WriteFileBytes(program, image + std::string(size_t(base) - image.size(), '\0') + area);
     BResources resources(program.c_str());
     ASSERT_EQ(resources.InitCheck(), B_OK);
     EXPECT_EQ(Load(resources, 'CSTR', 1), std::string("eight\0", 6));

@@ -304,6 +304,18 @@ TEST(BuildWriterTest, FailedBuildLeavesNothingBehind)
     EXPECT_FALSE(fs::exists(build.dir / "out/Other"));
 }
 
+TEST(BuildWriterTest, EntryThatCannotBePackedFailsTheBuild)
+{
+    // The payload changed after the description was read: the packing
+    // itself must notice, never store an archive with the entry missing.
+    Build build;
+    ASSERT_EQ(::mkfifo((build.dir / "payload/Docs/pipe").c_str(), 0644), 0);
+    const std::string error = build.Make();
+    EXPECT_NE(error.find("payload/Docs/pipe: is a FIFO"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(build.output));
+    EXPECT_TRUE(fs::is_empty(build.output.parent_path()));
+}
+
 TEST(InspectorTest, DamagedAndForeignFilesAreReportedNotCrashed)
 {
     TempDir dir;

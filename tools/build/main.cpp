@@ -4,6 +4,8 @@
 #include "Inspector.h"
 #include "ProductDescription.h"
 
+#include <LibToolMain.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -80,7 +82,7 @@ int Check(const std::string& descriptionPath, const std::map<std::string, std::s
 
 } // namespace
 
-int main(int argc, char** argv)
+static int RunBuildTool(int argc, char** argv)
 {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         PrintUsage(argc < 2 ? stderr : stdout);
@@ -199,4 +201,9 @@ int main(int argc, char** argv)
     if (!quiet)
         std::printf("%s: installer build written\n", output.c_str());
     return 0;
+}
+
+int main(int argc, char** argv)
+{
+    return LibRunToolMain("ondelle-build", 1, [&] { return RunBuildTool(argc, argv); });
 }

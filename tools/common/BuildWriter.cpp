@@ -1,6 +1,8 @@
 #include "BuildWriter.h"
 
+#include "BuildOutput.h"
 #include "ConfigurationWriter.h"
+#include "PayloadCheck.h"
 
 #include <AppFileInfo.h>
 #include <ConfigFields.h>
@@ -88,6 +90,7 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     // Working folders of builds that were killed outright.
     LibRemoveStaleWorkFolders(nullptr, kPackFolderPrefix);
 
+    std::string error;
     struct stat installerStat;
     if (::stat(installerProgram.c_str(), &installerStat) != 0 || !S_ISREG(installerStat.st_mode))
         return installerProgram + ": the installer program does not exist";
@@ -99,9 +102,13 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
         deinstallerSize = deinstallerStat.st_size;
     }
 
+    error = CheckBuildOutput(description, installerProgram, deinstallerProgram, output);
+    if (!error.empty())
+        return error;
+
     report("Reading the configuration");
     BMessage configuration;
-    std::string error = WriteConfiguration(description, deinstallerSize, configuration);
+    error = WriteConfiguration(description, deinstallerSize, configuration);
     if (!error.empty())
         return error;
     const ssize_t flatSize = configuration.FlattenedSize();
@@ -111,8 +118,10 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
 
     // The new build is made beside the output so that the final rename
     // stays on one file system.
-    const fs::path target = fs::absolute(output);
     std::error_code fsError;
+    const fs::path target = fs::absolute(output, fsError);
+    if (fsError)
+        return output + ": cannot be written (" + fsError.message() + ")";
     fs::create_directories(target.parent_path(), fsError);
     // Made exclusively under a fresh name: never an entry someone placed
     // there, and never the partial file of a build running at the same time.
@@ -141,8 +150,11 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
             report("Packing item " + std::to_string(i + 1) + " of " + std::to_string(description.items.size())
                 + ": " + leaf);
             if (!resources.AddEntry(path.c_str(), kFirstItemResourceId + int32(i), leaf.c_str(),
-                    description.compressionLevel))
-                return path + ": could not be packed";
+                    description.compressionLevel)) {
+                // Say which entry failed when it can be found again.
+                const std::vector<std::string> problems = PayloadProblems(path, 1);
+                return problems.empty() ? path + ": could not be packed" : problems.front();
+            }
         }
 
         if (!deinstallerProgram.empty()) {

@@ -12,6 +12,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <memory>
@@ -202,6 +203,17 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
 {
     char head[8];
     size_t got = 0;
+    // Only regular files are opened: a FIFO would block the reader.
+    std::error_code fsError;
+    const std::filesystem::file_status fileStatus = std::filesystem::status(path, fsError);
+    if (std::filesystem::is_directory(fileStatus)) {
+        err << path << ": is a folder; give a build or a resource file\n";
+        return 1;
+    }
+    if (std::filesystem::exists(fileStatus) && !std::filesystem::is_regular_file(fileStatus)) {
+        err << path << ": is not a regular file\n";
+        return 1;
+    }
     if (!ReadHead(path, head, sizeof(head), got)) {
         err << path << ": cannot be read\n";
         return 1;

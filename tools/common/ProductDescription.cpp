@@ -1,5 +1,7 @@
 #include "ProductDescription.h"
 
+#include "PayloadCheck.h"
+
 #include <CustomFolder.h>
 
 #include <LibEntryUtils.h>
@@ -423,6 +425,10 @@ void ReadItems(Reader& reader, const json& root, ProductDescription& description
                 "auto_launch", "auto_launch_reason", "file_type"});
         ProductItem item;
         item.path = reader.ExistingPath(items[i], field, "path", description.baseDir, true, true).value_or("");
+        if (!item.path.empty()) {
+            for (const std::string& problem : PayloadProblems(item.path))
+                reader.Error(field + ".path", problem);
+        }
         item.groups = reader.TextList(items[i], field, "groups");
         for (size_t g = 0; g < item.groups.size(); g++) {
             const std::string& name = item.groups[g];
@@ -610,6 +616,30 @@ bool IsKnownFolderName(const std::string& name)
     return LibGetStdDirName(name.c_str(), code);
 }
 
+// The description's bytes, or why they cannot be had: only a regular file
+// is read (a folder or a FIFO would fail or block half-way).
+static std::string ReadDescriptionText(const std::string& path, std::string& text)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::exists(status))
+        return "does not exist";
+    if (fs::is_directory(status))
+        return "is a folder; give the description file (a JSON file) instead";
+    if (!fs::is_regular_file(status))
+        return "is not a regular file";
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "cannot be read";
+    try {
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception& readError) {
+        // The file buffer reports read errors by throwing.
+        return std::string("cannot be read (") + readError.what() + ")";
+    }
+    return in.bad() ? "cannot be read" : std::string();
+}
+
 bool ReadProductDescription(const std::string& path, const std::map<std::string, std::string>& defines,
     ProductDescription& description, std::vector<ProductDiagnostic>& diagnostics)
 {
@@ -619,15 +649,16 @@ bool ReadProductDescription(const std::string& path, const std::map<std::string,
     Reader reader(path, defines, diagnostics);
     const size_t firstDiagnostic = diagnostics.size();
 
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        diagnostics.push_back({true, path + ": cannot be read"});
+    std::string text;
+    const std::string problem = ReadDescriptionText(path, text);
+    if (!problem.empty()) {
+        diagnostics.push_back({true, path + ": " + problem});
         return false;
     }
     json root;
     try {
-        root = json::parse(in, nullptr, true, false);
-    } catch (const json::parse_error& error) {
+        root = json::parse(text, nullptr, true, false);
+    } catch (const json::exception& error) {
         diagnostics.push_back({true, path + ": not valid JSON: " + error.what()});
         return false;
     }

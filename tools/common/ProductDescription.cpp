@@ -3,7 +3,6 @@
 #include "PayloadCheck.h"
 
 #include <CustomFolder.h>
-
 #include <LibEntryUtils.h>
 
 #include <nlohmann/json.hpp>

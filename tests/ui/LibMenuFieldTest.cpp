@@ -214,3 +214,32 @@ TEST(LibMenuFieldTest, KeysDoNothingWithoutAMark)
     ASSERT_TRUE(separated->IndexOf(B_HOME, index));
     EXPECT_EQ(index, 1);
 }
+
+TEST(LibMenuFieldTest, TabMovesTheFocusIntoTheField)
+{
+    TestWindow window;
+    auto* first = new LibMenuField(BRect(10, 10, 159, 34), "first", 0, true);
+    auto* second = new LibMenuField(BRect(10, 40, 159, 64), "second", 0, true);
+    for (LibMenuField* field : {first, second}) {
+        field->Add("A", nullptr);
+        field->Add("B", nullptr);
+        window->AddChild(field);
+    }
+    window.Show();
+    ASSERT_TRUE(window->Lock());
+    first->MakeFocus(true);
+    window->Unlock();
+    ASSERT_TRUE(WaitFor([&] { return first->_Widget()->hasFocus(); }));
+    QTest::keyClick(first->_Widget(), Qt::Key_Tab);
+    EXPECT_TRUE(WaitFor([&] { return second->_Widget()->hasFocus(); }));
+
+    // The arrows then act on the field that has the focus.
+    QTest::keyClick(second->_Widget(), Qt::Key_Down);
+    EXPECT_TRUE(WaitFor([&] {
+        if (!window->Lock())
+            return false;
+        const bool moved = second->CurrentSelection() == 1 && first->CurrentSelection() == 0;
+        window->Unlock();
+        return moved;
+    }));
+}

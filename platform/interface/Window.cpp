@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -106,6 +107,16 @@ void BWindow::_Init(BRect frame, const char* title, window_look look, window_fee
         fWidget = new WindowWidget(this);
         fWidget->setWindowTitle(QString::fromUtf8(fTitle.c_str()));
         fWidget->setObjectName(QString::fromUtf8(fTitle.c_str()));
+        // A change of the main screen's resolution reaches ScreenChanged()
+        // through the window's queue; the connection ends with the widget.
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QObject::connect(screen, &QScreen::geometryChanged, fWidget, [this](const QRect& geometry) {
+                BMessage changed(B_SCREEN_CHANGED);
+                changed.AddRect("frame", BRect(geometry.x(), geometry.y(), geometry.right(), geometry.bottom()));
+                changed.AddInt32("mode", BScreen(B_MAIN_SCREEN_ID).ColorSpace());
+                PostMessage(&changed);
+            });
+        }
     });
     fTopView = new BView(Bounds(), nullptr, B_FOLLOW_ALL, 0);
     fTopView->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
@@ -198,6 +209,17 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
         case B_PULSE:
             if (handler == this) {
                 _Pulse(fTopView);
+                return;
+            }
+            break;
+        case B_SCREEN_CHANGED:
+            if (handler == this) {
+                BRect frame;
+                int32 mode = B_RGB32;
+                if (message->FindRect("frame", &frame) == B_OK) {
+                    message->FindInt32("mode", &mode);
+                    ScreenChanged(frame, color_space(mode));
+                }
                 return;
             }
             break;

@@ -119,6 +119,25 @@ TEST(LibWindowTest, ScreenChangeKeepsTheRelativePlace)
     EXPECT_EQ(window->ScreenFrame(), doubled);
 }
 
+TEST(LibWindowTest, ScreenChangeMessagesReachTheWindow)
+{
+    Scoped window(MakeWindow());
+    const BRect doubled(0, 0, window->ScreenFrame().Width() * 2, window->ScreenFrame().Height() * 2);
+    window->Show();
+    // What the kit posts when the main screen's resolution changes.
+    BMessage changed(B_SCREEN_CHANGED);
+    changed.AddRect("frame", doubled);
+    changed.AddInt32("mode", B_RGB32);
+    window->PostMessage(&changed);
+    EXPECT_TRUE(WaitFor([&] {
+        if (!window->Lock())
+            return false;
+        const bool seen = window->ScreenFrame() == doubled;
+        window->Unlock();
+        return seen;
+    }));
+}
+
 TEST(LibWindowTest, ShowAndHideDoNotNest)
 {
     Scoped window(MakeWindow());

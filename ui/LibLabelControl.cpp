@@ -1,6 +1,7 @@
 #include <LibLabelControl.h>
 
 #include <InterfaceDefs.h>
+#include <LibBitmap.h>
 #include <StringView.h>
 
 namespace {
@@ -40,8 +41,8 @@ LibLabelControl::~LibLabelControl() = default;
 
 void LibLabelControl::SetEnabled(bool enabled)
 {
-    // The screen palette's nearest colour to black or to dark grey.
-    const rgb_color color = system_palette()[enabled ? index_for_color(0, 0, 0) : index_for_color(128, 128, 128)];
+    const rgb_color color = enabled ? lib_nearest_system_color(0, 0, 0)
+                                    : lib_nearest_system_color(128, 128, 128);
     for (BStringView* view : {fLabel, fColon}) {
         if (view == nullptr)
             continue;

@@ -240,6 +240,55 @@ Deinstaller::Scan(const std::function<void(const std::string&)>& progress)
             pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
         }
     }
+    if (fHasRecord)
+        _CompareWithRecord();
+}
+
+
+bool
+Deinstaller::LoadRecord(const char* installFolder)
+{
+    fHasRecord = installFolder != nullptr
+        && fRecord.Load(InstallRecord::PathIn(installFolder).c_str()) == B_OK;
+    return fHasRecord;
+}
+
+
+void
+Deinstaller::_CompareWithRecord()
+{
+    std::set<std::string> found;
+    for (deinstall_entry& entry : fEntries) {
+        found.insert(entry.path);
+        if (!fRecord.Has(entry.path)) {
+            entry.keep = entry.kind == DEINSTALL_LINK
+                ? "a link the installation did not place"
+                : "not placed by the installation (a copy made since?)";
+        } else if (fRecord.Changed(entry.path)) {
+            entry.keep = "changed since it was installed";
+        }
+    }
+    // Entries the record lists that no longer carry the tag: a file edited
+    // and saved by rename, for one. They are judged like the others.
+    bool added = false;
+    for (const auto& [path, recorded] : fRecord.Entries()) {
+        install_record_entry now;
+        if (found.count(path) != 0 || _Skipped(path) || !InstallRecord::Describe(path.c_str(), now))
+            continue;
+        deinstall_entry entry;
+        entry.path = path;
+        entry.kind = now.kind == install_record_entry::FOLDER ? DEINSTALL_FOLDER
+            : now.kind == install_record_entry::LINK ? DEINSTALL_LINK : DEINSTALL_FILE;
+        if (fRecord.Changed(path))
+            entry.keep = "changed since it was installed";
+        fEntries.push_back(entry);
+        added = true;
+    }
+    if (added) {
+        // A folder before its contents, as the walk found them.
+        std::stable_sort(fEntries.begin(), fEntries.end(),
+            [](const deinstall_entry& a, const deinstall_entry& b) { return a.path < b.path; });
+    }
 }
 
 
@@ -273,6 +322,8 @@ Deinstaller::Remove(const std::function<void(const deinstall_report&)>& report)
     // Contents were found after their folders: going backwards removes them
     // first.
     for (auto it = fEntries.rbegin(); it != fEntries.rend(); ++it) {
+        if (!it->keep.empty())
+            continue;
         deinstall_report done;
         done.path = it->path;
         BEntry entry(it->path.c_str(), false);
@@ -295,7 +346,8 @@ Deinstaller::Remove(const std::function<void(const deinstall_report&)>& report)
         deinstall_report done;
         done.path = section.script;
         done.tag = section.tag;
-        done.status = RemoveTaggedSections(section.script.c_str(), section.tag.c_str()) > 0
+        done.status
+            = RemoveTaggedSections(section.script.c_str(), section.tag.c_str(), &done.backup) > 0
             ? B_OK : B_ERROR;
         if (done.status != B_OK)
             failures++;

@@ -13,8 +13,14 @@
 // and of the installation folder's volume, and the installation folder;
 // each tree is walked whole, without following links and without entering
 // other mounted volumes, the Trash or the installation's "Saved Files".
+//
+// When the installation kept a record of what it placed (InstallRecord),
+// only the entries of that record that are unchanged are removed; a tagged
+// entry the record does not list, or one that changed since, is kept and
+// listed with the reason.
 #pragma once
 
+#include <InstallRecord.h>
 #include <Message.h>
 
 #include <functional>
@@ -30,6 +36,10 @@ enum deinstall_entry_kind {
 struct deinstall_entry {
     std::string path;
     deinstall_entry_kind kind = DEINSTALL_FILE;
+    // Why the entry stays although it looks like the product's: it is not
+    // in the installation's record (a copy that carries the tag, a link the
+    // user made) or changed since it was placed. Empty: it is removed.
+    std::string keep;
 };
 
 // Tagged sections found in one of the user's scripts.
@@ -45,6 +55,8 @@ struct deinstall_report {
     // For a script: the tag of the sections removed from it; empty for an
     // entry.
     std::string tag;
+    // For a script: where its previous text was kept.
+    std::string backup;
     // B_OK: removed. B_DIRECTORY_NOT_EMPTY: a folder kept because it holds
     // entries the product did not install. Anything else: the removal's
     // error.
@@ -72,6 +84,12 @@ public:
     // volume, and installFolder itself, whose "Saved Files" is skipped.
     void AddStandardFolders(const char* installFolder);
 
+    // Reads the record of what the installation placed from installFolder
+    // (see InstallRecord). Without one (an installation made before records
+    // were kept) entries are judged by their tag alone. True when read.
+    bool LoadRecord(const char* installFolder);
+    bool HasRecord() const { return fHasRecord; }
+
     // Walks the folders and collects the product's entries, in the order
     // found (a folder before its contents). progress, if given, is told
     // each folder tree as it is begun.
@@ -84,8 +102,9 @@ public:
     const std::vector<deinstall_entry>& Entries() const { return fEntries; }
     const std::vector<deinstall_section>& Sections() const { return fSections; }
 
-    // Removes the collected entries, contents before their folders (a folder
-    // that still holds other entries is kept), then the script sections.
+    // Removes the collected entries that are not to be kept, contents
+    // before their folders (a folder that still holds other entries is
+    // kept), then the script sections.
     // report, if given, is told of each entry and script as it is done.
     // Returns the number of entries and scripts that could not be done
     // (kept folders do not count).
@@ -94,6 +113,7 @@ public:
 private:
     bool _Skipped(const std::string& path) const;
     bool _LinkBelongs(const std::string& path, bool parentTagged) const;
+    void _CompareWithRecord();
 
     BMessage fConfiguration;
     std::string fTag;
@@ -101,4 +121,6 @@ private:
     std::vector<std::string> fSkipped;
     std::vector<deinstall_entry> fEntries;
     std::vector<deinstall_section> fSections;
+    InstallRecord fRecord;
+    bool fHasRecord = false;
 };

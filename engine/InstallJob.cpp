@@ -4,6 +4,7 @@
 #include <ConfigFields.h>
 #include <Directory.h>
 #include <Entry.h>
+#include <InstallRecord.h>
 #include <ItemExtraction.h>
 #include <LibAlert.h>
 #include <LibAppResource.h>
@@ -89,6 +90,8 @@ struct InstallConfig::JobRun {
     // Why the current item could not be installed completely; empty when
     // all went well.
     std::string itemProblems;
+    // What the run placed for the deinstaller, in the installation folder.
+    InstallRecord record;
 };
 
 
@@ -179,6 +182,11 @@ InstallConfig::Action()
         run.savedFiles = installPath + "/Saved Files";
         Libmkdir(run.savedFiles.c_str());
     }
+
+    // The deinstaller removes only what this record lists, unchanged.
+    if (run.record.Create(InstallRecord::PathIn(installPath.c_str()).c_str()) != B_OK)
+        fprintf(stderr, "InstallConfig: no install record could be made in %s\n",
+            installPath.c_str());
 
     const std::string logPath = installPath + "/Log";
     OpenLog(logPath.c_str());
@@ -324,10 +332,12 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
 
     const bool deinstallable
         = strcmp(StringField(meta, kFieldDeinstallable, ""), kValueTrue) == 0;
-    if (deinstallable)
+    if (deinstallable) {
         AddDeinstallTag(itemPath.c_str(), DeinstallTag());
-    else
+        run.record.AddTree(itemPath.c_str());
+    } else {
         Log("\t\t\tThis file will not be removed by the de-installer\n");
+    }
 
     _PlaceLink(run, meta, itemPath.c_str(), deinstallable);
 
@@ -417,10 +427,12 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
     }
     Libmimeset(link.c_str());
     Log("\t\t\tPlaced a link in %s\n", folder.c_str());
-    if (deinstallable)
+    if (deinstallable) {
         AddDeinstallTag(link.c_str(), DeinstallTag());
-    else
+        run.record.AddTree(link.c_str());
+    } else {
         Log("\t\t\tThis link will not be removed by the de-installer\n");
+    }
 }
 
 

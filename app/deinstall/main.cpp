@@ -32,7 +32,10 @@ void PrintHelp(FILE* out)
         "standard folders and the installation folder that the installer tagged for\n"
         "this product (attribute \"InstallBy\"), the links to them, and the sections\n"
         "the installer added to UserBootscript, UserSetupEnvironment or .profile.\n"
-        "Folders that hold files the product did not install are kept. The\n"
+        "Entries changed since the installation, copies that carry the tag and\n"
+        "links the user made are kept and listed (the installation's \"Install\n"
+        "Record\" tells them apart). Folders that hold files the product did not\n"
+        "install are kept. The\n"
         "installation folder, its log and this program stay in place.\n"
         "\n"
         "  --dry-run   show what would be removed and change nothing\n"
@@ -142,6 +145,11 @@ static int RunDeinstaller(int argc, char** argv)
     printf("Deinstalling %s.\nLooking for what its installation placed...\n", product.c_str());
     fflush(stdout);
     deinstaller.AddStandardFolders(installFolder.c_str());
+    if (!deinstaller.LoadRecord(installFolder.c_str())) {
+        printf("The installation kept no record of what it placed (it was made by an earlier\n"
+            "installer): entries are known by their tag alone, so copies and changes made\n"
+            "since cannot be told apart. Look through the list before you remove anything.\n");
+    }
     const bool showProgress = isatty(fileno(stderr)) != 0;
     deinstaller.Scan([showProgress](const std::string& folder) {
         if (showProgress)
@@ -152,16 +160,38 @@ static int RunDeinstaller(int argc, char** argv)
     int sections = 0;
     for (const deinstall_section& section : deinstaller.Sections())
         sections += section.count > 0 ? 1 : 0;
-    if (deinstaller.Entries().empty() && sections == 0) {
-        printf("Nothing of %s was found: there is nothing to remove.\n", product.c_str());
+    size_t toRemove = 0;
+    size_t toKeep = 0;
+    for (const deinstall_entry& entry : deinstaller.Entries())
+        (entry.keep.empty() ? toRemove : toKeep)++;
+    if (toRemove == 0 && sections == 0) {
+        if (toKeep > 0) {
+            printf("These %zu entries look like %s's but were changed or copied since; they are\n"
+                "kept:\n", toKeep, product.c_str());
+            for (const deinstall_entry& entry : deinstaller.Entries())
+                printf("  %s (%s; kept: %s)\n", entry.path.c_str(), KindText(entry.kind),
+                    entry.keep.c_str());
+        }
+        printf("Nothing of %s is left to remove.\n", product.c_str());
         return EXIT_DONE;
     }
 
-    if (!deinstaller.Entries().empty()) {
+    if (toRemove > 0) {
         printf("These %zu entries were placed by the installation and will be removed:\n",
-            deinstaller.Entries().size());
-        for (const deinstall_entry& entry : deinstaller.Entries())
-            printf("  %s (%s)\n", entry.path.c_str(), KindText(entry.kind));
+            toRemove);
+        for (const deinstall_entry& entry : deinstaller.Entries()) {
+            if (entry.keep.empty())
+                printf("  %s (%s)\n", entry.path.c_str(), KindText(entry.kind));
+        }
+    }
+    if (toKeep > 0) {
+        printf("These %zu entries were changed or copied since the installation and will be "
+            "kept:\n", toKeep);
+        for (const deinstall_entry& entry : deinstaller.Entries()) {
+            if (!entry.keep.empty())
+                printf("  %s (%s; kept: %s)\n", entry.path.c_str(), KindText(entry.kind),
+                    entry.keep.c_str());
+        }
     }
     if (sections > 0) {
         printf("These script sections will be removed:\n");
@@ -186,8 +216,8 @@ static int RunDeinstaller(int argc, char** argv)
     const int32 failures = deinstaller.Remove([&](const deinstall_report& report) {
         if (!report.tag.empty()) {
             if (report.status == B_OK)
-                printf("Removed the section %s from %s (the previous script is kept as %s.orig)\n",
-                    report.tag.c_str(), report.path.c_str(), report.path.c_str());
+                printf("Removed the section %s from %s (the previous script is kept as %s)\n",
+                    report.tag.c_str(), report.path.c_str(), report.backup.c_str());
             else
                 printf("Could not remove the section %s from %s\n", report.tag.c_str(),
                     report.path.c_str());
@@ -202,8 +232,8 @@ static int RunDeinstaller(int argc, char** argv)
             printf("Could not remove %s: %s\n", report.path.c_str(), StatusText(report.status));
         }
     });
-    printf("%s: %d removed, %d kept, %d could not be removed.\n", product.c_str(), removed, kept,
-        int(failures));
+    printf("%s: %d removed, %d kept, %d could not be removed.\n", product.c_str(), removed,
+        kept + int(toKeep), int(failures));
     printf("The installation folder %s, its log and this deinstaller stay; remove them when you\n"
         "no longer need them.\n", installFolder.c_str());
     return failures == 0 ? EXIT_DONE : EXIT_SOME_FAILED;

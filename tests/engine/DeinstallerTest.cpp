@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -388,4 +389,153 @@ TEST_F(DeinstallerRemoval, ProgramAsksShowsAndRemoves)
 
     ASSERT_EQ(run_process({program, "--frobnicate"}, options, &result), B_OK);
     EXPECT_EQ(result.exitCode, 2);
+}
+
+
+// An installation that kept its record; afterwards the user copies,
+// links and edits some of what it placed.
+TEST(DeinstallerRecord, KeepsCopiesLinksAndChangesMadeSince)
+{
+    const std::string tag = MakeDeinstallTag(Product("Widget", "1.0"));
+    TempDir install;
+    const fs::path apps = Folder(B_APPS_DIRECTORY) / "Widget";
+    const fs::path deskbar = Folder(B_USER_DESKBAR_DIRECTORY);
+    const fs::path settings = Folder(B_USER_SETTINGS_DIRECTORY);
+    fs::remove_all(apps);
+    fs::create_directories(apps / "sub");
+    for (const char* leaf : {"same.txt", "copied.txt", "linked.txt", "edited.txt", "renamed.txt", "sub/deep.txt"})
+        WriteFileBytes(apps / leaf, std::string("contents of ") + leaf);
+    fs::create_symlink(apps / "same.txt", deskbar / "Widget");
+    Tag(apps, tag);
+    Tag(deskbar / "Widget", tag);
+    {
+        InstallRecord record;
+        ASSERT_EQ(record.Create(InstallRecord::PathIn(install.Path().c_str()).c_str()), B_OK);
+        ASSERT_EQ(record.AddTree(apps.c_str()), B_OK);
+        ASSERT_EQ(record.AddTree((deskbar / "Widget").c_str()), B_OK);
+    }
+
+    // A copy that carries the tag with its attributes, as "cp -a" makes.
+    WriteFileBytes(settings / "copied.txt", ReadFileBytes(apps / "copied.txt"));
+    Tag(settings / "copied.txt", tag);
+    // A link of the user's to an installed file.
+    fs::create_symlink(apps / "linked.txt", deskbar / "My Widget");
+    // Edited in place: same size, and the old modification time put back;
+    // only the contents tell.
+    const auto edited = apps / "edited.txt";
+    const auto time = fs::last_write_time(edited);
+    std::string text = ReadFileBytes(edited);
+    text[0] = 'C';
+    WriteFileBytes(edited, text);
+    fs::last_write_time(edited, time);
+    // Saved by rename: a new file without the tag takes the old one's place.
+    WriteFileBytes(apps / "renamed.txt.new", "saved by an editor");
+    fs::rename(apps / "renamed.txt.new", apps / "renamed.txt");
+
+    BMessage configuration;
+    MakeDeinstallerConfiguration(Product("Widget", "1.0"), configuration);
+    Deinstaller deinstaller(configuration);
+    deinstaller.AddStandardFolders(install.Path().c_str());
+    ASSERT_TRUE(deinstaller.LoadRecord(install.Path().c_str()));
+    deinstaller.Scan();
+    std::map<std::string, std::string> kept;
+    for (const deinstall_entry& entry : deinstaller.Entries()) {
+        if (!entry.keep.empty())
+            kept[entry.path] = entry.keep;
+    }
+    EXPECT_EQ(kept, (std::map<std::string, std::string>{
+        {(settings / "copied.txt").string(), "not placed by the installation (a copy made since?)"},
+        {(deskbar / "My Widget").string(), "a link the installation did not place"},
+        {edited.string(), "changed since it was installed"},
+        {(apps / "renamed.txt").string(), "changed since it was installed"}}));
+
+    EXPECT_EQ(deinstaller.Remove(), 0);
+    for (const fs::path& gone : {apps / "same.txt", apps / "copied.txt", apps / "linked.txt",
+             apps / "sub", deskbar / "Widget"})
+        EXPECT_EQ(fs::symlink_status(gone).type(), fs::file_type::not_found) << gone;
+    EXPECT_EQ(ReadFileBytes(settings / "copied.txt"), "contents of copied.txt");
+    EXPECT_EQ(ReadFileBytes(edited), text);
+    EXPECT_EQ(ReadFileBytes(apps / "renamed.txt"), "saved by an editor");
+    EXPECT_TRUE(fs::is_symlink(deskbar / "My Widget"));
+
+    fs::remove_all(apps);
+    fs::remove(settings / "copied.txt");
+    fs::remove(deskbar / "My Widget");
+}
+
+
+TEST(DeinstallerRecord, ProgramMarksWhatItKeepsAndSaysWhenThereIsNoRecord)
+{
+    ASSERT_TRUE(fs::exists(DeinstallProgram())) << DeinstallProgram();
+    const std::string tag = MakeDeinstallTag(Product("Widget", "2.0"));
+    TempDir install;
+    TempDir build;
+    const fs::path apps = Folder(B_APPS_DIRECTORY) / "Widget2";
+    fs::remove_all(apps);
+    fs::create_directories(apps);
+    WriteFileBytes(apps / "kept.txt", "original");
+    WriteFileBytes(apps / "gone.txt", "original");
+    Tag(apps, tag);
+    {
+        InstallConfig config;
+        config = Product("Widget", "2.0");
+        LibAppResource resources(InstallerResources(build).c_str(), B_READ_ONLY);
+        config.CreateDeinstaller(resources, install.Path().c_str(), tag.c_str());
+    }
+    const std::string program = (install / "Widget 2.0 Deinstaller").string();
+    process_options options;
+    options.captureOutput = true;
+    process_result result;
+
+    // An installation made before records were kept: judged by the tag,
+    // and the program says so.
+    ASSERT_EQ(run_process({program, "--dry-run"}, options, &result), B_OK);
+    EXPECT_NE(result.output.find("kept no record of what it placed"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find((apps / "kept.txt").string() + " (file)\n"), std::string::npos);
+
+    InstallRecord record;
+    ASSERT_EQ(record.Create(InstallRecord::PathIn(install.Path().c_str()).c_str()), B_OK);
+    ASSERT_EQ(record.AddTree(apps.c_str()), B_OK);
+    WriteFileBytes(apps / "kept.txt", "changed by the user");
+
+    ASSERT_EQ(run_process({program, "--dry-run"}, options, &result), B_OK);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output.find("kept no record"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find((apps / "kept.txt").string()
+                  + " (file; kept: changed since it was installed)"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find((apps / "gone.txt").string() + " (file)\n"), std::string::npos);
+
+    ASSERT_EQ(run_process({program, "--yes"}, options, &result), B_OK);
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_FALSE(fs::exists(apps / "gone.txt"));
+    EXPECT_EQ(ReadFileBytes(apps / "kept.txt"), "changed by the user");
+    fs::remove_all(apps);
+}
+
+
+TEST(DeinstallerRecord, ReadsBackWhatItWroteAndSkipsALineCutShort)
+{
+    TempDir dir;
+    fs::create_directories(dir / "odd\tname\nwith\\marks");
+    WriteFileBytes(dir / "odd\tname\nwith\\marks/file", "x");
+    const std::string path = InstallRecord::PathIn(dir.Path().c_str());
+    {
+        InstallRecord record;
+        ASSERT_EQ(record.Create(path.c_str()), B_OK);
+        ASSERT_EQ(record.AddTree((dir / "odd\tname\nwith\\marks").c_str()), B_OK);
+    }
+    WriteFileBytes(path, ReadFileBytes(path) + "f\t12\t3");
+    InstallRecord loaded;
+    ASSERT_EQ(loaded.Load(path.c_str()), B_OK);
+    EXPECT_EQ(loaded.Entries().size(), 2u);
+    const install_record_entry* file = loaded.Find((dir / "odd\tname\nwith\\marks/file").string());
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size, 1);
+    EXPECT_EQ(file->detail.size(), 64u);
+    EXPECT_FALSE(loaded.Changed((dir / "odd\tname\nwith\\marks/file").string()));
+    EXPECT_TRUE(loaded.Changed((dir / "missing").string()));
+
+    WriteFileBytes(dir / "not-a-record", "something else\n");
+    EXPECT_EQ(loaded.Load((dir / "not-a-record").c_str()), B_BAD_DATA);
+    EXPECT_EQ(loaded.Load((dir / "absent").c_str()), B_ENTRY_NOT_FOUND);
 }

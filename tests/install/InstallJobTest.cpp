@@ -4,11 +4,13 @@
 #include "InstallTestSupport.h"
 
 #include <FindDirectory.h>
+#include <InstallRecord.h>
 #include <Node.h>
 
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 
 using namespace installtest;
 using ondelle::test::ReadFileBytes;
@@ -274,4 +276,35 @@ TEST(InstallJob, RunsTwiceWithFreshState)
     for (const auto& entry : fs::directory_iterator(StandardFolder(B_TRASH_DIRECTORY)))
         trashed += fs::exists(entry.path() / "a.txt") && ReadFileBytes(entry.path() / "a.txt") == "a";
     EXPECT_EQ(trashed, 1);
+}
+
+TEST(InstallJob, RecordsWhatItPlacedForTheDeinstaller)
+{
+    InstallFixture fixture;
+    ProductItem& docs = fixture.AddFolder("Docs");
+    docs.destination = "User Settings";
+    docs.link = "User Selected";
+    fixture.Add("kept.txt", "not deinstallable").deinstallable = "False";
+    fixture.Load();
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+
+    InstallRecord record;
+    ASSERT_EQ(record.Load(InstallRecord::PathIn(fixture.InstallFolder().c_str()).c_str()), B_OK);
+    const fs::path placed = StandardFolder(kUserSettings) / "Docs";
+    std::set<std::string> paths;
+    for (const auto& [path, entry] : record.Entries())
+        paths.insert(path);
+    EXPECT_EQ(paths, (std::set<std::string>{placed.string(), (placed / "inner.txt").string(),
+        (placed / "current").string(), (placed / "sub").string(), (placed / "sub/deep.txt").string(),
+        (fixture.InstallFolder() / "Docs").string()}));
+    const install_record_entry* inner = record.Find((placed / "inner.txt").string());
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(inner->kind, install_record_entry::FILE);
+    EXPECT_EQ(inner->size, int64(fs::file_size(placed / "inner.txt")));
+    EXPECT_EQ(inner->modified, int64(ModificationTime(placed / "inner.txt")));
+    const install_record_entry* link = record.Find((fixture.InstallFolder() / "Docs").string());
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->kind, install_record_entry::LINK);
+    EXPECT_EQ(link->detail, placed.string());
+    EXPECT_FALSE(record.Changed((placed / "sub/deep.txt").string()));
 }

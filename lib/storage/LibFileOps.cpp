@@ -1,9 +1,11 @@
-// Existence, folders, and the operations that run the standard tools.
+// Existence, folders, copies, moves and removals (in process), and the
+// operations that run the standard tools (links, tar archives).
 #include "LibFileUtils.h"
 
 #include "ToolRunner.h"
 
 #include <Directory.h>
+#include <EntryTree.h>
 #include <Entry.h>
 #include <MimeType.h>
 #include <Node.h>
@@ -27,67 +29,24 @@ bool IsFolder(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Attributes of symbolic links: the copy tool keeps the extended attributes
-// of files and folders, but Linux keeps none on links, so the storage kit
-// holds them elsewhere; this brings them over link by link.
-void CopyLinkAttributes(const std::string& from, const std::string& to)
-{
-    struct stat st;
-    if (::lstat(from.c_str(), &st) != 0)
-        return;
-    if (S_ISLNK(st.st_mode)) {
-        copy_attributes(from.c_str(), to.c_str());
-        return;
-    }
-    if (!S_ISDIR(st.st_mode))
-        return;
-    DIR* dir = ::opendir(from.c_str());
-    if (dir == nullptr)
-        return;
-    std::vector<std::string> names;
-    while (struct dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
-    for (const std::string& name : names)
-        CopyLinkAttributes(from + "/" + name, to + "/" + name);
-}
-
-// Whether the volume that holds path keeps attributes at all.
-bool VolumeKeepsAttributes(const std::string& path)
-{
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return true;
-    BVolume volume(st.st_dev);
-    return volume.InitCheck() != B_OK || volume.KnowsAttr();
-}
-
-// "cp -fR" with the attributes kept; forMove also keeps modes and times,
-// as a move leaves them untouched. A volume that cannot hold attributes at
-// all (FAT, ramfs ...) still gets the data: the copy is repeated without
-// them and the loss reported, as the platform's own copy did silently.
+// Copies src to dst, or into dst when it is a folder, in process; forMove
+// also keeps modes and times, as a move leaves them untouched. A volume that
+// cannot hold attributes at all (FAT, ramfs ...) still gets the data, and
+// the loss is reported.
 bool CopyTree(const char* src, const char* dst, bool forMove)
 {
-    const std::string tool = FindPlatformTool("cp");
-    if (tool.empty())
-        return false;
     stop_point();
     if (!MayChange("LibCopy", dst))
         return false;
     const std::string landing = IsFolder(dst) ? std::string(dst) + "/" + LeafOf(src) : std::string(dst);
-    int status = RunTool({tool, "-fR", forMove ? "--preserve=mode,timestamps,xattr" : "--preserve=xattr",
-        "--", src, dst});
-    if (status != 0 && EntryExists(landing) && !VolumeKeepsAttributes(ParentPathOf(landing))) {
+    copy_tree_options options;
+    options.keepModesAndTimes = forMove;
+    const status_t status = copy_tree(src, landing.c_str(), &options);
+    if (options.attributesLost)
         fprintf(stderr, "LibCopy: the volume of %s keeps no attributes; copying without them\n", dst);
-        status = forMove ? RunTool({tool, "-fR", "--preserve=mode,timestamps", "--", src, dst})
-                         : RunTool({tool, "-fR", "--", src, dst});
-    }
-    if (status == 0)
-        CopyLinkAttributes(src, landing);
-    return status == 0;
+    if (status != B_OK)
+        fprintf(stderr, "LibCopy: %s was not copied whole to %s\n", src, landing.c_str());
+    return status == B_OK;
 }
 
 } // namespace
@@ -125,19 +84,22 @@ bool LibMove(const char* src, const char* dst)
 {
     if (src == nullptr || dst == nullptr || *src == '\0' || *dst == '\0')
         return false;
-    const std::string tool = FindPlatformTool("mv");
-    if (tool.empty())
-        return false;
     stop_point();
     if (!MayChange("LibMove", src) || !MayChange("LibMove", dst))
         return false;
+    struct stat st;
+    if (::lstat(src, &st) != 0)
+        return false;
 
-    entry_ref from;
-    entry_ref to;
-    const bool sameVolume = get_ref_for_path(src, &from) == B_OK && get_ref_for_path(dst, &to) == B_OK
-        && from.device == to.device;
-    if (sameVolume)
-        return RunTool({tool, "-f", "--", src, dst}) == 0;
+    // Into dst when it is a folder, replacing what stands there otherwise.
+    const std::string landing = IsFolder(dst) ? std::string(dst) + "/" + LeafOf(src) : std::string(dst);
+    const status_t renamed = rename_entry(src, landing.c_str());
+    if (renamed == B_OK)
+        return true;
+    if (renamed != B_CROSS_DEVICE_LINK) {
+        fprintf(stderr, "LibMove: %s could not be moved to %s\n", src, landing.c_str());
+        return false;
+    }
 
     const bool copied = CopyTree(src, dst, true);
     Libmimeset(dst);
@@ -150,13 +112,12 @@ void LibUnlink(const char* path)
 {
     if (path == nullptr || *path == '\0')
         return;
-    const std::string tool = FindPlatformTool("rm");
-    if (tool.empty())
-        return;
     stop_point();
     if (!MayChange("LibUnlink", path))
         return;
-    RunTool({tool, "-fr", "--", path});
+    const status_t status = remove_tree(path);
+    if (status != B_OK)
+        fprintf(stderr, "LibUnlink: %s could not be removed whole\n", path);
 }
 
 void Libmimeset(const char* path)

@@ -176,33 +176,39 @@ TEST(FileOperations, MoveAcrossFileSystemsKeepsAttributesTimesAndRemovesTheSourc
     EXPECT_FALSE(fs::exists(dir / "single"));
 }
 
-TEST(FileOperations, TheToolsExitStatusIsTheResult)
+TEST(FileOperations, LinksAndTarsTakeTheToolsResultCopiesMovesAndRemovalsNeedNoTool)
 {
     // The sandbox's own binaries folder is searched first: tools that
-    // always fail stand in for cp, mv, ln and tar there.
+    // always fail stand in for every tool there.
     BPath bin;
     ASSERT_EQ(find_directory(B_BEOS_BIN_DIRECTORY, &bin, true), B_OK);
     const fs::path folder = bin.Path();
-    const char* const tools[] = {"cp", "mv", "ln", "tar"};
+    const char* const tools[] = {"cp", "mv", "rm", "ln", "tar"};
     for (const char* tool : tools)
         fs::create_symlink("/bin/false", folder / tool);
     struct Cleanup {
         fs::path folder;
         ~Cleanup()
         {
-            for (const char* tool : {"cp", "mv", "ln", "tar"})
+            for (const char* tool : {"cp", "mv", "rm", "ln", "tar"})
                 fs::remove(folder / tool);
         }
     } cleanup{folder};
 
     TempDir dir;
     WriteFileBytes(dir / "a", "a");
-    EXPECT_FALSE(LibCopy((dir / "a").c_str(), (dir / "b").c_str()));
-    EXPECT_FALSE(LibMove((dir / "a").c_str(), (dir / "b").c_str()));
     EXPECT_FALSE(LibSymLink((dir / "a").c_str(), (dir / "l").c_str()));
     EXPECT_FALSE(LibTar((dir / "a").c_str(), (dir / "a.tar").c_str()));
-    EXPECT_TRUE(fs::exists(dir / "a"));
-    EXPECT_FALSE(fs::exists(dir / "b"));
+
+    fs::create_directories(dir / "tree" / "sub");
+    WriteFileBytes(dir / "tree" / "sub" / "f", "f");
+    EXPECT_TRUE(LibCopy((dir / "tree").c_str(), (dir / "copy").c_str()));
+    EXPECT_TRUE(LibMove((dir / "a").c_str(), (dir / "copy").c_str()));
+    EXPECT_EQ(ReadFileBytes(dir / "copy" / "sub" / "f"), "f");
+    EXPECT_EQ(ReadFileBytes(dir / "copy" / "a"), "a");
+    LibUnlink((dir / "copy").c_str());
+    EXPECT_FALSE(fs::exists(dir / "copy"));
+    EXPECT_TRUE(fs::exists(dir / "tree" / "sub" / "f"));
 }
 
 TEST(FileOperations, AVolumeWithoutAttributesStillReceivesTheData)

@@ -80,11 +80,21 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
     const std::string workPath = work.Path();
     if (workFolders != nullptr)
         workFolders->Add(workPath);
-    const std::string archive = workPath + "/archive.zip";
     const std::string contents = workPath + "/contents";
+    ::mkdir(contents.c_str(), 0700);
 
+    // The archive is read in place from the build; only a resource changed
+    // since it was opened (its data not in the file) is written out first.
     item_extraction_result result = ITEM_EXTRACTED;
-    {
+    bool unpacked = false;
+    status_t unpackStatus = B_OK;
+    off_t offset = 0;
+    size_t length = 0;
+    if (resources.GetResourceFileRange(B_RAW_TYPE, id, &offset, &length) == B_OK
+        && resources.Path() != nullptr) {
+        unpacked = LibUnzipRange(resources.Path(), offset, length, contents.c_str(), &unpackStatus);
+    } else {
+        const std::string archive = workPath + "/archive.zip";
         BFile file(archive.c_str(), B_READ_WRITE | B_CREATE_FILE | B_ERASE_FILE);
         const status_t status = file.InitCheck() != B_OK ? file.InitCheck()
             : resources.CopyResourceTo(B_RAW_TYPE, id, &file);
@@ -92,15 +102,15 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
             reason = status == B_DEVICE_FULL ? VolumeFullReason(workPath.c_str())
                                              : "its archive could not be written out";
             result = ITEM_NOT_UNPACKED;
+        } else {
+            unpacked = LibUnzipTo(archive.c_str(), contents.c_str(), &unpackStatus);
         }
     }
     if (result == ITEM_EXTRACTED) {
-        ::mkdir(contents.c_str(), 0700);
         const std::string item = contents + "/" + entryName;
-        status_t status = B_OK;
-        if (!LibUnzipTo(archive.c_str(), contents.c_str(), &status)) {
-            reason = status == B_DEVICE_FULL ? VolumeFullReason(contents.c_str())
-                                             : "its archive is damaged";
+        if (!unpacked) {
+            reason = unpackStatus == B_DEVICE_FULL ? VolumeFullReason(contents.c_str())
+                                                   : "its archive is damaged";
             result = ITEM_NOT_UNPACKED;
         } else if (!BEntry(item.c_str(), false).Exists()) {
             // A link counts as itself, whether it points anywhere here or not.

@@ -146,6 +146,21 @@ bool LibAppResource::ExtractEntry(const int32& id, const char* path, bool unzip)
         return false;
     }
     const WorkFolderRemover remover(folder.Path());
+    // An archive is read in place from the file when its data lies there.
+    off_t offset = 0;
+    size_t length = 0;
+    if (unzip && GetResourceFileRange(B_RAW_TYPE, id, &offset, &length) == B_OK && Path() != nullptr) {
+        const std::string contents = std::string(folder.Path()) + "/contents";
+        Libmkdir(contents.c_str());
+        LibUnzipRange(Path(), offset, length, contents.c_str());
+        const std::string source = contents + "/" + resourceName;
+        if (!LibExists(source.c_str()))
+            return true;
+        LibMove(source.c_str(), path);
+        Libmimeset(path);
+        return true;
+    }
+
     BPath temp(folder.Path(), kStagedArchive);
     bool written = false;
     {

@@ -37,6 +37,19 @@ bool LibUnzipTo(const char* archive, const char* target, status_t* status)
     return result == B_OK;
 }
 
+bool LibUnzipRange(const char* file, off_t offset, uint64 length, const char* target, status_t* status)
+{
+    status_t result = B_BAD_VALUE;
+    if (file != nullptr && target != nullptr && *file != '\0' && *target != '\0') {
+        stop_point();
+        result = MayChange("LibUnzip", target) ? ZipExtractor::ExtractRange(file, offset, length, target)
+                                               : B_NOT_ALLOWED;
+    }
+    if (status != nullptr)
+        *status = result;
+    return result == B_OK;
+}
+
 bool LibUnzip(const char* archive)
 {
     if (archive == nullptr || *archive == '\0')

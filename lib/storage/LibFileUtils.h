@@ -69,6 +69,12 @@ bool LibUnzip(const char* archive);
 // failure.
 bool LibUnzipTo(const char* archive, const char* target, status_t* status = nullptr);
 
+// Unpacks the archive that lies in file at [offset, offset + length) (a
+// resource of a build) into the folder target, reading it in place. Same
+// rules and status as LibUnzipTo.
+bool LibUnzipRange(const char* file, off_t offset, uint64 length, const char* target,
+    status_t* status = nullptr);
+
 // "tar -cf <leaf of archive> source" run in the archive's folder. True when
 // tar succeeded.
 bool LibTar(const char* source, const char* archive);

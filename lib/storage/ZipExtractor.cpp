@@ -2,6 +2,7 @@
 
 #include "NodeAttributes.h"
 #include "ZipExtraFields.h"
+#include "ZipRangeReader.h"
 
 #include <StopPoint.h>
 
@@ -57,8 +58,8 @@ struct DeferredFolder {
 
 class Extraction {
 public:
-    Extraction(const char* archive, const char* target)
-        : fArchive(archive), fTarget(target), fName(65536), fCentralExtra(65536), fLocalExtra(65536),
+    Extraction(const char* archive, const char* target, ZipRangeReader* range = nullptr)
+        : fArchive(archive), fRange(range), fTarget(target), fName(65536), fCentralExtra(65536), fLocalExtra(65536),
           fData(kChunkSize)
     {
     }
@@ -83,6 +84,7 @@ private:
     std::string FullPath(const std::vector<std::string>& parts) const;
 
     const char* fArchive;
+    ZipRangeReader* fRange;
     std::string fTarget;
     FileDescriptor fRoot;
     std::vector<DeferredFolder> fFolders;
@@ -385,7 +387,7 @@ status_t Extraction::Run()
         fprintf(stderr, "LibUnzip: cannot open folder %s: %s\n", fTarget.c_str(), strerror(errno));
         return status_from_errno(errno);
     }
-    unzFile zip = unzOpen64(fArchive);
+    unzFile zip = fRange != nullptr ? fRange->Open() : unzOpen64(fArchive);
     if (zip == nullptr) {
         fprintf(stderr, "LibUnzip: cannot read %s as a zip archive\n", fArchive);
         return B_BAD_DATA;
@@ -422,5 +424,15 @@ status_t ZipExtractor::Extract(const char* archive, const char* target)
         return B_BAD_VALUE;
     stop_point();
     Extraction extraction(archive, target);
+    return extraction.Run();
+}
+
+status_t ZipExtractor::ExtractRange(const char* file, off_t offset, uint64 length, const char* target)
+{
+    if (file == nullptr || target == nullptr || offset < 0)
+        return B_BAD_VALUE;
+    stop_point();
+    ZipRangeReader range(file, offset, length);
+    Extraction extraction(file, target, &range);
     return extraction.Run();
 }

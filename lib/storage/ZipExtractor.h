@@ -4,6 +4,8 @@
 
 #include <SupportDefs.h>
 
+#include <sys/types.h>
+
 class ZipExtractor {
 public:
     // Unpacks every entry of archive below target, overwriting existing
@@ -14,4 +16,7 @@ public:
     // entry was unpacked, B_DEVICE_FULL when an entry failed because the
     // target's volume had no room left (or the user's quota was used up).
     static status_t Extract(const char* archive, const char* target);
+    // The same for an archive that lies in file at [offset, offset +
+    // length), read in place.
+    static status_t ExtractRange(const char* file, off_t offset, uint64 length, const char* target);
 };

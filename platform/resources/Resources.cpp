@@ -696,6 +696,22 @@ status_t BResources::CopyResourceTo(type_code type, int32 id, BFile* file)
     return status;
 }
 
+status_t BResources::GetResourceFileRange(type_code type, int32 id, off_t* offset, size_t* length) const
+{
+    if (fInitStatus != B_OK)
+        return fInitStatus;
+    if (offset == nullptr || length == nullptr)
+        return B_BAD_VALUE;
+    const Item* item = _Find(type, id);
+    if (item == nullptr)
+        return B_BAD_VALUE;
+    if (item->where != Item::kInFile)
+        return B_BUSY;
+    *offset = off_t(item->fileOffset);
+    *length = size_t(item->size);
+    return B_OK;
+}
+
 void* BResources::FindResource(type_code type, int32 id, size_t* lengthFound)
 {
     size_t size = 0;

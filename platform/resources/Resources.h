@@ -104,6 +104,11 @@ public:
     // Not in the platform's class: appends a resource's data to file at its
     // current position, streaming (in the kernel where it can).
     status_t CopyResourceTo(type_code type, int32 id, BFile* file);
+    // Not in the platform's class: where a resource's data lies in the file
+    // at Path(), for readers that take it in place. B_BAD_VALUE when there
+    // is no such resource, B_BUSY when it was changed and its data is not
+    // in the file (yet).
+    status_t GetResourceFileRange(type_code type, int32 id, off_t* offset, size_t* length) const;
     // The number of resources, and whether the resources can be changed.
     int32 CountResources() const;
     bool IsWritable() const { return fWritable; }

@@ -115,6 +115,53 @@ TEST(ZipArchive, RoundTripKeepsTreeModesTimesLinksAndAttributes)
     EXPECT_EQ(data, "in a folder");
 }
 
+TEST(ZipArchive, AnArchiveInsideALargerFileIsReadInPlace)
+{
+    TempDir dir;
+    const fs::path source = dir / "Item";
+    fs::create_directories(source / "sub");
+    // Larger than the read-ahead window, and incompressible, so that reads
+    // both through the window and straight into minizip's buffer happen.
+    std::string big(700 * 1024, '\0');
+    uint32 seed = 3;
+    for (char& c : big) {
+        seed = seed * 1103515245 + 12345;
+        c = char(seed >> 16);
+    }
+    WriteFileBytes(source / "sub" / "big", big);
+    WriteFileBytes(source / "small", "small");
+    ASSERT_TRUE(SetAttribute((source / "small").string(), "note", B_STRING_TYPE, "kept"));
+    const fs::path archive = dir / "item.zip";
+    ASSERT_TRUE(LibZip(archive.c_str(), BPath(source.c_str()), 0));
+    const std::string zip = ReadFileBytes(archive);
+
+    // Bytes before and after that look like the end of another archive.
+    const std::string before(4099, 'B');
+    const std::string after = std::string("PK\x05\x06", 4) + std::string(300, 'A');
+    WriteFileBytes(dir / "container", before + zip + after);
+
+    const fs::path out = dir / "out";
+    fs::create_directory(out);
+    ASSERT_TRUE(LibUnzipRange((dir / "container").c_str(), off_t(before.size()), zip.size(), out.c_str()));
+    EXPECT_EQ(ReadFileBytes(out / "Item" / "sub" / "big"), big);
+    EXPECT_EQ(ReadFileBytes(out / "Item" / "small"), "small");
+    type_code type = 0;
+    std::string note;
+    ASSERT_TRUE(GetAttribute((out / "Item" / "small").string(), "note", type, note));
+    EXPECT_EQ(note, "kept");
+
+    // A range cut short, or lying past the file's end, unpacks nothing.
+    const fs::path cut = dir / "cut";
+    fs::create_directory(cut);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LibUnzipRange((dir / "container").c_str(), off_t(before.size()), zip.size() - 10, cut.c_str()));
+    EXPECT_FALSE(LibUnzipRange((dir / "container").c_str(), off_t(before.size() + after.size() + zip.size()), 100,
+        cut.c_str()));
+    EXPECT_FALSE(LibUnzipRange((dir / "missing").c_str(), 0, 100, cut.c_str()));
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(fs::is_empty(cut));
+}
+
 TEST(ZipArchive, UnzipPlacesBesideTheArchiveAndOverwrites)
 {
     TempDir dir;

@@ -248,6 +248,36 @@ TEST(Resources, AddReplaceRemoveWriteAndReadAtOffsets)
     EXPECT_EQ(again.CountResources(), 2);
 }
 
+TEST(Resources, FileRangesLeadToTheStoredBytesAndOnlyThose)
+{
+    TempDir dir;
+    fs::path path = dir / "file.rsrc";
+    WriteFileBytes(path, "");
+    const std::string first = Pattern(5000, 1);
+    const std::string second = Pattern(777, 2);
+    {
+        BResources resources(path.c_str());
+        ASSERT_EQ(resources.AddResource('RAWT', 1, first.data(), first.size()), B_OK);
+        ASSERT_EQ(resources.AddResource('RAWT', 2, second.data(), second.size()), B_OK);
+        off_t offset = 0;
+        size_t length = 0;
+        // Added data is not in the file yet.
+        EXPECT_EQ(resources.GetResourceFileRange('RAWT', 1, &offset, &length), B_BUSY);
+    }
+    BResources resources(path.c_str());
+    const std::string bytes = ReadFileBytes(path);
+    for (const auto& [id, expected] : {std::pair<int32, std::string>{1, first}, {2, second}}) {
+        off_t offset = 0;
+        size_t length = 0;
+        ASSERT_EQ(resources.GetResourceFileRange('RAWT', id, &offset, &length), B_OK);
+        ASSERT_LE(size_t(offset) + length, bytes.size());
+        EXPECT_EQ(bytes.substr(size_t(offset), length), expected);
+    }
+    off_t offset = 0;
+    size_t length = 0;
+    EXPECT_EQ(resources.GetResourceFileRange('RAWT', 3, &offset, &length), B_BAD_VALUE);
+}
+
 TEST(Resources, LargeContentsTravelThroughScratchFilesAndBack)
 {
     TempDir dir;

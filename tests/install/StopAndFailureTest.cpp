@@ -262,10 +262,10 @@ TEST(InstallVolumes, FullVolumeIsNamedNotTakenForADamagedArchive)
     SmallVolume small(fixture.Root() / "small", "3m");
     if (!small.Mounted())
         GTEST_SKIP() << "cannot mount a small volume here (needs CAP_SYS_ADMIN); not tested";
-    // Random bytes do not shrink in the archive: the archive (2 MB) fits,
-    // the unpacked copy beside it does not; the second archive does not fit
-    // at all.
-    fixture.Add("unpacks.bin", RandomBytes(2 << 20, 1));
+    // Random bytes do not shrink in the archive. Archives are read in place
+    // from the build, so neither item takes room before it is unpacked; each
+    // is larger than the volume and fails while it is being unpacked.
+    fixture.Add("unpacks.bin", RandomBytes(7 << 19, 1));
     fixture.Add("archive.bin", RandomBytes(4 << 20, 2));
     fs::create_directories(fixture.Root() / "small/chosen");
     fixture.SetDestination(fixture.Root() / "small/chosen");

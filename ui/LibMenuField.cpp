@@ -47,7 +47,7 @@ void LibMenuField::KeyDown(const char* bytes, int32 numBytes)
         return;
     }
     int32 index = -1;
-    if (!IndexOf(bytes[0], index))
+    if (!IsEnabled() || !IndexOf(bytes[0], index))
         return;
     BMenuItem* item = ItemAt(index);
     item->SetMarked(true);
@@ -57,10 +57,14 @@ void LibMenuField::KeyDown(const char* bytes, int32 numBytes)
 
 bool LibMenuField::IndexOf(const char& key, int32& index) const
 {
-    std::vector<bool> separators;
-    for (int32 i = 0; i < CountItems(); ++i)
-        separators.push_back(IsSeparator(ItemAt(i)));
-    const int32 reached = LibMenuStep(separators, CurrentSelection(), key);
+    // Separators are passed over, and so are disabled items: the keys must
+    // not choose what the mouse cannot (a volume the installer refuses).
+    std::vector<bool> skipped;
+    for (int32 i = 0; i < CountItems(); ++i) {
+        const BMenuItem* item = ItemAt(i);
+        skipped.push_back(IsSeparator(item) || !item->IsEnabled());
+    }
+    const int32 reached = LibMenuStep(skipped, CurrentSelection(), key);
     if (reached < 0)
         return false;
     index = reached;

@@ -20,7 +20,8 @@ public:
     virtual ~LibMenuField();
 
     // Up, Down, Home and End move the mark (see IndexOf) and send the
-    // reached item's message; every other key goes to the menu field.
+    // reached item's message (not while the field is disabled); every other
+    // key goes to the menu field.
     void KeyDown(const char* bytes, int32 numBytes) override;
 
     // Marks the first item with that label; nothing when there is none.
@@ -71,8 +72,9 @@ public:
     bool SetTo(const BMessage& source, const char* field, const uint32& command);
 
     // One navigation step by key (B_UP_ARROW, B_DOWN_ARROW, B_HOME, B_END)
-    // from the marked item: index receives the item reached. False when
-    // nothing is marked or no item other than separators can be reached.
+    // from the marked item, over separators and disabled items: index
+    // receives the item reached. False when nothing is marked or no other
+    // item can be reached.
     bool IndexOf(const char& key, int32& index) const;
 
 private:

@@ -1,6 +1,7 @@
 // Keyboard navigation of a pop-up menu field without opening the menu: the
 // arrow keys step through the items, Home and End jump to the first and
-// last, skipping separators, and the selection wraps around.
+// last, skipping items that cannot be chosen (separators, disabled items),
+// and the selection wraps around.
 #pragma once
 
 #include <SupportDefs.h>
@@ -18,7 +19,7 @@ enum : char {
 
 bool LibIsMenuKey(char key);
 
-// One navigation step over items whose separator flags are given: the index
-// that key moves the mark to from the marked index, or -1 when nothing is
-// marked, key does not navigate, or no item other than separators exists.
-int32 LibMenuStep(const std::vector<bool>& isSeparator, int32 marked, char key);
+// One navigation step over items, given for each whether it is skipped:
+// the index that key moves the mark to from the marked index, or -1 when
+// nothing is marked, key does not navigate, or every other item is skipped.
+int32 LibMenuStep(const std::vector<bool>& skipped, int32 marked, char key);

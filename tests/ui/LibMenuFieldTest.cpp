@@ -243,3 +243,26 @@ TEST(LibMenuFieldTest, TabMovesTheFocusIntoTheField)
         return moved;
     }));
 }
+
+TEST(LibMenuFieldTest, KeysPassOverDisabledItems)
+{
+    auto field = MakeField();
+    for (const char* label : {"Boot", "CD", "Data"})
+        field->Add(label, nullptr);
+    field->SetEnableItem("CD", false);
+    int32 index = -1;
+    ASSERT_TRUE(field->IndexOf(B_DOWN_ARROW, index));
+    EXPECT_EQ(index, 2);
+    char up = B_UP_ARROW;
+    field->SetItem(2);
+    field->KeyDown(&up, 1);
+    EXPECT_STREQ(field->Text(), "Boot");
+
+    // A disabled field, or one whose menu is disabled, ignores the keys.
+    field->SetEnabled(false);
+    field->KeyDown(&up, 1);
+    EXPECT_STREQ(field->Text(), "Boot");
+    field->SetEnabled(true);
+    field->Menu()->SetEnabled(false);
+    EXPECT_FALSE(field->IndexOf(B_DOWN_ARROW, index));
+}

@@ -6,6 +6,7 @@
 #include "ViewWidget.h"
 
 #include <Message.h>
+#include <ScrollBar.h>
 #include <Window.h>
 
 #include <QCoreApplication>
@@ -37,7 +38,8 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
     fNative(nullptr),
     fPainter(nullptr),
     fState(std::make_unique<ViewState>()),
-    fAttached(false)
+    fAttached(false),
+    fUpdatePosted(std::make_shared<std::atomic<bool>>(false))
 {
     // Rounded to whole pixels, as the platform does unless asked not to.
     if (!(flags & B_SUBPIXEL_PRECISE)) {
@@ -490,7 +492,17 @@ void BView::ScrollTo(BPoint where)
     fOrigin = where;
     for (BView* child : fChildren)
         child->_SyncGeometry();
+    // The scroll bars show where the view is now.
+    if (fScrollBars[B_HORIZONTAL] != nullptr)
+        fScrollBars[B_HORIZONTAL]->SetValue(where.x);
+    if (fScrollBars[B_VERTICAL] != nullptr)
+        fScrollBars[B_VERTICAL]->SetValue(where.y);
     Invalidate();
+}
+
+BScrollBar* BView::ScrollBar(orientation direction) const
+{
+    return direction == B_HORIZONTAL || direction == B_VERTICAL ? fScrollBars[direction] : nullptr;
 }
 
 void BView::ScrollBy(float dx, float dy)
@@ -671,8 +683,12 @@ void BView::Invalidate()
 {
     if (fWidget == nullptr)
         return;
+    // One update request waits at a time, however often views ask.
+    if (fUpdatePosted->exchange(true))
+        return;
     QPointer<ViewWidget> widget(fWidget);
-    GuiThread::Post([widget] {
+    GuiThread::Post([widget, posted = fUpdatePosted] {
+        posted->store(false);
         if (widget != nullptr)
             widget->update();
     });
@@ -680,7 +696,7 @@ void BView::Invalidate()
 
 void BView::Invalidate(BRect rect)
 {
-    if (fWidget == nullptr)
+    if (fWidget == nullptr || fUpdatePosted->load())
         return;
     const QRect area(int(std::floor(rect.left - fOrigin.x)), int(std::floor(rect.top - fOrigin.y)),
         int(std::floor(rect.Width())) + 1, int(std::floor(rect.Height())) + 1);

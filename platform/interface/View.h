@@ -19,11 +19,13 @@
 #include <Point.h>
 #include <Rect.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 class BBitmap;
+class BScrollBar;
 class BCursor;
 class BMessage;
 class BWindow;
@@ -117,6 +119,9 @@ public:
     bool IsHidden() const;
 
     bool IsFocus() const;
+
+    // The scroll bar that scrolls this view in that direction, if any.
+    BScrollBar* ScrollBar(orientation direction) const;
 
     // --- Input ------------------------------------------------------------
     // Where the mouse is, in this view's coordinates, and which buttons are
@@ -231,6 +236,7 @@ protected:
 
 private:
     friend class BWindow;
+    friend class BScrollBar;
 
     void _SetParent(BView* parent);
     void _PrepareDraw(bool fill);
@@ -254,4 +260,6 @@ private:
     std::unique_ptr<BPrivate::ViewState> fState;
     std::vector<BPrivate::ViewState> fStateStack;
     bool fAttached;
+    BScrollBar* fScrollBars[2] = {nullptr, nullptr};
+    std::shared_ptr<std::atomic<bool>> fUpdatePosted;
 };

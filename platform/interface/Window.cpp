@@ -9,6 +9,7 @@
 #include <Message.h>
 #include <PulseTimer.h>
 #include <Screen.h>
+#include <TextView.h>
 #include <View.h>
 
 #include <QApplication>
@@ -276,7 +277,7 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
     BLooper::DispatchMessage(message, handler);
 }
 
-bool BWindow::_HandleKeyDown(BMessage* message, BHandler*)
+bool BWindow::_HandleKeyDown(BMessage* message, BHandler* handler)
 {
     const char* bytes = nullptr;
     if (message->FindString("bytes", &bytes) != B_OK || bytes == nullptr || bytes[0] == '\0')
@@ -307,7 +308,10 @@ bool BWindow::_HandleKeyDown(BMessage* message, BHandler*)
             return true;
         }
     }
-    if (bytes[0] == B_ENTER && bytes[1] == '\0' && mods == 0 && fDefaultButton != nullptr
+    // An editable text view takes Enter as a new line.
+    auto* text = dynamic_cast<BTextView*>(handler);
+    const bool textTakesEnter = text != nullptr && text->IsEditable();
+    if (bytes[0] == B_ENTER && bytes[1] == '\0' && mods == 0 && !textTakesEnter && fDefaultButton != nullptr
         && fDefaultButton->IsEnabled() && !fDefaultButton->IsHidden()) {
         fDefaultButton->_Press();
         return true;

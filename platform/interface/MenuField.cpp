@@ -32,6 +32,9 @@ BMenuField::BMenuField(BRect frame, const char* name, const char* label, BMenu* 
 
 BMenuField::~BMenuField()
 {
+    // The items go without asking this half-destroyed field to redraw.
+    if (fMenu != nullptr)
+        fMenu->SetOwner(nullptr);
     delete fMenu;
 }
 

@@ -201,3 +201,51 @@ TEST(MenuTest, MenuFieldShowsTheMarkedLabelAndPicksByMouse)
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_EQ(recorder->Count(), 1u);
 }
+
+namespace {
+
+// A window that keeps the item messages it receives.
+class RecordingWindow : public BWindow {
+public:
+    RecordingWindow() : BWindow(BRect(100, 100, 399, 199), "Record", B_TITLED_WINDOW, 0) {}
+
+    void MessageReceived(BMessage* message) override
+    {
+        if (message->what == 'itmA' || message->what == 'itmB') {
+            std::lock_guard lock(fMutex);
+            fCommands.push_back(message->what);
+            return;
+        }
+        BWindow::MessageReceived(message);
+    }
+
+    std::vector<uint32> Commands()
+    {
+        std::lock_guard lock(fMutex);
+        return fCommands;
+    }
+
+private:
+    std::mutex fMutex;
+    std::vector<uint32> fCommands;
+};
+
+} // namespace
+
+TEST(MenuTest, ItemsWithoutATargetSendToTheFieldsWindow)
+{
+    // Not yet shown by a field: there is nowhere to send.
+    std::unique_ptr<BPopUpMenu> loose(ThreeItems(true));
+    EXPECT_EQ(loose->ItemAt(0)->Invoke(), B_BAD_PORT_ID);
+
+    auto* window = new RecordingWindow();
+    BPopUpMenu* menu = ThreeItems(true);
+    window->AddChild(new BMenuField(BRect(10, 10, 209, 34), "field", nullptr, menu));
+    window->Show();
+    ASSERT_TRUE(window->Lock());
+    EXPECT_EQ(menu->ItemAt(1)->Invoke(), B_OK);
+    window->Unlock();
+    EXPECT_TRUE(WaitFor([&] { return window->Commands() == std::vector<uint32>{'itmB'}; }));
+    if (window->Lock())
+        window->Quit();
+}

@@ -2,6 +2,7 @@
 #include "Deinstaller.h"
 
 #include "DeinstallTag.h"
+#include "DesktopIntegration.h"
 #include "ScriptEdit.h"
 
 #include <Directory.h>
@@ -25,12 +26,17 @@ struct script_target {
     const char* tagField;
     directory_which folder;
     const char* script;
+    // Put before the configured tag in this script.
+    const char* tagPrefix;
 };
 
 const script_target kScripts[] = {
-    {"edit_bootscript", "edit_bootscript_tag", B_USER_BOOT_DIRECTORY, "UserBootscript"},
-    {"edit_setup_env", "edit_setup_env_tag", B_USER_BOOT_DIRECTORY, "UserSetupEnvironment"},
-    {"edit_profile", "edit_profile_tag", B_USER_DIRECTORY, ".profile"},
+    {"edit_bootscript", "edit_bootscript_tag", B_USER_BOOT_DIRECTORY, "UserBootscript", ""},
+    {"edit_setup_env", "edit_setup_env_tag", B_USER_BOOT_DIRECTORY, "UserSetupEnvironment", ""},
+    // The setup environment's copy for login shells.
+    {"edit_setup_env", "edit_setup_env_tag", B_USER_DIRECTORY, ".profile",
+        ENVIRONMENT_PROFILE_TAG_PREFIX},
+    {"edit_profile", "edit_profile_tag", B_USER_DIRECTORY, ".profile", ""},
 };
 
 // The absolute path of an existing folder with every link resolved, or an
@@ -144,6 +150,11 @@ Deinstaller::AddStandardFolders(const char* installFolder)
         if (otherVolume && find_directory(row->code, &path, false, &installVolume) == B_OK)
             AddFolder(path.Path());
     }
+    // The desktop's folders: menu entries, icons, the MIME packages (login
+    // entries and environment files lie in the configuration folder).
+    AddFolder(DesktopIntegration::UserDataFolder().c_str());
+    for (const std::string& menu : DesktopIntegration::MenuFolders())
+        AddFolder(menu.c_str());
     if (installFolder != nullptr) {
         AddFolder(installFolder);
         const std::string saved = std::string(installFolder) + "/Saved Files";
@@ -308,8 +319,8 @@ Deinstaller::FindScriptSections()
             continue;
         deinstall_section section;
         section.script = script;
-        section.tag = tag;
-        section.count = CountTaggedSections(script.c_str(), tag);
+        section.tag = std::string(target.tagPrefix) + tag;
+        section.count = CountTaggedSections(script.c_str(), section.tag.c_str());
         fSections.push_back(section);
     }
 }
@@ -319,6 +330,7 @@ int32
 Deinstaller::Remove(const std::function<void(const deinstall_report&)>& report)
 {
     int32 failures = 0;
+    std::vector<std::string> removed;
     // Contents were found after their folders: going backwards removes them
     // first.
     for (auto it = fEntries.rbegin(); it != fEntries.rend(); ++it) {
@@ -337,9 +349,14 @@ Deinstaller::Remove(const std::function<void(const deinstall_report&)>& report)
         if (done.status != B_OK && done.status != B_DIRECTORY_NOT_EMPTY
                 && done.status != B_ENTRY_NOT_FOUND)
             failures++;
+        if (done.status == B_OK)
+            removed.push_back(it->path);
         if (report)
             report(done);
     }
+    // The desktop's caches must forget the removed entries and types.
+    if (!removed.empty())
+        DesktopIntegration::RefreshCachesFor(removed);
     for (const deinstall_section& section : fSections) {
         if (section.count == 0)
             continue;

@@ -25,6 +25,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include <EntryRef.h>
@@ -41,6 +42,7 @@
 class BVolume;
 class CustomFolder;
 class CustomFolders;
+class DesktopIntegration;
 class GroupContextList;
 class LibAppResource;
 
@@ -345,6 +347,9 @@ private:
     bool                _SetItemDates(const BMessage& item, const char* path);
     void                _PlaceLink(JobRun& run, const BMessage& meta, const char* itemPath,
                             bool deinstallable);
+    // A link asked for in an application menu folder: a desktop entry.
+    void                _PlaceMenuEntry(JobRun& run, const BMessage& meta,
+                            const std::string& folder, const char* itemPath);
     static void         _AddProblem(JobRun& run, const std::string& problem);
     // Why the entry at path, which a rule would remove or move to make
     // room, must stay; empty when it may go or does not exist.
@@ -376,4 +381,9 @@ private:
     LibStringList       fFailedItems;
     // Working folders of the item being unpacked, removed on a stop.
     LibWorkFolders      fWorkFolders;
+    // The desktop's side of the current run (menu entries, login entry,
+    // session environment, document types); null outside a run.
+    std::shared_ptr<DesktopIntegration> fDesktop;
+    // Indentation of the log lines it writes.
+    std::string         fDesktopLogIndent;
 };

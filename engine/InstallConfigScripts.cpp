@@ -3,6 +3,8 @@
 // .profile.
 #include "InstallConfig.h"
 
+#include "DesktopIntegration.h"
+#include "ScriptEdit.h"
 #include "StartupFolder.h"
 
 #include <cstdio>
@@ -38,6 +40,10 @@ InstallConfig::CreateStartupFolder(BMessage& customFolders, BVolume& volume,
         return;
     }
     Log("\tCreating StartUp folder in %s.\n", path);
+    // At login on Linux the folder's programs are started by the product's
+    // login entry, which can take any path.
+    if (fDesktop != nullptr)
+        fDesktop->SetStartupFolder(path);
 
     std::vector<char> text(StartupSectionRoom(path));
     BuildStartupString(path, text.data());
@@ -51,22 +57,58 @@ InstallConfig::CreateStartupFolder(BMessage& customFolders, BVolume& volume,
 }
 
 
+namespace {
+
+// The tag of the section in ~/.profile that sets the setup-environment
+// section's variables for login shells. It must not begin with a tag the
+// product may give its own .profile section, since markers are found by
+// substring search.
+std::string ProfileEnvironmentTag(const char* tag)
+{
+    return std::string(ENVIRONMENT_PROFILE_TAG_PREFIX) + (tag != nullptr ? tag : "");
+}
+
+std::string ScriptLocation(const directory_which& folder, const char* script)
+{
+    std::string path;
+    ScriptPath(folder, script, path);
+    return path;
+}
+
+} // namespace
+
+
 void
 InstallConfig::EditBootScripts()
 {
     if (EditBootscript()) {
-        Log("\tAdded script tab %s to /boot/home/config/boot/UserBootscript\n", EditBootscriptTag());
+        Log("\tAdded script tab %s to %s\n", EditBootscriptTag(),
+            ScriptLocation(B_USER_BOOT_DIRECTORY, "UserBootscript").c_str());
         EditScriptFile(B_USER_BOOT_DIRECTORY, "UserBootscript", EditBootscriptTag(),
             EditBootscriptContents());
+        if (fDesktop != nullptr)
+            fDesktop->SetLoginCommands(EditBootscriptContents());
     }
     if (EditSetupEnv()) {
-        Log("\tAdded script tab %s to /boot/home/config/boot/UserSetupEnvironment\n",
-            EditSetupEnvTag());
+        Log("\tAdded script tab %s to %s\n", EditSetupEnvTag(),
+            ScriptLocation(B_USER_BOOT_DIRECTORY, "UserSetupEnvironment").c_str());
         EditScriptFile(B_USER_BOOT_DIRECTORY, "UserSetupEnvironment", EditSetupEnvTag(),
             EditSetupEnvContents());
+        // Linux runs no boot folder script: login shells get the variables
+        // from ~/.profile, the session manager from an environment.d file.
+        if (*EditSetupEnvTag() != '\0') {
+            const std::string profileTag = ProfileEnvironmentTag(EditSetupEnvTag());
+            Log("\tAdded script tab %s to %s\n", profileTag.c_str(),
+                ScriptLocation(B_USER_DIRECTORY, ".profile").c_str());
+            EditScriptFile(B_USER_DIRECTORY, ".profile", profileTag.c_str(),
+                EditSetupEnvContents());
+        }
+        if (fDesktop != nullptr)
+            fDesktop->PlaceSessionEnvironment(EditSetupEnvContents());
     }
     if (EditProfile()) {
-        Log("\tAdded script tab %s to /boot/home/.profile\n", EditProfileTag());
+        Log("\tAdded script tab %s to %s\n", EditProfileTag(),
+            ScriptLocation(B_USER_DIRECTORY, ".profile").c_str());
         EditScriptFile(B_USER_DIRECTORY, ".profile", EditProfileTag(), EditProfileContents());
     }
 }

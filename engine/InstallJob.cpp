@@ -2,6 +2,7 @@
 #include "InstallConfig.h"
 
 #include <ConfigFields.h>
+#include <DesktopIntegration.h>
 #include <Directory.h>
 #include <Entry.h>
 #include <InstallRecord.h>
@@ -121,6 +122,11 @@ InstallConfig::Action()
     tag.Formatted("%s;%s;%s;%s;%s;", AppName(), Version(), ReleaseDate(), Company(),
         SupportEmail());
     fDeinstallTag = Text(tag);
+    fDesktopLogIndent = "\t\t\t";
+    fDesktop = std::make_shared<DesktopIntegration>(AppName(), Text(tag),
+        [this](const std::string& line) {
+            Log("%s%s\n", fDesktopLogIndent.c_str(), line.c_str());
+        });
 
     BDirectory destination(&fDestination);
     LibString destinationPath;
@@ -221,7 +227,10 @@ InstallConfig::Action()
     if (haveInstructions)
         ReplaceMessage(kFieldInstallInstructions, &run.instructions);
 
+    fDesktopLogIndent = "\t";
     EditBootScripts();
+    fDesktop->Finish();
+    fDesktop.reset();
     AutoLaunch();
 
     LibString finished;
@@ -391,6 +400,11 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
             return;
         }
     }
+    const bool menu = fDesktop != nullptr && DesktopIntegration::IsMenuFolder(folder);
+    if (menu) {
+        _PlaceMenuEntry(run, meta, folder, itemPath);
+        return;
+    }
     if (folder + "/" + LeafOf(itemPath) == itemPath) {
         // A link in the item's own place would replace the item itself.
         Log("\t\t\tNo link was placed in %s: the item itself is there\n", folder.c_str());
@@ -448,6 +462,36 @@ InstallConfig::_RefuseToClear(JobRun& run, const std::string& path)
     if (refusal.empty())
         return refusal;
     return "the entry " + path + " in its way may not be replaced: " + refusal;
+}
+
+
+void
+InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::string& folder,
+    const char* itemPath)
+{
+    // The menu reads desktop entries only: the link becomes one, named after
+    // the item, and collisions are settled on that name.
+    const std::string entryLeaf = DesktopIntegration::MenuEntryLeaf(itemPath);
+    const std::string item = itemPath;
+    const BPath incoming((item.substr(0, item.rfind('/') + 1) + entryLeaf).c_str());
+    if (!ReplaceControl(folder.c_str(), incoming, StringField(meta, kFieldLinkExists, ""),
+            run.linkAskAgain, run.linkLastAnswer, BPath(run.savedFiles.c_str()))) {
+        if (fCollisionFailed) {
+            _AddProblem(run, "the entry in the way of its menu entry in " + folder
+                + " could not be cleared");
+        } else {
+            Log("\t\t\tUser desired not to place a menu entry in %s\n", folder.c_str());
+        }
+        return;
+    }
+    if (!LibExists(folder.c_str()))
+        Libmkdir(folder.c_str());
+    std::string entryPath;
+    if (fDesktop->PlaceMenuEntry(folder, itemPath, StringField(meta, "desktop_categories", ""),
+            entryPath) != B_OK) {
+        Log("\t\t\tUnable to place a menu entry in %s\n", folder.c_str());
+        _AddProblem(run, "no menu entry could be placed in " + folder);
+    }
 }
 
 

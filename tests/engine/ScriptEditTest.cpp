@@ -254,10 +254,13 @@ TEST_F(ScriptEditTest, JobEditsTheConfiguredScriptsWithTheirLogLines)
     config = configuration;
     config.OpenLog((log / "Log").c_str());
     config.EditBootScripts();
+    const std::string boot = fBoot.string();
 
     EXPECT_EQ(ReadFileBytes(Script()), "\n" + Section("ProdBoot", "/boot/apps/Prod/server &"));
     EXPECT_EQ(ReadFileBytes(fBoot / "UserSetupEnvironment"), "\n" + Section("ProdEnv", "export PROD=1"));
-    EXPECT_FALSE(fs::exists(fHome / ".profile"));
+    // Login shells get the environment through .profile.
+    const std::string environment = Section("OndelleEnvironment_ProdEnv", "export PROD=1");
+    EXPECT_EQ(ReadFileBytes(fHome / ".profile"), "\n" + environment);
 
     // Now with the profile too; the other two are replaced in place.
     configuration.ReplaceBool("edit_profile", true);
@@ -265,13 +268,18 @@ TEST_F(ScriptEditTest, JobEditsTheConfiguredScriptsWithTheirLogLines)
     config.EditBootScripts();
     config.CloseLog();
     EXPECT_EQ(ReadFileBytes(Script()), "\n" + Section("ProdBoot", "/boot/apps/Prod/server &"));
-    EXPECT_EQ(ReadFileBytes(fHome / ".profile"), "\n" + Section("ProdProfile", "alias p=prod"));
+    EXPECT_EQ(ReadFileBytes(fHome / ".profile"),
+        "\n" + environment + Section("ProdProfile", "alias p=prod"));
+    // The log names the real scripts.
+    const std::string profile = (fHome / ".profile").string();
     EXPECT_EQ(ReadFileBytes(log / "Log"),
-        "\tAdded script tab ProdBoot to /boot/home/config/boot/UserBootscript\n"
-        "\tAdded script tab ProdEnv to /boot/home/config/boot/UserSetupEnvironment\n"
-        "\tAdded script tab ProdBoot to /boot/home/config/boot/UserBootscript\n"
-        "\tAdded script tab ProdEnv to /boot/home/config/boot/UserSetupEnvironment\n"
-        "\tAdded script tab ProdProfile to /boot/home/.profile\n");
+        "\tAdded script tab ProdBoot to " + boot + "/UserBootscript\n"
+        "\tAdded script tab ProdEnv to " + boot + "/UserSetupEnvironment\n"
+        "\tAdded script tab OndelleEnvironment_ProdEnv to " + profile + "\n"
+        "\tAdded script tab ProdBoot to " + boot + "/UserBootscript\n"
+        "\tAdded script tab ProdEnv to " + boot + "/UserSetupEnvironment\n"
+        "\tAdded script tab OndelleEnvironment_ProdEnv to " + profile + "\n"
+        "\tAdded script tab ProdProfile to " + profile + "\n");
 }
 
 

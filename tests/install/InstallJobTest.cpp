@@ -167,6 +167,7 @@ TEST(InstallJob, LinksGoToTheirFolderAndLogFollowsTheLayout)
         "\t\t\tThis file will not be removed by the de-installer",
         "\t\t\tPlaced a link in " + installText,
         "\t\t\tThis link will not be removed by the de-installer",
+        "~\tRegistered the document types in /.+/mime/packages/ondelle-Tern\\.xml",
         "~\tInstallation Complete: .+ \\d+:\\d\\d:\\d\\d.*",
     });
 }

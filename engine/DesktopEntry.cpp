@@ -1,0 +1,163 @@
+// Composing desktop entries.
+#include "DesktopEntry.h"
+
+#include <cstring>
+
+namespace {
+
+bool IsReserved(char c)
+{
+    return c != '\0' && strchr(" \t\n\"'\\><~|&;$*?#()`", c) != nullptr;
+}
+
+} // namespace
+
+
+DesktopEntry::DesktopEntry(const std::string& type)
+    :
+    fType(type)
+{
+}
+
+
+void
+DesktopEntry::AddKey(const std::string& key, const std::string& value)
+{
+    fKeys.emplace_back(key, value);
+}
+
+
+std::string
+DesktopEntry::QuoteArgument(const std::string& argument)
+{
+    bool quote = argument.empty();
+    for (char c : argument) {
+        if (IsReserved(c))
+            quote = true;
+    }
+    std::string text;
+    if (quote)
+        text += '"';
+    for (char c : argument) {
+        if (c == '%') {
+            text += "%%";
+            continue;
+        }
+        if (quote && (c == '"' || c == '`' || c == '$' || c == '\\'))
+            text += '\\';
+        text += c;
+    }
+    if (quote)
+        text += '"';
+    return text;
+}
+
+
+std::string
+DesktopEntry::ExecValue(const std::vector<std::string>& arguments)
+{
+    std::string line;
+    for (const std::string& argument : arguments) {
+        if (!line.empty())
+            line += ' ';
+        line += QuoteArgument(argument);
+    }
+    return EscapeValue(line);
+}
+
+
+std::string
+DesktopEntry::EscapeValue(const std::string& value)
+{
+    std::string text;
+    for (size_t i = 0; i < value.size(); i++) {
+        const char c = value[i];
+        switch (c) {
+            case '\\': text += "\\\\"; break;
+            case '\n': text += "\\n"; break;
+            case '\t': text += "\\t"; break;
+            case '\r': text += "\\r"; break;
+            case ' ':
+                // Only a leading blank would be lost when the value is read.
+                text += i == 0 ? "\\s" : " ";
+                break;
+            default: text += c; break;
+        }
+    }
+    return text;
+}
+
+
+std::string
+DesktopEntry::ListValue(const std::vector<std::string>& items)
+{
+    std::string text;
+    for (const std::string& item : items) {
+        for (char c : EscapeValue(item)) {
+            if (c == ';')
+                text += '\\';
+            text += c;
+        }
+        text += ';';
+    }
+    return text;
+}
+
+
+std::string
+DesktopEntry::SafeName(const std::string& name)
+{
+    std::string safe;
+    for (unsigned char c : name) {
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || c == '.' || c == '_' || c == '-';
+        safe += keep ? char(c) : '-';
+    }
+    if (safe.empty() || safe[0] == '.' || safe[0] == '-')
+        safe = "x" + safe;
+    return safe;
+}
+
+
+std::string
+DesktopEntry::FileUrl(const std::string& path)
+{
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (unsigned char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+        if (plain) {
+            url += char(c);
+        } else {
+            url += '%';
+            url += kHex[c >> 4];
+            url += kHex[c & 0x0F];
+        }
+    }
+    return url;
+}
+
+
+std::string
+DesktopEntry::Text() const
+{
+    std::string text = "[Desktop Entry]\n";
+    text += "Type=" + fType + "\n";
+    text += "Name=" + EscapeValue(fName) + "\n";
+    if (!fComment.empty())
+        text += "Comment=" + EscapeValue(fComment) + "\n";
+    if (!fCommand.empty())
+        text += "Exec=" + ExecValue(fCommand) + "\n";
+    if (!fUrl.empty())
+        text += "URL=" + EscapeValue(fUrl) + "\n";
+    if (!fIcon.empty())
+        text += "Icon=" + EscapeValue(fIcon) + "\n";
+    if (!fCategories.empty())
+        text += "Categories=" + ListValue(fCategories) + "\n";
+    if (!fMimeTypes.empty())
+        text += "MimeType=" + ListValue(fMimeTypes) + "\n";
+    for (const auto& [key, value] : fKeys)
+        text += key + "=" + EscapeValue(value) + "\n";
+    return text;
+}

@@ -1,0 +1,66 @@
+// A freedesktop desktop entry (a ".desktop" file): the menu entries and
+// login entries through which the Linux desktop sees an installed product.
+//
+// Values are written with the entry format's escapes (\s, \n, \t, \r, \\)
+// and the command line of "Exec" with its own quoting: an argument holding
+// a reserved character (blank, tab, line end, quotes, backslash, >, <, ~,
+// |, &, ;, $, *, ?, #, parentheses, backtick) is put in double quotes, in
+// which ", `, $ and \ take a backslash; a literal "%" is written "%%" so
+// that it is not taken for a field code. The string escapes apply on top of
+// the quoting, so a backslash in a path becomes four in the file.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class DesktopEntry {
+public:
+    // type: "Application" or "Link".
+    explicit DesktopEntry(const std::string& type = "Application");
+
+    void SetName(const std::string& name) { fName = name; }
+    // The program and its arguments, each one word of the command line.
+    void SetCommand(const std::vector<std::string>& arguments) { fCommand = arguments; }
+    // For a "Link" entry: the address it opens.
+    void SetUrl(const std::string& url) { fUrl = url; }
+    void SetIcon(const std::string& icon) { fIcon = icon; }
+    void SetComment(const std::string& comment) { fComment = comment; }
+    void SetCategories(const std::vector<std::string>& categories) { fCategories = categories; }
+    void SetMimeTypes(const std::vector<std::string>& types) { fMimeTypes = types; }
+    // Any other key of the group, in the order added (for example
+    // "X-Ondelle-Signature").
+    void AddKey(const std::string& key, const std::string& value);
+
+    // The whole file.
+    std::string Text() const;
+
+    // One argument of an Exec value, quoted when needed and with "%"
+    // doubled; without the string escapes.
+    static std::string QuoteArgument(const std::string& argument);
+    // The Exec value for arguments, with the string escapes applied: the
+    // text that follows "Exec=" in the file.
+    static std::string ExecValue(const std::vector<std::string>& arguments);
+    // A string value with the entry format's escapes.
+    static std::string EscapeValue(const std::string& value);
+    // A list value: each item escaped, ";" inside an item as "\;", each
+    // item followed by ";".
+    static std::string ListValue(const std::vector<std::string>& items);
+    // A name usable as a desktop file id or icon name: letters, digits,
+    // ".", "_" and "-" kept, every other byte a "-"; never empty.
+    static std::string SafeName(const std::string& name);
+    // path as a "file://" address, every byte outside the unreserved set
+    // and "/" percent-encoded.
+    static std::string FileUrl(const std::string& path);
+
+private:
+    std::string fType;
+    std::string fName;
+    std::vector<std::string> fCommand;
+    std::string fUrl;
+    std::string fIcon;
+    std::string fComment;
+    std::vector<std::string> fCategories;
+    std::vector<std::string> fMimeTypes;
+    std::vector<std::pair<std::string, std::string>> fKeys;
+};

@@ -1,0 +1,463 @@
+// Desktop entries, icons, login entry, session environment and MIME package
+// of an installed product.
+#include "DesktopIntegration.h"
+
+#include "DeinstallTag.h"
+#include "DesktopEntry.h"
+#include "MimePackage.h"
+#include "SessionEnvironment.h"
+
+#include <AppFileInfo.h>
+#include <AtomicFile.h>
+#include <Bitmap.h>
+#include <BitmapPng.h>
+#include <Entry.h>
+#include <File.h>
+#include <FindDirectory.h>
+#include <LibFileUtils.h>
+#include <Message.h>
+#include <Node.h>
+#include <NodeInfo.h>
+#include <Path.h>
+#include <Process.h>
+
+#include <cstring>
+
+namespace {
+
+// The installer's own document type, registered with every product.
+const char* const kInstallerDocumentType = "text/x-vondl";
+const int32 kIconSizes[] = {16, 32};
+
+std::string Folder(directory_which which)
+{
+    BPath path;
+    if (find_directory(which, &path, false) != B_OK || path.Path() == nullptr)
+        return std::string();
+    return path.Path();
+}
+
+std::string ParentOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return std::string();
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string LeafOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsAtOrBelow(const std::string& path, const std::string& folder)
+{
+    return !folder.empty()
+        && (path == folder
+            || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
+                && path[folder.size()] == '/'));
+}
+
+// The application menu folders: the user's, the system's and the common one.
+std::vector<std::string> MenuRoots()
+{
+    std::vector<std::string> roots;
+    const std::string user = Folder(B_USER_DESKBAR_DIRECTORY);
+    if (!user.empty())
+        roots.push_back(user);
+    const std::string common = Folder(B_COMMON_DIRECTORY);
+    if (!common.empty()) {
+        roots.push_back(common + "/share/applications");
+        const std::string usr = ParentOf(common);
+        if (!usr.empty())
+            roots.push_back(usr + "/share/applications");
+    }
+    return roots;
+}
+
+std::string MenuRootOf(const std::string& folder)
+{
+    for (const std::string& root : MenuRoots()) {
+        if (IsAtOrBelow(folder, root))
+            return root;
+    }
+    return std::string();
+}
+
+bool IsProgram(const std::string& path)
+{
+    BEntry entry(path.c_str(), true);
+    mode_t mode = 0;
+    return entry.InitCheck() == B_OK && entry.IsFile() && entry.GetPermissions(&mode) == B_OK
+        && (mode & 0111) != 0;
+}
+
+// A text as one shell word in single quotes.
+std::string ShellWord(const std::string& text)
+{
+    std::string word = "'";
+    for (char c : text) {
+        if (c == '\'')
+            word += "'\\''";
+        else
+            word += c;
+    }
+    return word + "'";
+}
+
+void RunTool(const std::vector<std::string>& arguments)
+{
+    if (find_program(arguments[0]).empty())
+        return;
+    process_options options;
+    options.captureOutput = true;
+    process_result result;
+    run_process(arguments, options, &result);
+}
+
+} // namespace
+
+
+DesktopIntegration::DesktopIntegration(const std::string& product, const std::string& tag,
+    std::function<void(const std::string&)> log)
+    :
+    fProduct(product),
+    fTag(tag),
+    fLog(std::move(log))
+{
+}
+
+
+std::vector<std::string>
+DesktopIntegration::MenuFolders()
+{
+    return MenuRoots();
+}
+
+
+bool
+DesktopIntegration::IsMenuFolder(const std::string& folder)
+{
+    return !MenuRootOf(folder).empty();
+}
+
+
+std::string
+DesktopIntegration::MenuEntryLeaf(const std::string& itemPath)
+{
+    return DesktopEntry::SafeName(LeafOf(itemPath)) + ".desktop";
+}
+
+
+std::string
+DesktopIntegration::ProductId() const
+{
+    return "ondelle-" + DesktopEntry::SafeName(fProduct);
+}
+
+
+std::string
+DesktopIntegration::LoginEntryPath() const
+{
+    return Folder(B_USER_CONFIG_DIRECTORY) + "/autostart/" + ProductId() + ".desktop";
+}
+
+
+std::string
+DesktopIntegration::LoginScriptPath() const
+{
+    return Folder(B_USER_BOOT_DIRECTORY) + "/login/" + ProductId() + ".sh";
+}
+
+
+std::string
+DesktopIntegration::SessionEnvironmentPath() const
+{
+    return Folder(B_USER_CONFIG_DIRECTORY) + "/environment.d/60-" + ProductId() + ".conf";
+}
+
+
+std::string
+DesktopIntegration::MimePackagePath() const
+{
+    return MimeFolder() + "/packages/" + ProductId() + ".xml";
+}
+
+
+std::string
+DesktopIntegration::UserDataFolder()
+{
+    return ParentOf(Folder(B_USER_DESKBAR_DIRECTORY));
+}
+
+
+std::string
+DesktopIntegration::IconThemeFolder()
+{
+    return UserDataFolder() + "/icons/hicolor";
+}
+
+
+std::string
+DesktopIntegration::MimeFolder()
+{
+    return UserDataFolder() + "/mime";
+}
+
+
+bool
+DesktopIntegration::_MakeFolder(const std::string& folder)
+{
+    if (folder.empty())
+        return false;
+    if (LibExists(folder.c_str()))
+        return true;
+    if (!_MakeFolder(ParentOf(folder)))
+        return false;
+    if (!Libmkdir(folder.c_str()) || !LibExists(folder.c_str()))
+        return false;
+    // A folder made for the product goes with it (the deinstaller keeps it
+    // while it holds anything else).
+    TagForDeinstall(folder.c_str(), fTag.c_str());
+    return true;
+}
+
+
+status_t
+DesktopIntegration::_Write(const std::string& path, const std::string& text, mode_t mode,
+    bool exclusive)
+{
+    if (!_MakeFolder(ParentOf(path))) {
+        fLog("Unable to make the folder " + ParentOf(path));
+        return B_ERROR;
+    }
+    status_t status = write_file_atomically(path.c_str(), text, mode,
+        exclusive ? ATOMIC_WRITE_EXCLUSIVE : ATOMIC_WRITE_REPLACE);
+    if (status == B_FILE_EXISTS) {
+        // Only a plain file in the way is replaced, never a folder or a link.
+        BEntry existing(path.c_str(), false);
+        if (existing.InitCheck() == B_OK && existing.IsFile())
+            status = write_file_atomically(path.c_str(), text, mode, ATOMIC_WRITE_REPLACE);
+    }
+    if (status != B_OK) {
+        fLog("Unable to write " + path);
+        return status;
+    }
+    TagForDeinstall(path.c_str(), fTag.c_str());
+    fWritten.push_back(path);
+    return B_OK;
+}
+
+
+std::string
+DesktopIntegration::_PlaceIcons(const std::string& itemPath, const std::string& iconName)
+{
+    BNode node(itemPath.c_str());
+    BNodeInfo info(&node);
+    if (info.InitCheck() != B_OK)
+        return std::string();
+    bool placed = false;
+    for (int32 size : kIconSizes) {
+        // The item's own icon, or the generic one of its kind.
+        std::vector<uint8> indices(size_t(size * size));
+        if (info.GetTrackerIcon(indices.data(), size) != B_OK)
+            continue;
+        BBitmap bitmap(BRect(0, 0, size - 1, size - 1), B_CMAP8);
+        if (bitmap.ImportBits(indices.data(), int32(indices.size()), size, 0, B_CMAP8) != B_OK)
+            continue;
+        std::string png;
+        if (encode_bitmap_png(&bitmap, &png) != B_OK)
+            continue;
+        const std::string path = IconThemeFolder() + "/" + std::to_string(size) + "x"
+            + std::to_string(size) + "/apps/" + iconName + ".png";
+        if (_Write(path, png, 0644, false) == B_OK) {
+            fLog("Placed the icon " + path);
+            placed = true;
+        }
+    }
+    if (!placed)
+        return std::string();
+    fIconsWritten = true;
+    return iconName;
+}
+
+
+status_t
+DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string& itemPath,
+    const std::string& categories, std::string& entryPath)
+{
+    const std::string leaf = LeafOf(itemPath);
+    entryPath = folder + "/" + MenuEntryLeaf(itemPath);
+
+    DesktopEntry entry;
+    entry.SetName(leaf);
+    std::vector<std::string> types;
+    if (IsProgram(itemPath)) {
+        entry.SetCommand({itemPath});
+        BFile file(itemPath.c_str(), B_READ_ONLY);
+        BAppFileInfo appInfo(&file);
+        char signature[B_MIME_TYPE_LENGTH] = "";
+        if (appInfo.InitCheck() == B_OK && appInfo.GetSignature(signature) == B_OK
+            && signature[0] != '\0')
+            entry.AddKey("X-Ondelle-Signature", signature);
+        BMessage supported;
+        const char* type = nullptr;
+        if (appInfo.InitCheck() == B_OK && appInfo.GetSupportedTypes(&supported) == B_OK) {
+            for (int32 i = 0; supported.FindString("types", i, &type) == B_OK; i++) {
+                if (type != nullptr && IsValidMimeTypeName(type))
+                    types.push_back(type);
+            }
+        }
+    } else {
+        // A document or folder opens in the program the desktop chooses.
+        entry.SetCommand({"xdg-open", itemPath});
+    }
+    entry.SetMimeTypes(types);
+    std::vector<std::string> categoryList;
+    size_t start = 0;
+    while (start <= categories.size()) {
+        size_t end = categories.find(';', start);
+        if (end == std::string::npos)
+            end = categories.size();
+        if (end > start)
+            categoryList.push_back(categories.substr(start, end - start));
+        start = end + 1;
+    }
+    entry.SetCategories(categoryList);
+    fDocumentTypes.insert(fDocumentTypes.end(), types.begin(), types.end());
+
+    const std::string menuRoot = MenuRootOf(folder);
+    std::string id = folder.size() > menuRoot.size() ? folder.substr(menuRoot.size() + 1) + "/"
+        : std::string();
+    id += leaf;
+    const std::string icon = _PlaceIcons(itemPath, "ondelle-" + DesktopEntry::SafeName(
+        fProduct + "-" + id));
+    if (!icon.empty())
+        entry.SetIcon(icon);
+    entry.AddKey("X-Ondelle-Deinstall-Tag", fTag);
+
+    const status_t status = _Write(entryPath, entry.Text(), 0644, true);
+    if (status == B_OK) {
+        fLog("Placed the menu entry " + entryPath);
+        if (!menuRoot.empty())
+            fMenuFolders.insert(menuRoot);
+    }
+    return status;
+}
+
+
+status_t
+DesktopIntegration::PlaceSessionEnvironment(const std::string& section)
+{
+    const session_environment environment = TranslateSessionEnvironment(section);
+    const std::string path = SessionEnvironmentPath();
+    for (const std::string& line : environment.skipped)
+        fLog("Not carried to " + path + ": " + line);
+    if (environment.names.empty())
+        return B_OK;
+    const std::string text = "# Placed by Ondelle for " + fProduct
+        + "; removed by its deinstaller.\n" + environment.text;
+    status_t status = _Write(path, text, 0644, false);
+    if (status == B_OK)
+        fLog("Added the session environment " + path);
+    return status;
+}
+
+
+void
+DesktopIntegration::_PlaceLoginEntry()
+{
+    if (fStartupFolder.empty() && fLoginCommands.empty())
+        return;
+    std::string script = "#!/bin/sh\n# Placed by Ondelle for " + fProduct
+        + ": started at login, removed by its deinstaller.\n";
+    if (!fStartupFolder.empty()) {
+        script += "startup_folder=" + ShellWord(fStartupFolder) + "\n"
+            "for item in \"$startup_folder\"/*\n"
+            "do\n"
+            "\tif [ -f \"$item\" ] && [ -x \"$item\" ]\n"
+            "\tthen\n"
+            "\t\t\"$item\" &\n"
+            "\tfi\n"
+            "done\n";
+    }
+    if (!fLoginCommands.empty())
+        script += fLoginCommands + "\n";
+    const std::string scriptPath = LoginScriptPath();
+    if (_Write(scriptPath, script, 0755, false) != B_OK)
+        return;
+    fLog("Added the login script " + scriptPath);
+
+    DesktopEntry entry;
+    entry.SetName(fProduct);
+    entry.SetComment("Starts " + fProduct + " at login");
+    entry.SetCommand({"/bin/sh", scriptPath});
+    entry.AddKey("NoDisplay", "true");
+    entry.AddKey("X-GNOME-Autostart-enabled", "true");
+    entry.AddKey("X-Ondelle-Deinstall-Tag", fTag);
+    if (_Write(LoginEntryPath(), entry.Text(), 0644, false) == B_OK)
+        fLog("Added the login entry " + LoginEntryPath());
+}
+
+
+void
+DesktopIntegration::_PlaceMimePackage()
+{
+    std::vector<mime_type_declaration> declarations;
+    mime_type_declaration own;
+    own.type = kInstallerDocumentType;
+    own.comment = "Installer document";
+    own.subclassOf = "text/plain";
+    declarations.push_back(own);
+    for (const std::string& type : fDocumentTypes) {
+        mime_type_declaration declared;
+        declared.type = type;
+        declarations.push_back(declared);
+    }
+    if (_Write(MimePackagePath(), MimePackageText(declarations), 0644, false) == B_OK)
+        fLog("Registered the document types in " + MimePackagePath());
+}
+
+
+void
+DesktopIntegration::Finish()
+{
+    _PlaceLoginEntry();
+    _PlaceMimePackage();
+    RefreshCaches(fMenuFolders, true, fIconsWritten);
+}
+
+
+void
+DesktopIntegration::RefreshCaches(const std::set<std::string>& menuFolders, bool mime, bool icons)
+{
+    for (const std::string& folder : menuFolders) {
+        if (LibExists(folder.c_str()))
+            RunTool({"update-desktop-database", "-q", folder});
+    }
+    if (mime && LibExists((MimeFolder() + "/packages").c_str()))
+        RunTool({"update-mime-database", MimeFolder()});
+    // The icon cache is only kept up to date where the user has one: a
+    // theme folder without a cache is read directly.
+    const std::string theme = IconThemeFolder();
+    if (icons && LibExists((theme + "/icon-theme.cache").c_str()))
+        RunTool({"gtk-update-icon-cache", "-q", "-t", "-f", theme});
+}
+
+
+void
+DesktopIntegration::RefreshCachesFor(const std::vector<std::string>& paths)
+{
+    std::set<std::string> menuFolders;
+    bool mime = false;
+    bool icons = false;
+    for (const std::string& path : paths) {
+        const std::string root = MenuRootOf(path);
+        if (!root.empty())
+            menuFolders.insert(root);
+        mime = mime || IsAtOrBelow(path, MimeFolder() + "/packages");
+        icons = icons || IsAtOrBelow(path, IconThemeFolder());
+    }
+    RefreshCaches(menuFolders, mime, icons);
+}

@@ -1,0 +1,110 @@
+// What makes an installed product visible to the Linux desktop, beside the
+// platform's own mechanisms:
+//
+// - a link asked for in an application menu folder becomes a desktop entry
+//   there, with the item's icon exported as PNG into the user's "hicolor"
+//   icon theme;
+// - the start-up folder and the UserBootscript section run at login
+//   through one XDG autostart entry per product, which starts a login
+//   script holding them;
+// - the setup-environment section reaches the session manager through an
+//   environment.d file (login shells get it through ~/.profile, written by
+//   the job);
+// - the product's document types and the installer's own type are
+//   registered through a shared-mime-info package;
+// - the desktop's caches are refreshed with its own tools where they exist
+//   (a missing tool is no error).
+//
+// Every file and every folder made here carries the deinstall tag, so the
+// deinstaller removes exactly these. All folders come from find_directory,
+// so the sandbox moves them below its root. docs/boot-scripts.md has the
+// table of files.
+#pragma once
+
+#include <SupportDefs.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+// The setup-environment section is also written into ~/.profile for login
+// shells, under its tag with this prefix.
+#define ENVIRONMENT_PROFILE_TAG_PREFIX "OndelleEnvironment_"
+
+class DesktopIntegration {
+public:
+    // product: the product's name ("app_name"); tag: the deinstall tag;
+    // log: told one line (without its line end) for every file written and
+    // every problem.
+    DesktopIntegration(const std::string& product, const std::string& tag,
+        std::function<void(const std::string&)> log);
+
+    // True when folder is, or lies below, an application menu folder: the
+    // user's ("User Deskbar") or the system's and common ones
+    // (usr/share/applications, usr/local/share/applications).
+    static bool IsMenuFolder(const std::string& folder);
+    // Those application menu folders.
+    static std::vector<std::string> MenuFolders();
+    // The file name of the menu entry for the item at itemPath.
+    static std::string MenuEntryLeaf(const std::string& itemPath);
+
+    // Writes the menu entry for the item at itemPath into folder (which must
+    // exist), and its icons. An entry in the way is replaced only when it is
+    // a regular file (the caller has settled the collision before).
+    // categories: the build's menu categories, ";"-separated (may be
+    // empty). entryPath receives the entry's path.
+    status_t PlaceMenuEntry(const std::string& folder, const std::string& itemPath,
+        const std::string& categories, std::string& entryPath);
+
+    // Remembers what is to run at login: the programs of the start-up
+    // folder, and the UserBootscript section's commands.
+    void SetStartupFolder(const std::string& folder) { fStartupFolder = folder; }
+    void SetLoginCommands(const std::string& commands) { fLoginCommands = commands; }
+    // Writes the environment.d file for the setup-environment section.
+    status_t PlaceSessionEnvironment(const std::string& section);
+
+    // Writes the login entry (when something is to run at login) and the
+    // MIME package, then refreshes the caches of every folder written to.
+    void Finish();
+
+    // The product's files, named after the product.
+    std::string ProductId() const;
+    std::string LoginEntryPath() const;
+    std::string LoginScriptPath() const;
+    std::string SessionEnvironmentPath() const;
+    std::string MimePackagePath() const;
+
+    // Every file written, in order.
+    const std::vector<std::string>& Written() const { return fWritten; }
+
+    // The folders whose caches the desktop's tools keep.
+    static std::string UserDataFolder();
+    static std::string IconThemeFolder();
+    static std::string MimeFolder();
+    // Runs the cache tools for the folders given (menu folders, the MIME
+    // folder, icon theme folders), each that exists.
+    static void RefreshCaches(const std::set<std::string>& menuFolders, bool mime,
+        bool icons);
+    // The same for whatever of these folders holds one of paths (for
+    // example the entries the deinstaller removed).
+    static void RefreshCachesFor(const std::vector<std::string>& paths);
+
+private:
+    status_t _Write(const std::string& path, const std::string& text, mode_t mode,
+        bool exclusive);
+    bool _MakeFolder(const std::string& folder);
+    std::string _PlaceIcons(const std::string& itemPath, const std::string& iconName);
+    void _PlaceLoginEntry();
+    void _PlaceMimePackage();
+
+    std::string fProduct;
+    std::string fTag;
+    std::function<void(const std::string&)> fLog;
+    std::string fStartupFolder;
+    std::string fLoginCommands;
+    std::vector<std::string> fDocumentTypes;
+    std::vector<std::string> fWritten;
+    std::set<std::string> fMenuFolders;
+    bool fIconsWritten = false;
+};

@@ -120,26 +120,6 @@ DesktopEntry::SafeName(const std::string& name)
 
 
 std::string
-DesktopEntry::FileUrl(const std::string& path)
-{
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (unsigned char c : path) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-            || c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
-        if (plain) {
-            url += char(c);
-        } else {
-            url += '%';
-            url += kHex[c >> 4];
-            url += kHex[c & 0x0F];
-        }
-    }
-    return url;
-}
-
-
-std::string
 DesktopEntry::Text() const
 {
     std::string text = "[Desktop Entry]\n";
@@ -149,8 +129,6 @@ DesktopEntry::Text() const
         text += "Comment=" + EscapeValue(fComment) + "\n";
     if (!fCommand.empty())
         text += "Exec=" + ExecValue(fCommand) + "\n";
-    if (!fUrl.empty())
-        text += "URL=" + EscapeValue(fUrl) + "\n";
     if (!fIcon.empty())
         text += "Icon=" + EscapeValue(fIcon) + "\n";
     if (!fCategories.empty())

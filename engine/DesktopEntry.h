@@ -16,14 +16,12 @@
 
 class DesktopEntry {
 public:
-    // type: "Application" or "Link".
+    // type: the entry's "Type" ("Application").
     explicit DesktopEntry(const std::string& type = "Application");
 
     void SetName(const std::string& name) { fName = name; }
     // The program and its arguments, each one word of the command line.
     void SetCommand(const std::vector<std::string>& arguments) { fCommand = arguments; }
-    // For a "Link" entry: the address it opens.
-    void SetUrl(const std::string& url) { fUrl = url; }
     void SetIcon(const std::string& icon) { fIcon = icon; }
     void SetComment(const std::string& comment) { fComment = comment; }
     void SetCategories(const std::vector<std::string>& categories) { fCategories = categories; }
@@ -49,15 +47,11 @@ public:
     // A name usable as a desktop file id or icon name: letters, digits,
     // ".", "_" and "-" kept, every other byte a "-"; never empty.
     static std::string SafeName(const std::string& name);
-    // path as a "file://" address, every byte outside the unreserved set
-    // and "/" percent-encoded.
-    static std::string FileUrl(const std::string& path);
 
 private:
     std::string fType;
     std::string fName;
     std::vector<std::string> fCommand;
-    std::string fUrl;
     std::string fIcon;
     std::string fComment;
     std::vector<std::string> fCategories;

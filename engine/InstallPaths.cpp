@@ -3,6 +3,7 @@
 #include "InstallConfig.h"
 
 #include <ConfigFields.h>
+#include <CustomFolder.h>
 #include <LibEntryUtils.h>
 #include <LibFileUtils.h>
 #include <Path.h>
@@ -115,7 +116,11 @@ InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& vo
             ProtectedFolders guarded;
             guarded.AddStandardFolders(volume);
             guarded.AddInstallFolder(InstallFolderPath());
-            const std::string refusal = guarded.Refusal(full.c_str());
+            std::string refusal = guarded.Refusal(full.c_str());
+            const char* subFolder = nullptr;
+            folder.FindString(kFieldCustomSubDir, 0, &subFolder);
+            if (refusal.empty() && !CustomFolder::NamesFolderBelowParent(subFolder))
+                refusal = "the custom folder names no folder below its standard folder";
             if (!refusal.empty()) {
                 Log("\t\t\tThe folder %s is not replaced: %s\n", full.c_str(), refusal.c_str());
                 fFolderRefusal = "the folder " + full + " may not be replaced: " + refusal;

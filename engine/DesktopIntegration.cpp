@@ -220,6 +220,8 @@ DesktopIntegration::_MakeFolder(const std::string& folder)
     // A folder made for the product goes with it (the deinstaller keeps it
     // while it holds anything else).
     TagForDeinstall(folder.c_str(), fTag.c_str());
+    if (fPlaced)
+        fPlaced(folder);
     return true;
 }
 
@@ -245,6 +247,8 @@ DesktopIntegration::_Write(const std::string& path, const std::string& text, mod
         return status;
     }
     TagForDeinstall(path.c_str(), fTag.c_str());
+    if (fPlaced)
+        fPlaced(path);
     fWritten.push_back(path);
     return B_OK;
 }

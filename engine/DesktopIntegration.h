@@ -75,6 +75,10 @@ public:
     std::string SessionEnvironmentPath() const;
     std::string MimePackagePath() const;
 
+    // Told the path of every file and folder made and tagged here, so that
+    // the install job can add it to the installation's record.
+    void SetPlacedHook(std::function<void(const std::string&)> placed) { fPlaced = std::move(placed); }
+
     // Every file written, in order.
     const std::vector<std::string>& Written() const { return fWritten; }
 
@@ -101,6 +105,7 @@ private:
     std::string fProduct;
     std::string fTag;
     std::function<void(const std::string&)> fLog;
+    std::function<void(const std::string&)> fPlaced;
     std::string fStartupFolder;
     std::string fLoginCommands;
     std::vector<std::string> fDocumentTypes;

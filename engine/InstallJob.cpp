@@ -193,6 +193,14 @@ InstallConfig::Action()
     if (run.record.Create(InstallRecord::PathIn(installPath.c_str()).c_str()) != B_OK)
         fprintf(stderr, "InstallConfig: no install record could be made in %s\n",
             installPath.c_str());
+    // The hook points into this run; it is taken away again when the run
+    // ends, however it ends.
+    InstallRecord* record = &run.record;
+    fDesktop->SetPlacedHook([record](const std::string& path) { record->AddTree(path.c_str()); });
+    struct HookRemover {
+        std::shared_ptr<DesktopIntegration> desktop;
+        ~HookRemover() { desktop->SetPlacedHook(nullptr); }
+    } hookRemover{fDesktop};
 
     const std::string logPath = installPath + "/Log";
     OpenLog(logPath.c_str());

@@ -262,8 +262,13 @@ TEST(DesktopIntegration, InstalledProductReachesTheDesktopAndTheDeinstallerTakes
     Deinstaller deinstaller(deinstallConfiguration);
     ASSERT_EQ(deinstaller.InitCheck(), B_OK);
     deinstaller.AddStandardFolders(installFolder.c_str());
+    // As the program does: the installation's record lists the desktop
+    // files too, so none of them is kept as "not placed".
+    ASSERT_TRUE(deinstaller.LoadRecord(installFolder.c_str()));
     deinstaller.Scan();
     deinstaller.FindScriptSections();
+    for (const deinstall_entry& found : deinstaller.Entries())
+        EXPECT_EQ(found.keep, "") << found.path;
     EXPECT_EQ(deinstaller.Remove(), 0);
 
     EXPECT_EQ(DesktopFiles(), before);

@@ -9,10 +9,12 @@
 #include <minizip/unzip.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,8 +60,16 @@ struct DeferredFolder {
 
 class Extraction {
 public:
-    Extraction(const char* archive, const char* target, ZipRangeReader* range = nullptr)
-        : fArchive(archive), fRange(range), fTarget(target), fName(65536), fCentralExtra(65536), fLocalExtra(65536),
+    // Unpacks archive into target; with a null target only checks it (see
+    // ZipExtractor::Verify), passing problems and entries to the callbacks.
+    // With range, the archive is the part of the file archive that range
+    // reads, starting at rangeOffset.
+    Extraction(const char* archive, const char* target, ZipRangeReader* range = nullptr, off_t rangeOffset = 0,
+        const ZipExtractor::ProblemFunction* problem = nullptr, const ZipExtractor::EntryFunction* entry = nullptr)
+        : fArchive(archive), fRange(range), fRangeOffset(rangeOffset),
+          fShown(target != nullptr ? archive : "the archive"), fTarget(target != nullptr ? target : ""),
+          fVerify(target == nullptr), fProblem(problem), fEntry(entry), fName(65536), fCentralExtra(65536),
+          fLocalExtra(65536),
           fData(kChunkSize)
     {
     }
@@ -67,6 +77,11 @@ public:
     status_t Run();
 
 private:
+    void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    bool LocalNameMatches(unzFile zip, const char* name, size_t length);
+    bool ReadLinkTarget(unzFile zip, const std::string& name, size_t depth, uint64 size, std::string& target);
+    bool VerifyEntry(unzFile zip, const std::vector<std::string>& parts, const std::string& name,
+        bool isDirectory, bool isLink, mode_t mode, uint64 size);
     bool SplitName(const std::string& name, std::vector<std::string>& parts);
     int OpenParent(const std::vector<std::string>& parts, size_t count, const std::string& name);
     bool ExtractEntry(unzFile zip);
@@ -85,7 +100,17 @@ private:
 
     const char* fArchive;
     ZipRangeReader* fRange;
+    off_t fRangeOffset;
+    // How messages name the archive.
+    const char* fShown;
     std::string fTarget;
+    const bool fVerify;
+    const ZipExtractor::ProblemFunction* fProblem;
+    const ZipExtractor::EntryFunction* fEntry;
+    FileDescriptor fArchiveFile;
+    // When only checking: what each path below the target would be after
+    // the entries so far ('d' folder, 'f' file, 'l' link).
+    std::map<std::string, char> fNodes;
     FileDescriptor fRoot;
     std::vector<DeferredFolder> fFolders;
     // Buffers for one entry at a time, kept for the whole archive.
@@ -96,9 +121,36 @@ private:
     bool fFull = false;
 };
 
+void Extraction::Report(const char* format, ...)
+{
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(text, sizeof(text), format, arguments);
+    va_end(arguments);
+    if (fProblem != nullptr && *fProblem)
+        (*fProblem)(text);
+    else
+        fprintf(stderr, "LibUnzip: %s\n", text);
+}
+
+// The name in the entry's local header must be the one in the central
+// directory: tools that read only one of them would unpack another file.
+bool Extraction::LocalNameMatches(unzFile zip, const char* name, size_t length)
+{
+    const ZPOS64_T data = unzGetCurrentFileZStreamPos64(zip);
+    const int extra = unzGetLocalExtrafield(zip, nullptr, 0);
+    if (extra < 0 || data < uint64(extra) + length || fArchiveFile.Get() < 0)
+        return false;
+    std::string local(length, '\0');
+    const off_t at = fRangeOffset + off_t(data - uint64(extra) - length);
+    const ssize_t got = ::pread(fArchiveFile.Get(), local.data(), length, at);
+    return got == ssize_t(length) && memcmp(local.data(), name, length) == 0;
+}
+
 void Extraction::Refuse(const std::string& name, const char* reason)
 {
-    fprintf(stderr, "LibUnzip: refusing \"%s\" from %s: %s\n", name.c_str(), fArchive, reason);
+    Report("refusing \"%s\" from %s: %s", name.c_str(), fShown, reason);
 }
 
 std::string Extraction::FullPath(const std::vector<std::string>& parts) const
@@ -153,7 +205,7 @@ int Extraction::OpenParent(const std::vector<std::string>& parts, size_t count, 
         if (next < 0 && errno == ENOENT) {
             if (::mkdirat(current, part, 0777) != 0 && errno != EEXIST) {
                 NoteError(errno);
-                fprintf(stderr, "LibUnzip: cannot create folder for \"%s\": %s\n", name.c_str(), strerror(errno));
+                Report("cannot create folder for \"%s\": %s", name.c_str(), strerror(errno));
                 ::close(current);
                 return -1;
             }
@@ -164,7 +216,7 @@ int Extraction::OpenParent(const std::vector<std::string>& parts, size_t count, 
             if (::fstatat(current, part, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
                 Refuse(name, "its path runs through a symbolic link");
             else
-                fprintf(stderr, "LibUnzip: cannot open folder for \"%s\": %s\n", name.c_str(), strerror(errno));
+                Report("cannot open folder for \"%s\": %s", name.c_str(), strerror(errno));
         }
         ::close(current);
         current = next;
@@ -178,7 +230,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
     struct stat existing = {};
     if (::fstatat(directory, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(existing.st_mode)) {
-            fprintf(stderr, "LibUnzip: cannot write \"%s\": a folder of that name exists\n", name.c_str());
+            Report("cannot write \"%s\": a folder of that name exists", name.c_str());
             return false;
         }
         ::unlinkat(directory, leaf.c_str(), 0);
@@ -187,7 +239,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
         hasMode ? 0600 : 0666));
     if (out.Get() < 0) {
         NoteError(errno);
-        fprintf(stderr, "LibUnzip: cannot create \"%s\": %s\n", name.c_str(), strerror(errno));
+        Report("cannot create \"%s\": %s", name.c_str(), strerror(errno));
         return false;
     }
     std::vector<char>& buffer = fData;
@@ -195,7 +247,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
     for (;;) {
         const int length = unzReadCurrentFile(zip, buffer.data(), unsigned(buffer.size()));
         if (length < 0) {
-            fprintf(stderr, "LibUnzip: \"%s\" is damaged in %s\n", name.c_str(), fArchive);
+            Report("\"%s\" is damaged in %s", name.c_str(), fShown);
             ok = false;
             break;
         }
@@ -207,7 +259,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
                 continue;
             if (written <= 0) {
                 NoteError(written < 0 ? errno : ENOSPC);
-                fprintf(stderr, "LibUnzip: error writing \"%s\": %s\n", name.c_str(), strerror(errno));
+                Report("error writing \"%s\": %s", name.c_str(), strerror(errno));
                 return false;
             }
             done += int(written);
@@ -219,17 +271,17 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
     return ok;
 }
 
-bool Extraction::WriteLink(unzFile zip, int directory, const std::string& leaf, const std::string& name,
-    size_t depth, uint64 size, const struct timespec times[2])
+bool Extraction::ReadLinkTarget(unzFile zip, const std::string& name, size_t depth, uint64 size,
+    std::string& target)
 {
     if (size == 0 || size > kMaxLinkTarget) {
-        fprintf(stderr, "LibUnzip: the link \"%s\" has no usable target\n", name.c_str());
+        Report("the link \"%s\" has no usable target", name.c_str());
         return false;
     }
-    std::string target(size_t(size), '\0');
+    target.assign(size_t(size), '\0');
     if (unzReadCurrentFile(zip, target.data(), unsigned(target.size())) != int(size)
         || target.find('\0') != std::string::npos) {
-        fprintf(stderr, "LibUnzip: the link \"%s\" is damaged in %s\n", name.c_str(), fArchive);
+        Report("the link \"%s\" is damaged in %s", name.c_str(), fShown);
         return false;
     }
     // The target must stay inside: relative, with ".." only at its start and
@@ -257,20 +309,84 @@ bool Extraction::WriteLink(unzFile zip, int directory, const std::string& leaf, 
         }
         start = slash + 1;
     }
+    return true;
+}
+
+bool Extraction::WriteLink(unzFile zip, int directory, const std::string& leaf, const std::string& name,
+    size_t depth, uint64 size, const struct timespec times[2])
+{
+    std::string target;
+    if (!ReadLinkTarget(zip, name, depth, size, target))
+        return false;
     struct stat existing = {};
     if (::fstatat(directory, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(existing.st_mode)) {
-            fprintf(stderr, "LibUnzip: cannot write \"%s\": a folder of that name exists\n", name.c_str());
+            Report("cannot write \"%s\": a folder of that name exists", name.c_str());
             return false;
         }
         ::unlinkat(directory, leaf.c_str(), 0);
     }
     if (::symlinkat(target.c_str(), directory, leaf.c_str()) != 0) {
         NoteError(errno);
-        fprintf(stderr, "LibUnzip: cannot create link \"%s\": %s\n", name.c_str(), strerror(errno));
+        Report("cannot create link \"%s\": %s", name.c_str(), strerror(errno));
         return false;
     }
     ::utimensat(directory, leaf.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    return true;
+}
+
+// Checks an entry against what the entries before it would have made, as
+// unpacking would meet it, and reads its data through.
+bool Extraction::VerifyEntry(unzFile zip, const std::vector<std::string>& parts, const std::string& name,
+    bool isDirectory, bool isLink, mode_t mode, uint64 size)
+{
+    std::string path;
+    const size_t folders = isDirectory ? parts.size() : parts.size() - 1;
+    for (size_t i = 0; i < folders; i++) {
+        path += (i > 0 ? "/" : "") + parts[i];
+        const auto node = fNodes.emplace(path, 'd').first;
+        if (node->second == 'l') {
+            Refuse(name, "its path runs through a symbolic link");
+            return false;
+        }
+        if (node->second != 'd') {
+            Report("cannot open folder for \"%s\": %s", name.c_str(), strerror(ENOTDIR));
+            return false;
+        }
+    }
+    ZipEntrySummary summary;
+    summary.name = name;
+    summary.mode = mode;
+    if (isDirectory) {
+        summary.kind = ZipEntrySummary::kFolder;
+    } else {
+        path += (parts.size() > 1 ? "/" : "") + parts.back();
+        const auto existing = fNodes.find(path);
+        if (existing != fNodes.end() && existing->second == 'd') {
+            Report("cannot write \"%s\": a folder of that name exists", name.c_str());
+            return false;
+        }
+        if (isLink) {
+            summary.kind = ZipEntrySummary::kLink;
+            if (!ReadLinkTarget(zip, name, parts.size() - 1, size, summary.linkTarget))
+                return false;
+        } else {
+            summary.kind = ZipEntrySummary::kFile;
+            for (;;) {
+                const int length = unzReadCurrentFile(zip, fData.data(), unsigned(fData.size()));
+                if (length < 0) {
+                    Report("\"%s\" is damaged in %s", name.c_str(), fShown);
+                    return false;
+                }
+                if (length == 0)
+                    break;
+                summary.size += uint64(length);
+            }
+        }
+        fNodes[path] = isLink ? 'l' : 'f';
+    }
+    if (fEntry != nullptr && *fEntry)
+        (*fEntry)(summary);
     return true;
 }
 
@@ -281,7 +397,7 @@ bool Extraction::ExtractEntry(unzFile zip)
     unz_file_info64 info = {};
     if (unzGetCurrentFileInfo64(zip, &info, nameBuffer.data(), uLong(nameBuffer.size()), centralExtra.data(),
             uLong(centralExtra.size()), nullptr, 0) != UNZ_OK) {
-        fprintf(stderr, "LibUnzip: %s has a damaged directory\n", fArchive);
+        Report("%s has a damaged directory", fShown);
         return false;
     }
     const std::string name(nameBuffer.data());
@@ -293,7 +409,7 @@ bool Extraction::ExtractEntry(unzFile zip)
     if (!SplitName(name, parts))
         return false;
     if ((info.flag & 1) != 0) {
-        fprintf(stderr, "LibUnzip: skipping \"%s\": it is encrypted\n", name.c_str());
+        Report("skipping \"%s\": it is encrypted", name.c_str());
         return false;
     }
 
@@ -304,7 +420,12 @@ bool Extraction::ExtractEntry(unzFile zip)
         && (name.back() == '/' || (unixMode && S_ISDIR(mode)) || (info.external_fa & 0x10) != 0);
 
     if (unzOpenCurrentFile(zip) != UNZ_OK) {
-        fprintf(stderr, "LibUnzip: cannot read \"%s\": unsupported compression or damage\n", name.c_str());
+        Report("cannot read \"%s\": unsupported compression or damage", name.c_str());
+        return false;
+    }
+    if (!LocalNameMatches(zip, nameBuffer.data(), info.size_filename)) {
+        Refuse(name, "its local header names another file than the archive's directory");
+        unzCloseCurrentFile(zip);
         return false;
     }
     std::vector<char>& localExtra = fLocalExtra;
@@ -336,11 +457,13 @@ bool Extraction::ExtractEntry(unzFile zip)
         if (status == B_OK)
             ZipExtra::DecodeAttributeBlock(block.data(), block.size(), attributes);
         if (status == B_BAD_DATA || status == B_UNSUPPORTED)
-            fprintf(stderr, "LibUnzip: the attributes of \"%s\" are damaged; some may be missing\n", name.c_str());
+            Report("the attributes of \"%s\" are damaged; some may be missing", name.c_str());
     }
 
     bool ok = true;
-    if (isDirectory) {
+    if (fVerify) {
+        ok = VerifyEntry(zip, parts, name, isDirectory, isLink, mode, info.uncompressed_size);
+    } else if (isDirectory) {
         FileDescriptor folder(OpenParent(parts, parts.size(), name));
         ok = folder.Get() >= 0;
         if (ok) {
@@ -364,15 +487,15 @@ bool Extraction::ExtractEntry(unzFile zip)
     }
     const int closed = unzCloseCurrentFile(zip);
     if (ok && closed == UNZ_CRCERROR) {
-        fprintf(stderr, "LibUnzip: bad CRC for \"%s\" in %s\n", name.c_str(), fArchive);
+        Report("bad CRC for \"%s\" in %s", name.c_str(), fShown);
         ok = false;
     }
     const status_t attributeStatus
-        = ok && !attributes.empty() ? WriteNodeAttributes(FullPath(parts).c_str(), attributes) : B_OK;
+        = ok && !fVerify && !attributes.empty() ? WriteNodeAttributes(FullPath(parts).c_str(), attributes) : B_OK;
     if (attributeStatus == B_DEVICE_FULL)
         fFull = true;
     if (attributeStatus != B_OK) {
-        fprintf(stderr, "LibUnzip: could not restore every attribute of \"%s\"\n", name.c_str());
+        Report("could not restore every attribute of \"%s\"", name.c_str());
         ok = false;
     }
     return ok;
@@ -382,14 +505,16 @@ status_t Extraction::Run()
 {
     while (fTarget.size() > 1 && fTarget.back() == '/')
         fTarget.pop_back();
-    fRoot.Reset(::open(fTarget.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fRoot.Get() < 0) {
-        fprintf(stderr, "LibUnzip: cannot open folder %s: %s\n", fTarget.c_str(), strerror(errno));
+    fArchiveFile.Reset(::open(fArchive, O_RDONLY | O_CLOEXEC));
+    if (!fVerify)
+        fRoot.Reset(::open(fTarget.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fVerify && fRoot.Get() < 0) {
+        Report("cannot open folder %s: %s", fTarget.c_str(), strerror(errno));
         return status_from_errno(errno);
     }
     unzFile zip = fRange != nullptr ? fRange->Open() : unzOpen64(fArchive);
     if (zip == nullptr) {
-        fprintf(stderr, "LibUnzip: cannot read %s as a zip archive\n", fArchive);
+        Report("cannot read %s as a zip archive", fShown);
         return B_BAD_DATA;
     }
     bool ok = true;
@@ -399,7 +524,7 @@ status_t Extraction::Run()
         ok = ExtractEntry(zip) && ok;
     }
     if (result != UNZ_END_OF_LIST_OF_FILE) {
-        fprintf(stderr, "LibUnzip: %s has a damaged directory\n", fArchive);
+        Report("%s has a damaged directory", fShown);
         ok = false;
     }
     unzClose(zip);
@@ -418,6 +543,24 @@ status_t Extraction::Run()
 
 } // namespace
 
+status_t ZipExtractor::Verify(const char* archive, const ProblemFunction& problem, const EntryFunction& entry)
+{
+    if (archive == nullptr)
+        return B_BAD_VALUE;
+    Extraction check(archive, nullptr, nullptr, 0, &problem, &entry);
+    return check.Run();
+}
+
+status_t ZipExtractor::VerifyRange(const char* file, off_t offset, uint64 length, const ProblemFunction& problem,
+    const EntryFunction& entry)
+{
+    if (file == nullptr || offset < 0)
+        return B_BAD_VALUE;
+    ZipRangeReader range(file, offset, length);
+    Extraction check(file, nullptr, &range, offset, &problem, &entry);
+    return check.Run();
+}
+
 status_t ZipExtractor::Extract(const char* archive, const char* target)
 {
     if (archive == nullptr || target == nullptr)
@@ -433,6 +576,6 @@ status_t ZipExtractor::ExtractRange(const char* file, off_t offset, uint64 lengt
         return B_BAD_VALUE;
     stop_point();
     ZipRangeReader range(file, offset, length);
-    Extraction extraction(file, target, &range);
+    Extraction extraction(file, target, &range, offset);
     return extraction.Run();
 }

@@ -4,10 +4,25 @@
 
 #include <SupportDefs.h>
 
+#include <functional>
+#include <string>
 #include <sys/types.h>
+
+// One entry of an archive as unpacking would make it.
+struct ZipEntrySummary {
+    enum Kind { kFile, kFolder, kLink };
+    std::string name;
+    Kind kind = kFile;
+    uint64 size = 0;  // bytes of a file's data
+    uint32 mode = 0;  // the Unix mode stored with the entry, 0 when none
+    std::string linkTarget;
+};
 
 class ZipExtractor {
 public:
+    using ProblemFunction = std::function<void(const std::string&)>;
+    using EntryFunction = std::function<void(const ZipEntrySummary&)>;
+
     // Unpacks every entry of archive below target, overwriting existing
     // files and links. An entry that would land outside target (an absolute
     // name, a ".." component, a path through a symbolic link, a link whose
@@ -19,4 +34,17 @@ public:
     // The same for an archive that lies in file at [offset, offset +
     // length), read in place.
     static status_t ExtractRange(const char* file, off_t offset, uint64 length, const char* target);
+
+    // Applies every check of Extract to archive without writing anything:
+    // the same refusals (names that leave the target, a NUL in a name, links
+    // that point out, paths through links, a local header that names another
+    // file than the directory), damaged or truncated data and bad checksums.
+    // Each problem is passed to problem, one line naming the entry; each
+    // entry that would be unpacked to entry. B_OK only when Extract would
+    // unpack every entry (given room on the target's volume).
+    static status_t Verify(const char* archive, const ProblemFunction& problem, const EntryFunction& entry);
+    // The same for an archive in file at [offset, offset + length), read in
+    // place the way ExtractRange reads it.
+    static status_t VerifyRange(const char* file, off_t offset, uint64 length, const ProblemFunction& problem,
+        const EntryFunction& entry);
 };

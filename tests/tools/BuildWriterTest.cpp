@@ -3,7 +3,9 @@
 #include "ProductDescription.h"
 
 #include "TestSupport.h"
+#include "ZipBytes.h"
 
+#include <ConfigFields.h>
 #include <CustomFolder.h>
 #include <Entry.h>
 #include <GroupContextList.h>
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <sys/stat.h>
@@ -259,11 +262,17 @@ TEST(BuildWriterTest, DamagedPayloadIsCaughtByInspection)
         const void* data = resources.LoadResource(B_RAW_TYPE, 2102, &size);
         ASSERT_NE(data, nullptr);
         ASSERT_GT(size, 200u);
-        // Flip bytes in the middle of the compressed guide.
+        // Flip bytes in the compressed guide: its data follows its local
+        // header (30 bytes, the name, the extra fields).
         std::string bytes(static_cast<const char*>(data), size);
-        for (size_t i = 100; i < 110; i++)
+        const size_t name = bytes.find("Docs/guide.txt");
+        ASSERT_NE(name, std::string::npos);
+        const size_t extra = uint8(bytes[name - 2]) | (uint8(bytes[name - 1]) << 8);
+        const size_t at = name + strlen("Docs/guide.txt") + extra + 4;
+        ASSERT_LT(at + 10, size);
+        for (size_t i = at; i < at + 10; i++)
             bytes[i] = char(bytes[i] ^ 0x5a);
-        ASSERT_EQ(resources.WriteResource(B_RAW_TYPE, 2102, bytes.data() + 100, 100, 10), B_OK);
+        ASSERT_EQ(resources.WriteResource(B_RAW_TYPE, 2102, bytes.data() + at, at, 10), B_OK);
         ASSERT_EQ(resources.Sync(), B_OK);
     }
     std::ostringstream out, err;
@@ -314,6 +323,62 @@ TEST(BuildWriterTest, EntryThatCannotBePackedFailsTheBuild)
     EXPECT_NE(error.find("payload/Docs/pipe: is a FIFO"), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(build.output));
     EXPECT_TRUE(fs::is_empty(build.output.parent_path()));
+}
+
+TEST(InspectorTest, ArchivesTheInstallerRefusesAreProblems)
+{
+    Build build;
+    ASSERT_EQ(build.Make(), "");
+    using ondelle::test::ZipBytesEntry;
+    struct Case {
+        const char* label;
+        std::string archive;
+        const char* problem;
+    } cases[] = {
+        {"absolute", ondelle::test::MakeStoredZip({{"/notes.txt", "x"}}), "absolute name"},
+        {"dotdot", ondelle::test::MakeStoredZip({{"notes.txt/../../x", "x"}}), "\"..\" component"},
+        {"escaping link", ondelle::test::MakeStoredZip({{"notes.txt", "../../etc/passwd", 0120777}}),
+            "points outside"},
+        {"nul", ondelle::test::MakeStoredZip({{std::string("notes.txt\0x", 11), "x"}}), "NUL character"},
+        {"local name", ondelle::test::MakeStoredZip({{"notes.txt", "x", 0100644, "other.txt"}}),
+            "local header names another file"},
+        {"truncated", ondelle::test::MakeStoredZip({{"notes.txt", std::string(500, 'n')}}).substr(0, 300),
+            "item 0"},
+        {"other entry", ondelle::test::MakeStoredZip({{"readme", "x"}}), "no entry named \"notes.txt\""},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.label);
+        {
+            BResources resources(build.output.c_str());
+            ASSERT_EQ(resources.RemoveResource(B_RAW_TYPE, 2100), B_OK);
+            ASSERT_EQ(resources.AddResource(B_RAW_TYPE, 2100, test.archive.data(), test.archive.size(), "notes.txt"),
+                B_OK);
+        }
+        std::ostringstream out, err;
+        EXPECT_EQ(InspectFile(build.output.string(), out, err), 1) << out.str();
+        EXPECT_NE(err.str().find(test.problem), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find("item 0 \"notes.txt\""), std::string::npos) << err.str();
+        EXPECT_EQ(out.str().find("The build is whole."), std::string::npos);
+    }
+}
+
+TEST(InspectorTest, DamagedConfigurationIsAProblem)
+{
+    Build build;
+    ASSERT_EQ(build.Make(), "");
+    {
+        BResources resources(build.output.c_str());
+        size_t size = 0;
+        const void* data = resources.LoadResource(kConfigResourceType, kConfigResourceId, &size);
+        ASSERT_NE(data, nullptr);
+        const std::string truncated(static_cast<const char*>(data), size / 2);
+        ASSERT_EQ(resources.RemoveResource(kConfigResourceType, kConfigResourceId), B_OK);
+        ASSERT_EQ(resources.AddResource(kConfigResourceType, kConfigResourceId, truncated.data(), truncated.size(),
+                      kConfigResourceName), B_OK);
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(InspectFile(build.output.string(), out, err), 1);
+    EXPECT_NE(err.str().find("the configuration"), std::string::npos) << err.str();
 }
 
 TEST(InspectorTest, DamagedAndForeignFilesAreReportedNotCrashed)

@@ -7,13 +7,16 @@
 #include <Resources.h>
 #include <TypeConstants.h>
 
-#include <archive.h>
-#include <archive_entry.h>
+#include <LibFileUtils.h>
+#include <Path.h>
+#include <ZipExtractor.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iomanip>
 #include <memory>
 #include <sstream>
@@ -138,6 +141,26 @@ void PrintApplicationInfo(const std::string& path, std::ostream& out)
         out << "Application information:\n" << text.str();
 }
 
+// The installer unpacks an archive's entry by its resource's name, which
+// must therefore name one file.
+bool IsPlainLeafName(const char* name)
+{
+    return name != nullptr && name[0] != '\0' && std::strchr(name, '/') == nullptr
+        && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+}
+
+// Removes a scratch file when it goes out of scope.
+class ScratchFile {
+public:
+    explicit ScratchFile(std::string path) : fPath(std::move(path)) {}
+    ~ScratchFile() { std::remove(fPath.c_str()); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+private:
+    std::string fPath;
+};
+
 struct ResourceEntry {
     type_code type;
     int32 id;
@@ -148,55 +171,98 @@ struct ResourceEntry {
 
 } // namespace
 
-bool VerifyZipArchive(const void* data, size_t size, const std::string& label, std::ostream& out,
-    std::ostream& err)
+namespace {
+
+// Lists the entries and reports the problems that check (a checking run of
+// the extractor) finds; true when the installer would unpack the archive
+// whole, with the entry topName in it.
+bool ReportArchiveCheck(const std::string& label, std::ostream& out, std::ostream& err, const std::string& topName,
+    const std::function<status_t(const ZipExtractor::ProblemFunction&, const ZipExtractor::EntryFunction&)>& check)
 {
-    std::unique_ptr<archive, int (*)(archive*)> reader(archive_read_new(), archive_read_free);
-    archive_read_support_format_zip(reader.get());
-    if (archive_read_open_memory(reader.get(), data, size) != ARCHIVE_OK) {
-        err << label << ": not a zip archive (" << archive_error_string(reader.get()) << ")\n";
-        return false;
-    }
     int32 entries = 0;
-    archive_entry* entry = nullptr;
-    std::vector<char> buffer(65536);
-    for (;;) {
-        const int result = archive_read_next_header(reader.get(), &entry);
-        if (result == ARCHIVE_EOF)
-            break;
-        if (result != ARCHIVE_OK && result != ARCHIVE_WARN) {
-            err << label << ": damaged archive (" << archive_error_string(reader.get()) << ")\n";
-            return false;
-        }
-        const char* name = archive_entry_pathname(entry);
-        int64 total = 0;
-        for (;;) {
-            const la_ssize_t got = archive_read_data(reader.get(), buffer.data(), buffer.size());
-            if (got == 0)
-                break;
-            if (got < 0) {
-                err << label << ": entry \"" << (name ? name : "?") << "\" is damaged ("
-                    << archive_error_string(reader.get()) << ")\n";
-                return false;
-            }
-            total += got;
-        }
-        const mode_t mode = archive_entry_filetype(entry);
-        const char* kind = mode == AE_IFDIR ? "folder" : mode == AE_IFLNK ? "link" : "file";
-        out << "      " << (name ? name : "?") << "  " << kind;
-        if (mode == AE_IFLNK && archive_entry_symlink(entry) != nullptr)
-            out << " -> " << archive_entry_symlink(entry);
-        else if (mode != AE_IFDIR)
-            out << ", " << total << " bytes";
-        out << ", mode " << std::oct << (archive_entry_perm(entry) & 07777) << std::dec << "\n";
-        entries++;
+    bool holdsTop = topName.empty();
+    int32 problems = 0;
+    const status_t status = check(
+        [&](const std::string& problem) {
+            err << label << ": " << problem << "\n";
+            problems++;
+        },
+        [&](const ZipEntrySummary& entry) {
+            const char* kind = entry.kind == ZipEntrySummary::kFolder ? "folder"
+                : entry.kind == ZipEntrySummary::kLink                ? "link"
+                                                                      : "file";
+            out << "      " << entry.name << "  " << kind;
+            if (entry.kind == ZipEntrySummary::kLink)
+                out << " -> " << entry.linkTarget;
+            else if (entry.kind == ZipEntrySummary::kFile)
+                out << ", " << entry.size << " bytes";
+            out << ", mode " << std::oct << (entry.mode & 07777) << std::dec << "\n";
+            entries++;
+            if (!holdsTop)
+                holdsTop = entry.name == topName || entry.name.rfind(topName + "/", 0) == 0;
+        });
+    if (status != B_OK) {
+        if (problems == 0)
+            err << label << ": the archive cannot be unpacked\n";
+        return false;
     }
     if (entries == 0) {
         err << label << ": the archive holds no entries\n";
         return false;
     }
+    if (!holdsTop) {
+        err << label << ": the archive holds no entry named \"" << topName << "\", which the installer unpacks\n";
+        return false;
+    }
     out << "      " << entries << (entries == 1 ? " entry" : " entries") << ", checksums correct\n";
     return true;
+}
+
+// Checks the raw resource id of a build where the installer reads it: in
+// place in the file.
+bool VerifyResourceArchive(BResources& resources, const std::string& path, int32 id, const std::string& label,
+    std::ostream& out, std::ostream& err, const std::string& topName)
+{
+    off_t offset = 0;
+    size_t length = 0;
+    if (resources.GetResourceFileRange(B_RAW_TYPE, id, &offset, &length) == B_OK) {
+        return ReportArchiveCheck(label, out, err, topName,
+            [&](const ZipExtractor::ProblemFunction& problem, const ZipExtractor::EntryFunction& entry) {
+                return ZipExtractor::VerifyRange(path.c_str(), offset, length, problem, entry);
+            });
+    }
+    size_t size = 0;
+    const void* data = resources.LoadResource(B_RAW_TYPE, id, &size);
+    if (data == nullptr) {
+        err << label << ": the archive cannot be read\n";
+        return false;
+    }
+    return VerifyZipArchive(data, size, label, out, err, topName);
+}
+
+} // namespace
+
+bool VerifyZipArchive(const void* data, size_t size, const std::string& label, std::ostream& out,
+    std::ostream& err, const std::string& topName)
+{
+    // Checked from a file, as the installer reads a resource that is not in
+    // its file.
+    BPath scratch;
+    BFile file;
+    if (LibCreateUniqueFile(scratch, "ondelle-inspect-", file) != B_OK) {
+        err << label << ": no scratch file can be made to check the archive\n";
+        return false;
+    }
+    const ScratchFile remover(scratch.Path());
+    if (file.Write(data, size) != ssize_t(size)) {
+        err << label << ": the archive cannot be written to " << scratch.Path() << " to be checked\n";
+        return false;
+    }
+    file.Unset();
+    return ReportArchiveCheck(label, out, err, topName,
+        [&](const ZipExtractor::ProblemFunction& problem, const ZipExtractor::EntryFunction& entry) {
+            return ZipExtractor::Verify(scratch.Path(), problem, entry);
+        });
 }
 
 int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
@@ -255,7 +321,11 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
             const void* data = resources.LoadResource(entry.type, entry.id, &size);
             BMessage message;
             if (data == nullptr || message.Unflatten(static_cast<const char*>(data), ssize_t(size)) != B_OK) {
-                if (entry.type == B_MESSAGE_TYPE) {
+                if (entry.type == B_STRING_TYPE && entry.name == kConfigResourceName) {
+                    err << path << ": the configuration (resource " << TypeText(entry.type) << " " << entry.id
+                        << ") is damaged or truncated; the installer cannot read it\n";
+                    result = 1;
+                } else if (entry.type == B_MESSAGE_TYPE) {
                     err << path << ": resource " << TypeText(entry.type) << " " << entry.id
                         << " is not a readable message\n";
                     result = 1;
@@ -297,23 +367,32 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
             result = 1;
             continue;
         }
-        if (name == nullptr || leaf != name)
+        if (!IsPlainLeafName(name)) {
+            err << path << ": item " << i << " \"" << leaf << "\": its archive's resource name " << Quoted(name)
+                << " is not a plain file name; the installer refuses it\n";
+            result = 1;
+            continue;
+        }
+        if (leaf != name)
             out << "      note: the resource is named " << Quoted(name) << ", not after the item\n";
-        size_t size = 0;
-        const void* data = resources.LoadResource(B_RAW_TYPE, id, &size);
-        if (data == nullptr
-            || !VerifyZipArchive(data, size, path + ": item " + std::to_string(i) + " \"" + leaf + "\"", out, err))
+        if (!VerifyResourceArchive(resources, path, id, path + ": item " + std::to_string(i) + " \"" + leaf + "\"",
+                out, err, name))
             result = 1;
     }
     for (const auto& [id, label] : {std::pair<int32, const char*>{kDeinstallerResourceId, "deinstaller"},
              std::pair<int32, const char*>{kHelpResourceId, "help file"}}) {
-        size_t size = 0;
-        const void* data = resources.LoadResource(B_RAW_TYPE, id, &size);
-        if (data == nullptr)
+        const char* name = nullptr;
+        size_t length = 0;
+        if (!resources.GetResourceInfo(B_RAW_TYPE, id, &name, &length))
             continue;
         out << "  " << label << ": resource 'RAWT' " << id << "\n";
-        if (!VerifyZipArchive(data, size, path + ": " + label, out, err))
+        if (!IsPlainLeafName(name)) {
+            err << path << ": the " << label << "'s resource name " << Quoted(name)
+                << " is not a plain file name; the installer refuses it\n";
             result = 1;
+        } else if (!VerifyResourceArchive(resources, path, id, path + ": " + label, out, err, name)) {
+            result = 1;
+        }
     }
     if (result == 0)
         out << "The build is whole.\n";

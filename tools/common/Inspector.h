@@ -12,8 +12,11 @@
 // when the file is whole, 1 when it is damaged or cannot be read.
 int InspectFile(const std::string& path, std::ostream& out, std::ostream& err);
 
-// Checks one zip archive held in memory: every entry is read through and
-// its checksum compared. Lists the entries on out; returns false and says
-// why on err when the archive is damaged.
+// Checks one zip archive held in memory with the installer's own checks
+// (names that leave the target, links that point out, a NUL in a name, a
+// local header naming another file, damage, truncation, checksums). Lists
+// the entries on out; returns false and names each problem on err when the
+// installer would not unpack it whole. A non-empty topName is the entry the
+// installer takes out of the archive, which must be there.
 bool VerifyZipArchive(const void* data, size_t size, const std::string& label, std::ostream& out,
-    std::ostream& err);
+    std::ostream& err, const std::string& topName = std::string());

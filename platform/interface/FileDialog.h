@@ -1,0 +1,37 @@
+// The Qt side of BFilePanel: Qt's own file dialog that may stay open after
+// a choice, listing entries through a proxy model that asks the panel's
+// filter. Lives on the GUI thread.
+#pragma once
+
+#include <QFileDialog>
+
+#include <string>
+
+class BFilePanel;
+class QComboBox;
+
+namespace BPrivate {
+
+class EntryFilterModel;
+
+class FileDialog : public QFileDialog {
+public:
+    FileDialog(BFilePanel* panel, bool hideWhenDone);
+
+    // Adds a titled choice list in a row of its own on the first call.
+    void AddChoice(const QString& title, const QString& label, bool marked);
+    QString MarkedChoice() const;
+    bool HasChoices() const { return fChoices != nullptr; }
+    // Asks the filter again for every entry.
+    void Refilter();
+
+    void done(int result) override;
+
+private:
+    BFilePanel* fPanel;
+    bool fHideWhenDone;
+    EntryFilterModel* fFilterModel;
+    QComboBox* fChoices;
+};
+
+} // namespace BPrivate

@@ -5,6 +5,10 @@
 
 #include "TestSupport.h"
 
+#include <LibFileUtils.h>
+#include <Resources.h>
+#include <TypeConstants.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -179,4 +183,40 @@ TEST(BuildToolCommand, PayloadEntriesThatCannotBePackedStopCheckAndMake)
     ExpectRefused(made, "payload/sub/pipe: is a FIFO");
     EXPECT_EQ(made.err, checked.err) << "check says what make will";
     EXPECT_EQ(Listing(dir.Path()), before) << "nothing made";
+}
+
+// The help file a build carries: its 'qv:help' resource is a zip archive
+// of the file under its own leaf name; unpacked into folder.
+std::string PackedHelp(const fs::path& build, const fs::path& folder, const std::string& leaf)
+{
+    BResources resources(build.c_str());
+    size_t size = 0;
+    const void* data = resources.LoadResource(B_RAW_TYPE, "qv:help", &size);
+    if (data == nullptr)
+        return "(no help resource)";
+    fs::create_directories(folder);
+    WriteFileBytes(folder / "help.zip", std::string(static_cast<const char*>(data), size));
+    if (!LibUnzipTo((folder / "help.zip").c_str(), folder.c_str()))
+        return "(help resource is no archive)";
+    return ReadFileBytes(folder / leaf);
+}
+
+TEST(BuildToolCommand, BuildsCarryTheInstallersHelpUnlessTheVendorGivesOne)
+{
+    TempDir dir;
+    MakeProduct(dir);
+    const std::string folder = dir.Path().string();
+    ToolResult made = RunBuildTool({"make", "product.json", "-o", "Plain"}, folder);
+    ASSERT_EQ(made.status, 0) << made.err;
+    const char* ownLeaf = "x-vnd.Quorvane.Vondl.help";
+    const std::string ownHelp = ReadFileBytes(ondelle::test::BuildDir() / "app" / ownLeaf);
+    ASSERT_FALSE(ownHelp.empty());
+    EXPECT_EQ(PackedHelp(dir / "Plain", dir / "plain-help", ownLeaf), ownHelp);
+
+    WriteFileBytes(dir / "vendor.help", "<CONTENTS></CONTENTS>\n");
+    WriteFileBytes(dir / "product.json", R"({"product": {"name": "Tool Test"}, "license": "license.txt",
+  "help_file": "vendor.help", "items": [{"path": "payload"}], "options": {"created_folder": "Tool Test"}})");
+    made = RunBuildTool({"make", "product.json", "-o", "Vendor"}, folder);
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(PackedHelp(dir / "Vendor", dir / "vendor-help", "vendor.help"), ReadFileBytes(dir / "vendor.help"));
 }

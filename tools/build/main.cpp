@@ -57,6 +57,10 @@ fs::path ToolFolder()
 
 // A program that is built beside this tool (build tree: ../app/NAME) or
 // installed beside it (same folder).
+// The help file of the installer's windows, copied beside the installer
+// program when it is built.
+constexpr const char* kInstallerHelpFile = "x-vnd.Quorvane.Vondl.help";
+
 std::string Sibling(const char* name, const char* buildFolder)
 {
     const fs::path folder = ToolFolder();
@@ -188,6 +192,11 @@ static int RunBuildTool(int argc, char** argv)
         deinstaller.clear();
     else if (deinstaller.empty())
         deinstaller = description.deinstaller.empty() ? Sibling("ondelle-deinstall", "app") : description.deinstaller;
+
+    // The installer's own help file goes into every build whose vendor
+    // gives none, so that context help works in every installer window.
+    if (description.helpFile.empty())
+        description.helpFile = Sibling(kInstallerHelpFile, "app");
 
     const std::string error = MakeInstallerBuild(description, installer, deinstaller, output,
         [quiet](const BuildProgress& progress) {

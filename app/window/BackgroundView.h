@@ -1,0 +1,14 @@
+// BackgroundView: fills the installer window with the panel colour and
+// writes the installer's caption, turned on its side, up the right edge.
+#pragma once
+
+#include <View.h>
+
+class BackgroundView : public BView {
+public:
+    static constexpr const char* kCaption = "Quorvane: Ondelle v1.2.1";
+
+    explicit BackgroundView(BRect frame);
+
+    void Draw(BRect updateRect) override;
+};

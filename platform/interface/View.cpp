@@ -5,6 +5,7 @@
 #include "ViewState.h"
 #include "ViewWidget.h"
 
+#include <Cursor.h>
 #include <Message.h>
 #include <ScrollBar.h>
 #include <Window.h>
@@ -675,6 +676,18 @@ void BView::GetMouse(BPoint* location, uint32* buttons, bool)
             result |= B_TERTIARY_MOUSE_BUTTON;
         *buttons = result;
     }
+}
+
+void BView::SetViewCursor(const BCursor* cursor, bool)
+{
+    if (cursor == nullptr)
+        return;
+    const QCursor shape = cursor->_Cursor();
+    GuiThread::Call([this, shape] {
+        fWidget->setCursor(shape);
+        if (fNative != nullptr)
+            fNative->setCursor(shape);
+    });
 }
 
 // --- Updates ------------------------------------------------------------------------

@@ -212,6 +212,8 @@ TEST(BuildToolCommand, BuildsCarryTheInstallersHelpUnlessTheVendorGivesOne)
     const std::string ownHelp = ReadFileBytes(ondelle::test::BuildDir() / "app" / ownLeaf);
     ASSERT_FALSE(ownHelp.empty());
     EXPECT_EQ(PackedHelp(dir / "Plain", dir / "plain-help", ownLeaf), ownHelp);
+    const ToolResult inspected = RunBuildTool({"inspect", "Plain"}, folder);
+    EXPECT_EQ(inspected.status, 0) << inspected.err;
 
     WriteFileBytes(dir / "vendor.help", "<CONTENTS></CONTENTS>\n");
     WriteFileBytes(dir / "product.json", R"({"product": {"name": "Tool Test"}, "license": "license.txt",

@@ -390,7 +390,10 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
             err << path << ": the " << label << "'s resource name " << Quoted(name)
                 << " is not a plain file name; the installer refuses it\n";
             result = 1;
-        } else if (!VerifyResourceArchive(resources, path, id, path + ": " + label, out, err, name)) {
+        } else if (!VerifyResourceArchive(resources, path, id, path + ": " + label, out, err,
+                       // The help file keeps its own leaf name in its archive;
+                       // the deinstaller is unpacked under the resource's name.
+                       id == kHelpResourceId ? std::string() : std::string(name))) {
             result = 1;
         }
     }

@@ -217,6 +217,11 @@ DesktopIntegration::_MakeFolder(const std::string& folder)
         return false;
     if (!Libmkdir(folder.c_str()) || !LibExists(folder.c_str()))
         return false;
+    // The MIME database's folders stay: the database compiled into them
+    // must be rebuilt from its packages folder once the product's package
+    // is gone.
+    if (IsAtOrBelow(folder, MimeFolder()))
+        return true;
     // A folder made for the product goes with it (the deinstaller keeps it
     // while it holds anything else).
     TagForDeinstall(folder.c_str(), fTag.c_str());
@@ -429,6 +434,12 @@ DesktopIntegration::Finish()
 {
     _PlaceLoginEntry();
     _PlaceMimePackage();
+}
+
+
+void
+DesktopIntegration::RefreshCaches() const
+{
     RefreshCaches(fMenuFolders, true, fIconsWritten);
 }
 

@@ -65,8 +65,10 @@ public:
     status_t PlaceSessionEnvironment(const std::string& section);
 
     // Writes the login entry (when something is to run at login) and the
-    // MIME package, then refreshes the caches of every folder written to.
+    // MIME package.
     void Finish();
+    // Refreshes the caches of every folder written to.
+    void RefreshCaches() const;
 
     // The product's files, named after the product.
     std::string ProductId() const;
@@ -81,6 +83,7 @@ public:
 
     // Every file written, in order.
     const std::vector<std::string>& Written() const { return fWritten; }
+
 
     // The folders whose caches the desktop's tools keep.
     static std::string UserDataFolder();

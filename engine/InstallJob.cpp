@@ -238,6 +238,7 @@ InstallConfig::Action()
     fDesktopLogIndent = "\t";
     EditBootScripts();
     fDesktop->Finish();
+    fDesktop->RefreshCaches();
     fDesktop.reset();
     AutoLaunch();
 

@@ -90,6 +90,7 @@ TEST(DesktopMenuEntry, ProgramEntryCarriesSignatureTypesIconAndCategories)
 
     // The declared type is registered with the installer's own.
     desktop.Finish();
+    desktop.RefreshCaches();
     const std::string package = ReadFileBytes(desktop.MimePackagePath());
     EXPECT_NE(package.find("<mime-type type=\"text/x-menu-notes\">"), std::string::npos);
     EXPECT_NE(package.find("<mime-type type=\"text/x-vondl\">"), std::string::npos);

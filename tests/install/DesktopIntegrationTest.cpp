@@ -160,6 +160,7 @@ TEST(DesktopIntegration, InstalledProductReachesTheDesktopAndTheDeinstallerTakes
     // A desktop as a fresh account has it.
     fs::create_directories(data / "applications");
     fs::create_directories(config / "autostart");
+    fs::create_directories(data / "mime/packages");
     const std::set<std::string> before = DesktopFiles();
 
     InstallFixture fixture;
@@ -212,6 +213,10 @@ TEST(DesktopIntegration, InstalledProductReachesTheDesktopAndTheDeinstallerTakes
     // Login: one autostart entry that starts the login script.
     const fs::path login = config / "autostart" / (id + ".desktop");
     ASSERT_TRUE(fs::is_regular_file(login));
+    if (HaveTool("desktop-file-validate")) {
+        const process_result check = RunTool({"desktop-file-validate", login.string()});
+        EXPECT_EQ(check.exitCode, 0) << check.output << check.errorOutput;
+    }
     const std::vector<std::string> loginCommand = ParseExec(ReadEntry(login)["Exec"]);
     ASSERT_EQ(loginCommand.size(), 2u);
     EXPECT_EQ(loginCommand[0], "/bin/sh");

@@ -1,0 +1,558 @@
+#include "InstallerWin.h"
+
+#include "BackgroundView.h"
+#include "InstallImage.h"
+#include "InstallListItem.h"
+
+#include <Alert.h>
+#include <AppPath.h>
+#include <Application.h>
+#include <Box.h>
+#include <Button.h>
+#include <ConfigFields.h>
+#include <Directory.h>
+#include <Entry.h>
+#include <FindDirectory.h>
+#include <Font.h>
+#include <LibAlert.h>
+#include <LibAppResource.h>
+#include <LibConversions.h>
+#include <LibEntryUtils.h>
+#include <LibFilePanel.h>
+#include <LibStringView.h>
+#include <LibSystem.h>
+#include <LibThread.h>
+#include <LibVolumeMenu.h>
+#include <ListView.h>
+#include <Messenger.h>
+#include <NodeMonitor.h>
+#include <Path.h>
+#include <ScrollView.h>
+#include <StringItem.h>
+#include <StringView.h>
+#include <TextView.h>
+#include <Volume.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char* const kChooseText = "Select destination folder and press Install";
+const int32 kJobPriority = 10;
+
+// L(x, y, w, h): the rectangle from (x, y) to (x + w, y + h).
+BRect L(float x, float y, float w, float h)
+{
+    return BRect(x, y, x + w, y + h);
+}
+
+std::string ProgramName()
+{
+    std::string path;
+    if (get_app_path(&path) != B_OK || path.empty())
+        return "Ondelle";
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+BStringView* BoldLabel(BRect frame, const char* name, const char* text)
+{
+    BStringView* view = new BStringView(frame, name, text);
+    view->SetFont(be_bold_font);
+    return view;
+}
+
+} // namespace
+
+
+InstallerWin::InstallerWin()
+    : LibWindow(BRect(0, 0, 455, 257), ProgramName().c_str(), B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
+        B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE)
+{
+    SetName("InstallerWin");
+    _BuildViews();
+    fVolumeWatch.StartWatching(BMessenger(this));
+    GetVolumes();
+    GetHomeDirectory();
+    // The keyboard does not close the installer.
+    RemoveShortcut('w', B_COMMAND_KEY);
+}
+
+
+InstallerWin::~InstallerWin()
+{
+    fVolumeWatch.StopWatching();
+}
+
+
+void InstallerWin::_BuildViews()
+{
+    const BRect bounds = Bounds();
+    BackgroundView* background = new BackgroundView(bounds);
+    AddChild(background);
+
+    fImage = new InstallImage(BPoint(10, 16), false);
+    background->AddChild(fImage);
+    const BRect image = fImage->Frame();
+
+    const BRect boxFrame(image.right + 5, 10, bounds.right - 10, image.bottom);
+    fLicenseBox = new BBox(boxFrame, "license_box");
+    fLicenseBox->SetLabel("License");
+    background->AddChild(fLicenseBox);
+
+    BRect textFrame = fLicenseBox->Bounds();
+    textFrame.InsetBy(10, 10);
+    textFrame.top += 5;
+    textFrame.bottom -= 15;
+    BRect textRect = textFrame;
+    textRect.OffsetTo(0, 0);
+    textRect.InsetBy(2, 2);
+    fLicenseText = new BTextView(textFrame, "license_text", textRect, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW);
+    fLicenseText->MakeEditable(false);
+    fLicenseText->MakeSelectable(false);
+    BFont plain(be_plain_font);
+    plain.SetSize(10);
+    fLicenseText->SetFont(&plain);
+    fLicenseBox->AddChild(new BScrollView("license_view", fLicenseText, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0, false,
+        true, B_FANCY_BORDER));
+
+    fInstallBox = new BBox(boxFrame, "install_box");
+    fInstallBox->SetLabel("Installation");
+    background->AddChild(fInstallBox);
+    fInstallBox->Hide();
+
+    BStringView* typeLabel = BoldLabel(L(10, 15, 60, 15), "install_type_label", "Groups");
+    fInstallBox->AddChild(typeLabel);
+    const BRect typeFrame = L(10, typeLabel->Frame().bottom + 3, 70, 107);
+    fTypeList = new BListView(typeFrame, "install_type");
+    fTypeList->SetSelectionMessage(new BMessage(kTypeSelected));
+    BScrollView* typeScroll = new BScrollView("install_type_scroll", fTypeList, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0,
+        false, true);
+    fInstallBox->AddChild(typeScroll);
+
+    const float itemsLeft = typeFrame.right + 30;
+    BStringView* fileLabel = BoldLabel(L(itemsLeft, 15, 50, 15), "file_label", "Files");
+    fInstallBox->AddChild(fileLabel);
+    fItemList = new BListView(L(itemsLeft, fileLabel->Frame().bottom + 3, 153, 107), "custom_list",
+        B_MULTIPLE_SELECTION_LIST, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
+    fItemList->SetSelectionMessage(new BMessage(kItemSelected));
+    BScrollView* itemScroll = new BScrollView("custom_scroll_view", fItemList, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0,
+        false, true);
+    fInstallBox->AddChild(itemScroll);
+    const BRect items = itemScroll->Frame();
+
+    fInstallSize = new BStringView(BRect(items.right - 70, fileLabel->Frame().top, items.right,
+        fileLabel->Frame().bottom), "install_size", "0 bytes");
+    fInstallSize->SetAlignment(B_ALIGN_RIGHT);
+    fInstallBox->AddChild(fInstallSize);
+
+    fVolumeMenu = new LibVolumeMenu(BPoint(10, items.bottom + 4), "volume", kVolumeSelected, 60);
+    fInstallBox->AddChild(fVolumeMenu);
+    const float menuBottom = fVolumeMenu->Frame().bottom;
+
+    fFolderButton = new BButton(L(10, menuBottom + 4, 24, 24), "folder", "\xE2\x80\xA6",
+        new BMessage(kOpenFolderPanel));
+    fInstallBox->AddChild(fFolderButton);
+
+    fVolumeSize = new BStringView(BRect(fFolderButton->Frame().right, items.bottom + 4, items.right,
+        items.bottom + 25), "volume_size", "0 bytes");
+    fVolumeSize->SetAlignment(B_ALIGN_RIGHT);
+    fInstallBox->AddChild(fVolumeSize);
+
+    fDestination = new LibStringView(L(35, menuBottom + 9, 240, 15), "destination", "none choosen");
+    fInstallBox->AddChild(fDestination);
+
+    BBox* instructionBox = new BBox(L(10, image.bottom + 9, 340, 25), "inst_box");
+    background->AddChild(instructionBox);
+    fInstruction = new BStringView(L(10, 6, 230, 15), "instruction", "Read license and select Agree button");
+    instructionBox->AddChild(fInstruction);
+
+    const BRect instruction = instructionBox->Frame();
+    fButton = new BButton(L(instruction.right + 10, instruction.top - 2, 80, 20), "button", "Agree",
+        new BMessage(kMainButton));
+    background->AddChild(fButton);
+    SetDefaultButton(fButton);
+}
+
+
+bool InstallerWin::LoadResources()
+{
+    std::string path;
+    get_app_path(&path);
+    return LoadResources(path.c_str());
+}
+
+
+bool InstallerWin::LoadResources(const char* path)
+{
+    bool loaded = false;
+    {
+        LibAppResource resources(path, B_READ_ONLY);
+        fConfig.MakeEmpty();
+        size_t size = 0;
+        const void* data = resources.InitCheck() == B_OK
+            ? resources.LoadResource(kConfigResourceType, kConfigResourceId, &size) : nullptr;
+        if (resources.InitCheck() != B_OK || !resources.HasResource(kConfigResourceType, kConfigResourceId))
+            std::fprintf(stderr, "Does not have resource %d\n", int(kConfigResourceId));
+        else if (data == nullptr)
+            std::fprintf(stderr, "Unable to read resource %d\n", int(kConfigResourceId));
+        else
+            loaded = fConfig.Unflatten(static_cast<const char*>(data), ssize_t(size)) == B_OK;
+    }
+    if (!loaded) {
+        LibError("Error obtaining configuration in installer. The installer was improperly built.");
+        if (be_app != nullptr)
+            be_app->PostMessage(B_QUIT_REQUESTED);
+        return false;
+    }
+    fConfig.SetResourcePath(path);
+
+    if (!Lock())
+        return false;
+    if (const BMessage* about = fConfig.AboutImage()) {
+        BMessage archive(*about);
+        fImage->SetImage(archive);
+    }
+    fImage->SetAppName(fConfig.AppName());
+    fImage->SetVersion(fConfig.Version());
+    fImage->SetDate(fConfig.ReleaseDate());
+    fImage->SetCompany(fConfig.Company());
+    fImage->SetEmail(fConfig.SupportEmail());
+
+    fLicenseText->SetText(fConfig.HasLicense() ? fConfig.License() : "");
+    if (fLicenseText->TextLength() == 0)
+        ButtonPressed();
+
+    const BMessage* groups = fConfig.Groups();
+    const char* name = nullptr;
+    for (int32 i = 0; groups != nullptr && groups->FindString("group_name", i, &name) == B_OK; i++)
+        AddGroup(name);
+    if (fTypeList->CountItems() > 0)
+        fTypeList->Select(0, false);
+
+    for (int32 i = 0; i < fConfig.CountInstallItems(); i++) {
+        InstallListItem* item = new InstallListItem(false);
+        if (const BMessage* message = fConfig.InstallItemAt(i))
+            item->Read(*message);
+        fItemList->AddItem(item);
+    }
+
+    if (fConfig.HasOptDefaultFolder()) {
+        BPath folder;
+        if (fConfig.DefaultFolderIsCurrent()) {
+            LibGetWorkingDirectory(folder);
+        } else {
+            directory_which which = B_USER_DIRECTORY;
+            if (LibGetStdDirName(fConfig.OptDefaultFolder(), which))
+                find_directory(which, &folder, false);
+        }
+        entry_ref ref;
+        if (folder.Path() != nullptr && LibGetEntryRef(folder.Path(), ref))
+            fConfig.SetDestination(ref);
+    }
+
+    fVolumeMenu->AllowRemovable(fConfig.ReqRemovableVolOk());
+    fVolumeMenu->AllowShared(fConfig.ReqSharedVolOk());
+    fVolumeMenu->Update();
+
+    InstallTypeSelected();
+    SetDestinationPath();
+
+    if (const BMessage* audio = fConfig.AudioData()) {
+        BMessage sound(*audio);
+        sound.what = 2200;
+        if (be_app != nullptr)
+            be_app->PostMessage(&sound);
+    }
+    Unlock();
+    return true;
+}
+
+
+void InstallerWin::_SetState(State state)
+{
+    fState = state;
+    const bool choosing = state != kInstalling;
+    fFolderButton->SetEnabled(choosing);
+    fVolumeMenu->SetEnabled(choosing);
+    fButton->SetLabel(state == kLicense ? "Agree" : state == kChoosing ? "Install" : "Stop");
+    if (state == kChoosing)
+        fInstruction->SetText(kChooseText);
+}
+
+
+void InstallerWin::ButtonPressed()
+{
+    switch (fState) {
+        case kLicense:
+            fLicenseBox->Hide();
+            fInstallBox->Show();
+            _SetState(kChoosing);
+            CheckDestinationFolder(false);
+            break;
+        case kChoosing:
+            _SetState(kInstalling);
+            Install();
+            break;
+        default:
+            QuitRequested();
+            break;
+    }
+}
+
+
+void InstallerWin::Install()
+{
+    if (Lock()) {
+        const int32 count = fItemList->CountItems();
+        for (int32 i = 0; i < count && i < fConfig.CountInstallItems(); i++)
+            fConfig.MarkInstallItem(i, fItemList->IsItemSelected(i));
+        Unlock();
+    }
+    // The job's thread takes the messenger over.
+    if (fConfig.Go("install", new BMessenger(this), kJobPriority, false) != B_OK) {
+        LibError("The installation could not be started.");
+        _SetState(kChoosing);
+    }
+}
+
+
+void InstallerWin::ThreadChange(BMessage* message)
+{
+    const char* name = nullptr;
+    if (message->FindString("name", &name) != B_OK || name == nullptr || std::string(name) != "install")
+        return;
+    int32 status = -1;
+    message->FindInt32("status", &status);
+    if (status == 0) {
+        if (fConfig.RestartRequested())
+            LibShutdown(true);
+        QuitRequested();
+        return;
+    }
+    // The job stopped early and told the user why: the choice stays and can
+    // be changed and installed again.
+    if (Lock()) {
+        _SetState(kChoosing);
+        Unlock();
+    }
+}
+
+
+void InstallerWin::InstallTypeSelected()
+{
+    if (!Lock())
+        return;
+    fItemList->SetSelectionMessage(nullptr);
+    const int32 selected = fTypeList->CurrentSelection();
+    if (selected >= 0) {
+        const char* group = static_cast<BStringItem*>(fTypeList->ItemAt(selected))->Text();
+        for (int32 i = 0; i < fItemList->CountItems(); i++) {
+            auto* item = static_cast<InstallListItem*>(fItemList->ItemAt(i));
+            if (!item->InList(group))
+                fItemList->Deselect(i);
+            else if (!fItemList->IsItemSelected(i))
+                fItemList->Select(i, true);
+        }
+    } else if (fTypeList->CountItems() > 0) {
+        fTypeList->Select(0, false);
+    }
+    fItemList->SetSelectionMessage(new BMessage(kItemSelected));
+    Unlock();
+    CustomItemSelected();
+}
+
+
+void InstallerWin::CustomItemSelected()
+{
+    if (!Lock())
+        return;
+    uint64 total = fConfig.HasDeinstallerSize() ? uint32(fConfig.DeinstallerSize()) : 0;
+    int32 count = 0;
+    for (int32 i = 0; i < fItemList->CountItems(); i++) {
+        if (!fItemList->IsItemSelected(i))
+            continue;
+        count++;
+        total += uint32(static_cast<InstallListItem*>(fItemList->ItemAt(i))->Size());
+    }
+    // Sizes are 32-bit byte counts.
+    LibString text;
+    LibBytesToString(uint64(uint32(total)), text, 1);
+    fInstallSize->SetText(text);
+    fButton->SetEnabled(count > 0);
+    Unlock();
+}
+
+
+bool InstallerWin::CheckDestinationFolder(bool ask)
+{
+    if (!fConfig.DoesDestinationExist())
+        return true;
+    std::string text = std::string("The folder '") + fConfig.OptCreatedFolder()
+        + "' already exists in the destination folder.";
+    BAlert alert("", "", "OK");
+    if (ask) {
+        text += "\nDo you wish to replace?";
+        alert = BAlert("", text.c_str(), "Cancel", "Replace", nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+    } else {
+        alert = BAlert("", text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+    }
+    return alert.Go() == 1;
+}
+
+
+void InstallerWin::InitFolderPanel()
+{
+    if (fFolderPanel != nullptr)
+        return;
+    BMessenger target(this);
+    fFolderPanel = std::make_unique<LibFilePanel>(B_OPEN_PANEL, &target, kDestinationChosen, B_DIRECTORY_NODE,
+        false);
+    fFolderPanel->Filter().AddType("application/x-vnd.Be-directory");
+    fFolderPanel->Filter().AddType("application/x-vnd.Be-volume");
+}
+
+
+void InstallerWin::SelectDestination()
+{
+    const entry_ref previous = fConfig.Destination();
+    entry_ref chosen;
+    fFolderPanel->Rewind();
+    if (fFolderPanel->GetNextSelectedRef(&chosen) != B_OK) {
+        fFolderPanel->Hide();
+        return;
+    }
+    fConfig.SetDestination(chosen);
+    if (CheckDestinationFolder(true)) {
+        SetDestinationPath();
+        fFolderPanel->Hide();
+    } else {
+        fConfig.SetDestination(previous);
+    }
+}
+
+
+void InstallerWin::GetHomeDirectory()
+{
+    BVolume volume;
+    if (!fVolumeMenu->GetCurrentVolume(volume))
+        return;
+    BDirectory root;
+    BEntry rootEntry;
+    BPath rootPath;
+    if (volume.GetRootDirectory(&root) != B_OK || root.GetEntry(&rootEntry) != B_OK
+        || rootEntry.GetPath(&rootPath) != B_OK || rootPath.Path() == nullptr)
+        return;
+    entry_ref home;
+    std::string homePath = std::string(rootPath.Path()) + (std::string(rootPath.Path()) == "/" ? "" : "/")
+        + "home";
+    if (BEntry(homePath.c_str()).GetRef(&home) == B_OK)
+        fConfig.SetDestination(home);
+    SetDestinationPath();
+    LibString free;
+    LibBytesToString(uint64(uint32(volume.FreeBytes())), free, 1);
+    fVolumeSize->SetText(free);
+}
+
+
+void InstallerWin::SelectVolume()
+{
+    GetHomeDirectory();
+    CheckDestinationFolder(false);
+}
+
+
+void InstallerWin::GetVolumes()
+{
+    if (Lock()) {
+        fVolumeMenu->Update();
+        Unlock();
+    }
+}
+
+
+void InstallerWin::SetDestinationPath()
+{
+    if (!Lock())
+        return;
+    LibString path;
+    if (LibGetFullPath(fConfig.Destination(), path))
+        fDestination->SetTruncatedText(path, B_TRUNCATE_BEGINNING);
+    Unlock();
+}
+
+
+void InstallerWin::AddGroup(const char* name)
+{
+    fTypeList->AddItem(new BStringItem(name));
+}
+
+
+void InstallerWin::QuitRunning()
+{
+    const int32 status = fConfig.Status();
+    if (status == B_THREAD_RUNNING || status == B_THREAD_WAITING) {
+        fConfig.Kill();
+        LibError("Installation was stopped before it could complete.");
+    }
+}
+
+
+bool InstallerWin::QuitRequested()
+{
+    if (be_app != nullptr)
+        be_app->PostMessage(B_QUIT_REQUESTED);
+    return true;
+}
+
+
+void InstallerWin::MessageReceived(BMessage* message)
+{
+    switch (message->what) {
+        case kMainButton:
+            ButtonPressed();
+            break;
+        case kTypeSelected:
+            InstallTypeSelected();
+            break;
+        case kShowGroupDescription:
+            break;
+        case kOpenFolderPanel: {
+            InitFolderPanel();
+            LibString path;
+            if (LibGetFullPath(fConfig.Destination(), path))
+                fFolderPanel->SetPanelDirectory(static_cast<const char*>(path));
+            fFolderPanel->SetToParentDirectory();
+            fFolderPanel->Show();
+            break;
+        }
+        case kVolumeSelected:
+            SelectVolume();
+            break;
+        case kDestinationChosen:
+            SelectDestination();
+            break;
+        case kItemSelected:
+            CustomItemSelected();
+            break;
+        case LIB_THREAD_COMPLETE:
+            ThreadChange(message);
+            break;
+        case B_NODE_MONITOR: {
+            int32 opcode = 0;
+            if (message->FindInt32("opcode", &opcode) == B_OK
+                && (opcode == B_DEVICE_MOUNTED || opcode == B_DEVICE_UNMOUNTED))
+                GetVolumes();
+            break;
+        }
+        case 'isud': {
+            const char* text = nullptr;
+            if (message->FindString("message", &text) == B_OK && text != nullptr)
+                fInstruction->SetText(text);
+            break;
+        }
+        default:
+            LibWindow::MessageReceived(message);
+    }
+}

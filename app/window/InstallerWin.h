@@ -1,0 +1,94 @@
+// InstallerWin: the installer's main window. It shows the product (about
+// image and texts) and the license, then the installation choices: an
+// install type, the items, the destination volume and folder, the size of
+// the selection and the volume's free space. It owns the configuration and
+// its install job, writes the user's choice into it, runs the job in its
+// thread and shows the job's status lines until the job ends.
+#pragma once
+
+#include <InstallConfig.h>
+#include <LibWindow.h>
+#include <VolumeRoster.h>
+
+#include <memory>
+#include <string>
+
+class BBox;
+class BButton;
+class BListView;
+class BScrollView;
+class BStringView;
+class BTextView;
+class InstallImage;
+class LibFilePanel;
+class LibStringView;
+class LibVolumeMenu;
+
+class InstallerWin : public LibWindow {
+public:
+    enum {
+        kMainButton = 1000,
+        kTypeSelected = 2000,
+        kShowGroupDescription = 2001,
+        kOpenFolderPanel = 2003,
+        kVolumeSelected = 2004,
+        kDestinationChosen = 2005,
+        kItemSelected = 2006
+    };
+    enum State { kLicense = 1, kChoosing = 2, kInstalling = 3 };
+
+    InstallerWin();
+    virtual ~InstallerWin();
+
+    // Reads the configuration from the program's own resources (or from the
+    // installer build at path) and fills the window. False, after telling
+    // the user, when the build carries no readable configuration.
+    bool LoadResources();
+    bool LoadResources(const char* path);
+
+    void ButtonPressed();
+    void Install();
+    void ThreadChange(BMessage* message);
+    void InstallTypeSelected();
+    void CustomItemSelected();
+    bool CheckDestinationFolder(bool ask);
+    void SelectDestination();
+    void SelectVolume();
+    void GetHomeDirectory();
+    void GetVolumes();
+    void SetDestinationPath();
+    void InitFolderPanel();
+    void AddGroup(const char* name);
+    // Kills a running job and tells the user it was stopped.
+    void QuitRunning();
+
+    bool QuitRequested() override;
+    void MessageReceived(BMessage* message) override;
+
+    int32 CurrentState() const { return fState; }
+    InstallConfig& Configuration() { return fConfig; }
+    LibFilePanel* FolderPanel() const { return fFolderPanel.get(); }
+
+private:
+    void _BuildViews();
+    void _SetState(State state);
+
+    InstallConfig fConfig;
+    int32 fState = kLicense;
+    std::unique_ptr<LibFilePanel> fFolderPanel;
+    BVolumeRoster fVolumeWatch;
+
+    InstallImage* fImage = nullptr;
+    BBox* fLicenseBox = nullptr;
+    BTextView* fLicenseText = nullptr;
+    BBox* fInstallBox = nullptr;
+    BListView* fTypeList = nullptr;
+    BButton* fFolderButton = nullptr;
+    LibStringView* fDestination = nullptr;
+    LibVolumeMenu* fVolumeMenu = nullptr;
+    BStringView* fVolumeSize = nullptr;
+    BListView* fItemList = nullptr;
+    BStringView* fInstallSize = nullptr;
+    BStringView* fInstruction = nullptr;
+    BButton* fButton = nullptr;
+};

@@ -7,6 +7,7 @@
 #include "HandlerRegistry.h"
 #include "LooperLock.h"
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -22,6 +23,9 @@ BMessenger be_app_messenger;
 namespace {
 
 const bigtime_t kDefaultPulseRate = 500000;
+
+// Set once by the interface kit when it starts.
+std::atomic<void (*)(const void*)> sCursorHandler{nullptr};
 
 // The program's own arguments, as Linux recorded them.
 std::vector<std::string> CommandLine()
@@ -308,4 +312,15 @@ bool BApplication::IsLaunching() const
 bool BApplication::IsQuitting() const
 {
     return fQuitting;
+}
+
+void BApplication::SetCursor(const void* cursor)
+{
+    if (auto handler = sCursorHandler.load())
+        handler(cursor);
+}
+
+void BApplication::_SetCursorHandler(void (*handler)(const void* cursor))
+{
+    sCursorHandler = handler;
 }

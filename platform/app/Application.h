@@ -45,6 +45,13 @@ public:
     void SetPulseRate(bigtime_t rate);
     bigtime_t PulseRate() const;
 
+    // The pointer shown over all the application's windows, as cursor data
+    // (B_HAND_CURSOR for the usual pointer). The interface kit carries it
+    // out; without windows nothing happens.
+    void SetCursor(const void* cursor);
+    // For the interface kit: the function that shows a cursor.
+    static void _SetCursorHandler(void (*handler)(const void* cursor));
+
     // True until ReadyToRun() has been called.
     bool IsLaunching() const;
     // True from the moment the application starts to quit (extension):

@@ -1,7 +1,8 @@
 // BCursor: a mouse pointer shape, from the platform's 16 x 16 one-bit
-// cursor data (68 bytes: size 16, depth 1, hot spot x and y, 32 bytes of
-// image rows, 32 bytes of mask rows, most significant bit leftmost) or one
-// of the system's shapes.
+// cursor data (68 bytes: size 16, depth 1, the hot spot's row then column,
+// 32 bytes of image rows with 1 for black, 32 bytes of mask rows with 1 for
+// shown, most significant bit leftmost), from one of the stock cursors, or
+// from one of the system's shapes.
 #pragma once
 
 #include <SupportDefs.h>
@@ -16,6 +17,11 @@ enum BCursorID {
     B_CURSOR_ID_RESIZE_NORTH_SOUTH = 20
 };
 
+// The stock cursors' data; BCursor recognises them and uses the desktop's
+// arrow and text beam.
+extern const unsigned char B_HAND_CURSOR[];
+extern const unsigned char B_I_BEAM_CURSOR[];
+
 class BCursor {
 public:
     explicit BCursor(const void* cursorData);
@@ -25,9 +31,18 @@ public:
 
     BCursor& operator=(const BCursor& other);
 
+    // B_BAD_VALUE for data that is not a 16 x 16, 1-bit cursor (the cursor
+    // then shows the arrow).
+    status_t InitCheck() const;
+
     // For the platform layer.
     const QCursor& _Cursor() const { return *fCursor; }
 
 private:
     std::unique_ptr<QCursor> fCursor;
+    status_t fStatus;
 };
+
+// The application's pointer over all its windows; null or the stock hand
+// cursor gives back the desktop's own pointer.
+void set_application_cursor(const BCursor* cursor);

@@ -4,6 +4,7 @@
 #include "QtMessagePump.h"
 
 #include <Application.h>
+#include <Cursor.h>
 #include <Font.h>
 #include <InterfaceDefs.h>
 #include <InterfaceKit.h>
@@ -92,6 +93,14 @@ void GuiThread::EnsureApplication()
     }
     application->setQuitOnLastWindowClosed(false);
     ApplyLook(application);
+    BApplication::_SetCursorHandler([](const void* data) {
+        if (data == B_HAND_CURSOR || data == nullptr) {
+            set_application_cursor(nullptr);
+        } else {
+            const BCursor cursor(data);
+            set_application_cursor(&cursor);
+        }
+    });
     if (IsCurrent()) {
         BQtMessagePump::Default();
         AdoptApplication();

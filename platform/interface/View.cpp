@@ -680,10 +680,8 @@ void BView::GetMouse(BPoint* location, uint32* buttons, bool)
 
 void BView::SetViewCursor(const BCursor* cursor, bool)
 {
-    if (cursor == nullptr)
-        return;
-    const QCursor shape = cursor->_Cursor();
-    GuiThread::Call([this, shape] {
+    const QCursor shape = cursor != nullptr ? cursor->_Cursor() : QCursor(Qt::ArrowCursor);
+    GuiThread::Call([this, &shape] {
         fWidget->setCursor(shape);
         if (fNative != nullptr)
             fNative->setCursor(shape);

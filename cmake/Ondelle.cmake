@@ -1,10 +1,13 @@
-# ondelle_library(<target> DIR <folder> [DEPS <targets...>])
+# ondelle_library(<target> DIR <folder> [EXCLUDE <regex>] [DEPS <targets...>])
 # Builds a static library from every .cpp in <folder> (re-globbed at build
-# time) and exports <folder> as a public include directory, so that code
+# time; sources whose path matches EXCLUDE are left out) and exports <folder> as a public include directory, so that code
 # includes the kit headers by their plain names (<Message.h>, <LibString.h>).
 function(ondelle_library target)
-  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "DIR;EXCLUDE" "DEPS" ${ARGN})
   file(GLOB_RECURSE _srcs CONFIGURE_DEPENDS "${ARG_DIR}/*.cpp")
+  if(ARG_EXCLUDE AND _srcs)
+    list(FILTER _srcs EXCLUDE REGEX "${ARG_EXCLUDE}")
+  endif()
   if(_srcs)
     add_library(${target} STATIC ${_srcs})
     target_include_directories(${target} PUBLIC ${ARG_DIR})

@@ -5,6 +5,7 @@
 #include <Directory.h>
 #include <Entry.h>
 #include <FindDirectory.h>
+#include <HelpManager.h>
 #include <fs_info.h>
 #include <InstallConfig.h>
 #include <LibAppResource.h>
@@ -388,13 +389,7 @@ int UnattendedInstaller::Run(const std::string& buildPath, const std::atomic<boo
 
 int AddHelpFile(const char* programPath, const char* helpPath)
 {
-    if (helpPath == nullptr || !BEntry(helpPath, true).Exists()) {
-        std::fprintf(stderr, "%s does not exist\n", helpPath != nullptr ? helpPath : "(null)");
-        return 1;
-    }
-    LibAppResource resources(programPath, B_READ_WRITE);
-    const bool added = resources.InitCheck() == B_OK && resources.AddEntry(helpPath, kHelpResourceId, kHelpResourceName, 9)
-        && resources.Sync() == B_OK;
-    std::fprintf(stderr, added ? "%s added to application\n" : "%s failed to add to application\n", helpPath);
-    return added ? 0 : 1;
+    HelpManager help;
+    help.SetProgramPath(programPath);
+    return help.AddHelpFile(helpPath) ? 0 : 1;
 }

@@ -3,6 +3,10 @@
 #include "ProductDescription.h"
 #include "UnattendedInstaller.h"
 
+#include <ConfigFields.h>
+#include <LibAppResource.h>
+#include <LibFileUtils.h>
+
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -248,34 +252,101 @@ TEST(UnattendedInstallerTest, AStopEndsTheJobAndNothingChangesAfterwards)
     EXPECT_EQ(Tree(product.Target()), before);
 }
 
-TEST(UnattendedInstallerTest, TheBuildRunsAsAProgram)
+namespace {
+
+struct ProgramRun {
+    int status = -1;
+    std::string output; // standard output and error together
+};
+
+// Runs program with arguments as its own process (no shell) and collects
+// what it writes.
+ProgramRun RunProgram(const fs::path& program, const std::vector<std::string>& arguments)
 {
-    Product product;
+    ProgramRun run;
     int pipes[2];
-    ASSERT_EQ(::pipe(pipes), 0);
+    if (::pipe(pipes) != 0)
+        return run;
+    std::vector<std::string> words{program.string()};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
     const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         ::dup2(pipes[1], STDOUT_FILENO);
         ::dup2(pipes[1], STDERR_FILENO);
         ::close(pipes[0]);
-        const std::string build = product.Build().string();
-        const std::string folder = product.Target().string();
-        ::execl(build.c_str(), build.c_str(), "--unattended", "--accept-license", "--folder", folder.c_str(),
-            "--group", "Full", static_cast<char*>(nullptr));
+        ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(pipes[1]);
-    std::string output;
     char buffer[1024];
     ssize_t count;
-    while ((count = ::read(pipes[0], buffer, sizeof(buffer))) > 0)
-        output.append(buffer, size_t(count));
+    while (child > 0 && (count = ::read(pipes[0], buffer, sizeof(buffer))) > 0)
+        run.output.append(buffer, size_t(count));
     ::close(pipes[0]);
     int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
-    EXPECT_NE(output.find("Installing 3 of 3 (Extras)"), std::string::npos) << output;
+    if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    return run;
+}
+
+} // namespace
+
+TEST(UnattendedInstallerTest, TheBuildRunsAsAProgram)
+{
+    Product product;
+    const ProgramRun run = RunProgram(product.Build(), {"--unattended", "--accept-license", "--folder",
+        product.Target().string(), "--group", "Full"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("Installing 3 of 3 (Extras)"), std::string::npos) << run.output;
+    EXPECT_TRUE(fs::exists(product.Installed() / "Extras/more.txt"));
+}
+
+TEST(UnattendedInstallerTest, HelpOptionStoresTheHelpFileInTheBuild)
+{
+    Product product;
+    TempDir dir;
+    const fs::path help = dir / "x-vnd.Quorvane.Vondl.help";
+    const std::string text = "<CONTENTS><CONTENT PAGE=\"p\">Only entry</CONTENT></CONTENTS>\n";
+    WriteFileBytes(help, text);
+
+    ProgramRun run = RunProgram(product.Build(), {"-help", help.string()});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find(help.string() + " added to application"), std::string::npos) << run.output;
+    {
+        LibAppResource resources(product.Build().c_str(), B_READ_ONLY);
+        const char* name = nullptr;
+        size_t size = 0;
+        ASSERT_TRUE(resources.GetResourceInfo(B_RAW_TYPE, kHelpResourceId, &name, &size));
+        EXPECT_STREQ(name, kHelpResourceName);
+        const fs::path out = dir / "unpacked";
+        ASSERT_TRUE(resources.ExtractEntry(kHelpResourceId, (dir / "help.zip").c_str(), false));
+        fs::create_directories(out);
+        ASSERT_TRUE(LibUnzipTo((dir / "help.zip").c_str(), out.c_str()));
+        EXPECT_EQ(ReadFileBytes(out / help.filename()), text);
+    }
+    // The build still installs afterwards.
+    run = RunProgram(product.Build(), {"--unattended", "--accept-license", "--folder",
+        product.Target().string(), "--group", "Full"});
+    EXPECT_EQ(run.status, 0) << run.output;
+
+    // A missing file is reported and the build is left as it was.
+    const std::string before = ReadFileBytes(product.Build());
+    run = RunProgram(product.Build(), {"-help", (dir / "absent.help").string()});
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.output.find("absent.help does not exist"), std::string::npos) << run.output;
+    EXPECT_EQ(ReadFileBytes(product.Build()), before);
+}
+
+TEST(UnattendedInstallerTest, HelpOptionAloneWarnsAndStartsAnyway)
+{
+    Product product;
+    const ProgramRun run = RunProgram(product.Build(), {"-help", "--unattended", "--accept-license", "--folder",
+        product.Target().string(), "--group", "Full"});
+    EXPECT_NE(run.output.find("Help file requred"), std::string::npos) << run.output;
+    EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(fs::exists(product.Installed() / "Extras/more.txt"));
 }

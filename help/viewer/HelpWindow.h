@@ -1,0 +1,83 @@
+// HelpWindow: the context-help viewer. A table of contents on the left
+// lists the entries of the help file (nested entries open under their
+// parent); the page of the selected entry shows on the right.
+//
+// The help file is taken from the working folder, else from the common
+// temporary folder, else unpacked there from the program's help resource;
+// the temporary copy is removed with the window. Closing the window only
+// hides it until the application quits.
+#pragma once
+
+#include "HelpParser.h"
+
+#include <LibString.h>
+#include <LibWindow.h>
+#include <Path.h>
+
+#include <memory>
+#include <vector>
+
+class BListView;
+class HelpContentItem;
+class HelpManager;
+class LibTextView;
+class xmlTag;
+
+class HelpWindow : public LibWindow {
+public:
+    // The selection message of the table of contents.
+    static constexpr uint32 kContentSelected = 1000;
+
+    // Builds the window and reads the help file "<name>.help". programPath
+    // names the file whose help resource is unpacked when no copy is found;
+    // null or empty means the running program.
+    HelpWindow(const char* name, HelpManager* manager, const char* programPath = nullptr);
+    virtual ~HelpWindow();
+
+    // Finds or unpacks "<name>.help" and fills the table of contents. False
+    // when no help could be read (the table stays empty).
+    bool ReadInContents(const char* name);
+    // Selects the first entry that documents viewPath, opening the entries
+    // above it; false (and a note on standard error) when none does.
+    bool HelpForInterface(const char* viewPath);
+    // Shows the page named page; an unknown page empties the pane, a null
+    // or empty name changes nothing.
+    void HelpForContent(const char* page);
+    // Shows the page of the selected entry and opens its sub-entries.
+    void HelpForSelectedContent();
+    // Writes the help file packed in the program's help resource to path.
+    // The archive's entry must carry path's leaf name. False when the
+    // resource cannot be read, is damaged or holds no such entry.
+    bool ExtractFromApp(const char* path);
+
+    void MessageReceived(BMessage* message) override;
+    // Hides the window; agrees to close only while the application quits.
+    bool QuitRequested() override;
+
+    // The help file read, empty when none.
+    const char* HelpPath() const { return fHelpPath.Path(); }
+    BListView* ContentList() const { return fList; }
+    LibTextView* HelpPane() const { return fPane; }
+    // Every entry of the table of contents in document order, closed ones
+    // included.
+    int32 CountEntries() const { return int32(fEntries.size()); }
+    HelpContentItem* EntryAt(int32 index) const;
+    // The manager goes away before the window: it is no longer told.
+    void ForgetManager() { fManager = nullptr; }
+
+private:
+    void _BuildViews();
+    void _AddEntries(xmlTag& parent, HelpContentItem* super);
+    // Puts every visible entry into the list view, keeping the selection.
+    void _Relist();
+
+    HelpManager* fManager;
+    LibString fProgramPath;
+    LibString fFileName;
+    BPath fHelpPath;
+    HelpParser fParser;
+    BListView* fList;
+    LibTextView* fPane;
+    std::vector<std::unique_ptr<HelpContentItem>> fEntries;
+    bool fRelisting;
+};

@@ -1,0 +1,148 @@
+// The help window and its manager: requests select the entry of the view
+// pointed at, the window is made once and reused, pages show, and the help
+// file is found in the working folder, the temporary folder or the
+// program's resource.
+#include "HelpViewerFixture.h"
+
+#include <LibAppResource.h>
+
+namespace fs = std::filesystem;
+using ondelle::test::WriteFileBytes;
+
+TEST_F(HelpViewerTest, RequestOpensTheWindowOnceAndSelectsTheEntryOfTheView)
+{
+    WriteHelp(fWork / kHelpName);
+    EXPECT_EQ(Manager().Window(), nullptr);
+
+    // Only a nested entry documents this view: its parents open.
+    Ask("Main", {"list", "scroll", "top"});
+    HelpWindow* window = Manager().Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_STREQ(window->Name(), "HelpWindow");
+    EXPECT_STREQ(window->Title(), "Help");
+    EXPECT_FALSE(window->IsHidden());
+    EXPECT_EQ(Selected(), "The list");
+    EXPECT_TRUE(PaneShows("Pick items here."));
+    // The five top-level entries, "The list" under "Main window", and, as
+    // the selected entry opens, "Deep entry" under it.
+    EXPECT_EQ(VisibleEntries(), 7);
+
+    // The second value of a repeated VIEW counts as well, and the same
+    // window answers.
+    Ask("Main", {"deep", "top"});
+    EXPECT_EQ(Manager().Window(), window);
+    EXPECT_EQ(Selected(), "Deep entry");
+    EXPECT_TRUE(PaneShows("Deep page."));
+    EXPECT_EQ(VisibleEntries(), 7);
+    Ask("Main", {"list2"});
+    EXPECT_EQ(Selected(), "The list");
+}
+
+TEST_F(HelpViewerTest, FirstEntryForAViewWinsAndOthersLeaveTheSelection)
+{
+    WriteHelp(fWork / kHelpName);
+    Ask("Main", {"ok", "top"});
+    EXPECT_EQ(Selected(), "Main window");
+    EXPECT_TRUE(PaneShows("The main window."));
+
+    // An unknown view keeps what is shown; the path is matched whole and
+    // with its case.
+    Ask("Main", {"OK", "top"});
+    Ask("Main", {"ok"});
+    Ask("Other", {"ok", "top"});
+    EXPECT_EQ(Selected(), "Main window");
+    EXPECT_EQ(PaneText(), "The main window.");
+
+    // An entry without a page leaves the page shown before.
+    Ask("Main", {"nopage"});
+    EXPECT_EQ(Selected(), "No page");
+    WaitFor([] { return false; }, 100);
+    EXPECT_EQ(PaneText(), "The main window.");
+
+    // A page the file lacks empties the pane.
+    Ask("Main", {"missing"});
+    EXPECT_EQ(Selected(), "Missing page");
+    EXPECT_TRUE(PaneShows(""));
+}
+
+TEST_F(HelpViewerTest, UnknownViewOpensTheContentsWithNothingSelected)
+{
+    WriteHelp(fWork / kHelpName);
+    Ask("Main", {"nowhere"});
+    ASSERT_NE(Manager().Window(), nullptr);
+    EXPECT_FALSE(Manager().Window()->IsHidden());
+    EXPECT_EQ(Selected(), "");
+    // Top-level entries only: the nested ones wait closed.
+    EXPECT_EQ(VisibleEntries(), 5);
+    EXPECT_EQ(Manager().Window()->CountEntries(), 7);
+}
+
+TEST_F(HelpViewerTest, ClosingOnlyHidesAndTheNextRequestShowsTheWindowAgain)
+{
+    WriteHelp(fWork / kHelpName);
+    Ask("Main", {"ok", "top"});
+    HelpWindow* window = Manager().Window();
+    ASSERT_NE(window, nullptr);
+
+    ASSERT_TRUE(window->Lock());
+    EXPECT_FALSE(window->QuitRequested());
+    EXPECT_TRUE(window->IsHidden());
+    window->Unlock();
+
+    Ask("Main", {"deep", "top"});
+    EXPECT_EQ(Manager().Window(), window);
+    EXPECT_FALSE(window->IsHidden());
+    EXPECT_EQ(Selected(), "Deep entry");
+
+    // Selecting an entry in the list shows its page.
+    ASSERT_TRUE(window->Lock());
+    window->ContentList()->Select(0);
+    window->Unlock();
+    EXPECT_TRUE(PaneShows("Welcome\nto the help."));
+
+    Manager().CloseWindow();
+    EXPECT_EQ(Manager().Window(), nullptr);
+    Ask("Main", {"ok", "top"});
+    EXPECT_NE(Manager().Window(), nullptr);
+    EXPECT_EQ(Selected(), "Main window");
+}
+
+TEST_F(HelpViewerTest, SelectingAClosedEntryOpensIt)
+{
+    WriteHelp(fWork / kHelpName);
+    Ask("Main", {"ok", "top"});
+    EXPECT_EQ(VisibleEntries(), 5);
+    HelpWindow* window = Manager().Window();
+    ASSERT_TRUE(window->Lock());
+    window->HelpForSelectedContent();
+    window->Unlock();
+    EXPECT_EQ(VisibleEntries(), 6);
+    EXPECT_EQ(Selected(), "Main window");
+}
+
+TEST_F(HelpViewerTest, OtherMessagesAreIgnored)
+{
+    WriteHelp(fWork / kHelpName);
+    BMessage other('stip');
+    other.AddString("window", "Main");
+    Manager().MessageReceived(&other);
+    Manager().MessageReceived(nullptr);
+    EXPECT_EQ(Manager().Window(), nullptr);
+}
+
+TEST(HelpManagerTest, ViewPathJoinsWindowAndViewsAndSignatureKeepsTheLastPart)
+{
+    BMessage request(HelpManager::kHelpRequest);
+    EXPECT_STREQ(HelpManager::ViewPath(request), "");
+    request.AddString("window", "InstallerWin");
+    EXPECT_STREQ(HelpManager::ViewPath(request), "InstallerWin");
+    request.AddString("view", "custom_list");
+    request.AddString("view", "bgview");
+    EXPECT_STREQ(HelpManager::ViewPath(request), "InstallerWin/custom_list/bgview");
+
+    HelpManager manager;
+    manager.SetSignature("application/x-vnd.Quorvane.Vondl");
+    EXPECT_STREQ(manager.Signature(), "x-vnd.Quorvane.Vondl");
+    manager.SetSignature("plain");
+    EXPECT_STREQ(manager.Signature(), "plain");
+}

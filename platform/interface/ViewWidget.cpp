@@ -3,8 +3,16 @@
 #include "GuiThread.h"
 #include "InputMessages.h"
 
+#include <Entry.h>
+#include <Message.h>
 #include <View.h>
 #include <Window.h>
+
+#include <QAbstractScrollArea>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -24,6 +32,27 @@ namespace {
 const bigtime_t kPaintLockWait = 20000;
 const int kPaintRetryMilliseconds = 30;
 
+// The local files of a drag as a B_SIMPLE_DATA message with one "refs"
+// entry each; false when it holds none.
+bool FilesMessage(const QMimeData* data, BMessage* message)
+{
+    if (data == nullptr || !data->hasUrls())
+        return false;
+    message->MakeEmpty();
+    message->what = B_SIMPLE_DATA;
+    bool any = false;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        entry_ref ref;
+        if (get_ref_for_path(url.toLocalFile().toStdString().c_str(), &ref) == B_OK) {
+            message->AddRef("refs", &ref);
+            any = true;
+        }
+    }
+    return any;
+}
+
 } // namespace
 
 ViewWidget::ViewWidget(BView* view)
@@ -31,6 +60,7 @@ ViewWidget::ViewWidget(BView* view)
     fView(view)
 {
     setMouseTracking(true);
+    setAcceptDrops(true);
     setAttribute(Qt::WA_NoMousePropagation);
     setFocusPolicy(Qt::NoFocus);
 }
@@ -45,6 +75,10 @@ void ViewWidget::SetNative(QWidget* native)
         fNative->setGeometry(rect());
         fNative->setMouseTracking(true);
         fNative->installEventFilter(this);
+        // A scrolling editor takes drags in its viewport: file drags are
+        // taken from there, others stay the editor's.
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(fNative))
+            area->viewport()->installEventFilter(this);
         fNative->show();
         setFocusProxy(fNative);
     } else {
@@ -187,6 +221,41 @@ void ViewWidget::resizeEvent(QResizeEvent*)
 
 bool ViewWidget::eventFilter(QObject* watched, QEvent* event)
 {
+    auto* source = qobject_cast<QWidget*>(watched);
+    if (source != nullptr && fNative != nullptr && (source == fNative || source->parentWidget() == fNative)) {
+        switch (event->type()) {
+            case QEvent::DragEnter: {
+                auto* drag = static_cast<QDragEnterEvent*>(event);
+                if (_DragEnter(drag->mimeData(), source->mapTo(this, drag->position()))) {
+                    drag->acceptProposedAction();
+                    return true;
+                }
+                break;
+            }
+            case QEvent::DragMove: {
+                auto* drag = static_cast<QDragMoveEvent*>(event);
+                if (_DragMove(source->mapTo(this, drag->position()))) {
+                    drag->acceptProposedAction();
+                    return true;
+                }
+                break;
+            }
+            case QEvent::DragLeave:
+                if (_DragLeave())
+                    return true;
+                break;
+            case QEvent::Drop: {
+                auto* drop = static_cast<QDropEvent*>(event);
+                if (_Drop(source->mapTo(this, drop->position()))) {
+                    drop->acceptProposedAction();
+                    return true;
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
     if (watched == fNative) {
         switch (event->type()) {
             case QEvent::MouseMove: {
@@ -205,6 +274,85 @@ bool ViewWidget::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ViewWidget::_PostDragMoved(QPointF position, uint32 transit)
+{
+    if (fView == nullptr || fDrag == nullptr)
+        return;
+    const BRect bounds = fView->Bounds();
+    BMessage moved = MouseMovedMessage(BPoint(bounds.left + std::floor(float(position.x())),
+        bounds.top + std::floor(float(position.y()))), transit, QGuiApplication::mouseButtons(),
+        QGuiApplication::keyboardModifiers());
+    moved.AddMessage("be:drag_message", fDrag.get());
+    _Post(moved);
+}
+
+bool ViewWidget::_DragEnter(const QMimeData* data, QPointF position)
+{
+    auto files = std::make_unique<BMessage>();
+    if (fView == nullptr || !FilesMessage(data, files.get()))
+        return false;
+    fDrag = std::move(files);
+    _PostDragMoved(position, B_ENTERED_VIEW);
+    return true;
+}
+
+bool ViewWidget::_DragMove(QPointF position)
+{
+    if (fDrag == nullptr)
+        return false;
+    _PostDragMoved(position, B_INSIDE_VIEW);
+    return true;
+}
+
+bool ViewWidget::_DragLeave()
+{
+    if (fDrag == nullptr)
+        return false;
+    _PostDragMoved(mapFromGlobal(QCursor::pos()), B_EXITED_VIEW);
+    fDrag.reset();
+    return true;
+}
+
+bool ViewWidget::_Drop(QPointF position)
+{
+    if (fDrag == nullptr || fView == nullptr)
+        return false;
+    BMessage drop(*fDrag);
+    fDrag.reset();
+    drop.AddPoint("_drop_point_", fView->ConvertToScreen(BPoint(float(position.x()), float(position.y()))));
+    _Post(drop);
+    return true;
+}
+
+void ViewWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (_DragEnter(event->mimeData(), event->position()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ViewWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (_DragMove(event->position()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ViewWidget::dragLeaveEvent(QDragLeaveEvent*)
+{
+    _DragLeave();
+}
+
+void ViewWidget::dropEvent(QDropEvent* event)
+{
+    if (_Drop(event->position()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 } // namespace BPrivate

@@ -3,9 +3,14 @@
 // messages through the window's queue. Only the platform layer includes it.
 #pragma once
 
+#include <SupportDefs.h>
+
 #include <QWidget>
 
+#include <memory>
+
 class BMessage;
+class QMimeData;
 class BView;
 
 namespace BPrivate {
@@ -31,15 +36,29 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files dragged from the desktop: the view sees the drag as mouse
+    // moves carrying a B_SIMPLE_DATA message with "refs", and receives
+    // that message when the files are dropped on it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void _Post(const BMessage& message);
     void _Moved(QPointF position, Qt::MouseButtons buttons, Qt::KeyboardModifiers held);
     void _Transit(bool inside, QPointF position);
+    // Each returns whether the drag was one of files (and so handled here).
+    bool _DragEnter(const QMimeData* data, QPointF position);
+    bool _DragMove(QPointF position);
+    bool _DragLeave();
+    bool _Drop(QPointF position);
+    void _PostDragMoved(QPointF position, uint32 transit);
 
     BView* fView;
     QWidget* fNative = nullptr;
     bool fInside = false;
+    std::unique_ptr<BMessage> fDrag;
 };
 
 } // namespace BPrivate

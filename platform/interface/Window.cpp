@@ -202,7 +202,9 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
                 } else {
                     int32 transit = B_INSIDE_VIEW;
                     message->FindInt32("be:transit", &transit);
-                    view->MouseMoved(where, uint32(transit), nullptr);
+                    BMessage drag;
+                    const bool dragging = message->FindMessage("be:drag_message", &drag) == B_OK;
+                    view->MouseMoved(where, uint32(transit), dragging ? &drag : nullptr);
                 }
                 return;
             }

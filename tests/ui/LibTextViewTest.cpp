@@ -11,6 +11,13 @@
 #include <Node.h>
 #include <xmlTag.h>
 
+#include <QAbstractScrollArea>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -225,4 +232,60 @@ TEST(LibTextViewTest, FontSizeAndTextRectFollowTheView)
     EXPECT_FLOAT_EQ(font.Size(), 17);
     view->FrameResized(300, 50);
     EXPECT_EQ(view->TextRect(), BRect(3, 3, 303, 53));
+}
+
+TEST(LibTextViewTest, FilesDraggedFromTheDesktopArriveAsDrops)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "dragged.txt", "from the desktop\n");
+    WriteFileBytes(dir / "picture.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+
+    TestWindow window;
+    auto* view = new QuietTextView();
+    window->AddChild(view);
+    view->SetText("before");
+    window.Show();
+
+    // Drops land on the view, or on the editor's viewport inside it.
+    auto drop = [&](const std::filesystem::path& path, QWidget* widget) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &dropped);
+    };
+    auto text = [&] {
+        std::string result;
+        if (window->Lock()) {
+            result = view->Text();
+            window->Unlock();
+        }
+        return result;
+    };
+
+    auto* editor = view->_Widget()->findChild<QAbstractScrollArea*>();
+    ASSERT_NE(editor, nullptr);
+    drop(dir / "picture.png", view->_Widget());
+    ASSERT_TRUE(WaitFor([&] {
+        if (!window->Lock())
+            return false;
+        const bool refused = !view->refusals.empty();
+        window->Unlock();
+        return refused;
+    }));
+    EXPECT_EQ(text(), "before");
+
+    drop(dir / "dragged.txt", editor->viewport());
+    EXPECT_TRUE(WaitFor([&] { return text() == "from the desktop\n"; }));
+
+    // Text dragged about (no files) is left to the editor.
+    QMimeData plain;
+    plain.setText("loose text");
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &plain, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QCoreApplication::sendEvent(view->_Widget(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_EQ(text(), "from the desktop\n");
 }

@@ -58,6 +58,13 @@ bool HelpContentItem::IsVisible() const
     return true;
 }
 
+float HelpContentItem::LatchRight(const HelpContentItem& entry)
+{
+    // The title starts one indent (10) past its depth's own indent; the
+    // triangle takes the room left of it.
+    return float(entry.OutlineLevel() - 1) * 10 + 14;
+}
+
 void HelpContentItem::DrawItem(BView* owner, BRect frame, bool complete)
 {
     BStringItem::DrawItem(owner, frame, complete);
@@ -65,7 +72,7 @@ void HelpContentItem::DrawItem(BView* owner, BRect frame, bool complete)
         return;
     // A small triangle left of the title: pointing right when closed, down
     // when open.
-    const float x = frame.left + float(OutlineLevel() - 1) * 10 + 4;
+    const float x = frame.left + LatchRight(*this) - 10;
     const float middle = (frame.top + frame.bottom) / 2;
     owner->PushState();
     owner->SetHighColor(ui_color(B_DOCUMENT_TEXT_COLOR));

@@ -27,6 +27,9 @@ public:
     // Draws the title; an entry with sub-entries gets a small marker that
     // tells whether it is open.
     void DrawItem(BView* owner, BRect frame, bool complete = false) override;
+    // Where the triangle of entry ends, from the left of its row; a click
+    // left of it opens or closes the entry.
+    static float LatchRight(const HelpContentItem& entry);
 
     BMessage meta;
 

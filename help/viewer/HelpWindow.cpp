@@ -1,6 +1,7 @@
 #include "HelpWindow.h"
 
 #include "HelpContentItem.h"
+#include "HelpContentList.h"
 #include "HelpManager.h"
 
 #include <Application.h>
@@ -55,7 +56,7 @@ HelpWindow::HelpWindow(const char* name, HelpManager* manager, const char* progr
     fProgramPath(programPath != nullptr ? programPath : ""),
     fList(nullptr),
     fPane(nullptr),
-    fRelisting(false)
+    fShownEntry(nullptr)
 {
     SetName("HelpWindow");
     _BuildViews();
@@ -64,9 +65,6 @@ HelpWindow::HelpWindow(const char* name, HelpManager* manager, const char* progr
 
 HelpWindow::~HelpWindow()
 {
-    // The table's items belong to the window, not to the list view.
-    if (fList != nullptr)
-        fList->MakeEmpty();
     fParser.Close();
     // The copy in the temporary folder goes, whichever copy was read.
     BPath temp;
@@ -85,7 +83,7 @@ void HelpWindow::_BuildViews()
 
     // The scroll views add their scroll bar to the right of their target.
     const BRect listFrame(0, 0, kContentsWidth - B_V_SCROLL_BAR_WIDTH - 1, bounds.bottom);
-    fList = new BListView(listFrame, "content_list", B_SINGLE_SELECTION_LIST, B_FOLLOW_LEFT | B_FOLLOW_TOP_BOTTOM);
+    fList = new HelpContentList(listFrame);
     fList->SetFontSize(kFontSize);
     fList->SetSelectionMessage(new BMessage(kContentSelected));
     BScrollView* listScroll = new BScrollView("content_scroll", fList, B_FOLLOW_LEFT | B_FOLLOW_TOP_BOTTOM, 0,
@@ -143,7 +141,7 @@ bool HelpWindow::ReadInContents(const char* name)
     if (!Lock())
         return false;
     _AddEntries(contents, nullptr);
-    _Relist();
+    fList->Relist();
     Unlock();
     return true;
 }
@@ -157,40 +155,22 @@ void HelpWindow::_AddEntries(xmlTag& parent, HelpContentItem* super)
             item->meta.AddString("PAGE", value.c_str());
         for (int32 i = 0; child->Modifiers().FindString("VIEW", i, &value) == B_OK; i++)
             item->meta.AddString("VIEW", value.c_str());
-        if (super != nullptr) {
-            super->SetHasSubItems(true);
-            super->SetExpanded(false);
-        }
         HelpContentItem* added = item.get();
-        fEntries.push_back(std::move(item));
+        fList->AddEntry(std::move(item));
         // The cursor of the child list is shared: the walk below uses the
         // grandchildren's own list, so this loop's position is kept.
         _AddEntries(*child, added);
     }
 }
 
-void HelpWindow::_Relist()
+int32 HelpWindow::CountEntries() const
 {
-    const int32 selected = fList->CurrentSelection();
-    BListItem* keep = selected >= 0 ? fList->ItemAt(selected) : nullptr;
-    fRelisting = true;
-    fList->MakeEmpty();
-    std::vector<BListItem*> visible;
-    for (const auto& entry : fEntries) {
-        if (entry->IsVisible())
-            visible.push_back(entry.get());
-    }
-    fList->AddList(visible);
-    if (keep != nullptr && fList->HasItem(keep))
-        fList->Select(fList->IndexOf(keep));
-    fRelisting = false;
+    return fList->CountEntries();
 }
 
 HelpContentItem* HelpWindow::EntryAt(int32 index) const
 {
-    if (index < 0 || index >= CountEntries())
-        return nullptr;
-    return fEntries[size_t(index)].get();
+    return fList->EntryAt(index);
 }
 
 bool HelpWindow::HelpForInterface(const char* viewPath)
@@ -199,7 +179,7 @@ bool HelpWindow::HelpForInterface(const char* viewPath)
         return false;
     int32 target = -1;
     for (int32 i = 0; i < CountEntries(); i++) {
-        if (fEntries[size_t(i)]->Documents(viewPath)) {
+        if (EntryAt(i)->Documents(viewPath)) {
             target = i;
             break;
         }
@@ -211,15 +191,15 @@ bool HelpWindow::HelpForInterface(const char* viewPath)
     }
     bool changed = false;
     for (int32 i = 0; i <= target; i++) {
-        HelpContentItem* super = fEntries[size_t(i)]->SuperItem();
+        HelpContentItem* super = EntryAt(i)->SuperItem();
         if (super != nullptr && !super->IsExpanded()) {
             super->SetExpanded(true);
             changed = true;
         }
     }
     if (changed)
-        _Relist();
-    const int32 index = fList->IndexOf(fEntries[size_t(target)].get());
+        fList->Relist();
+    const int32 index = fList->IndexOf(EntryAt(target));
     fList->Select(index);
     fList->ScrollToSelection();
     Unlock();
@@ -253,16 +233,14 @@ void HelpWindow::HelpForSelectedContent()
         return;
     const int32 selected = fList->CurrentSelection();
     auto* item = dynamic_cast<HelpContentItem*>(selected >= 0 ? fList->ItemAt(selected) : nullptr);
-    if (item == nullptr) {
+    if (item == nullptr || item == fShownEntry) {
         Unlock();
         return;
     }
+    fShownEntry = item;
     // Choosing an entry with sub-entries opens it, so the list can be
     // walked by selection alone.
-    if (item->HasSubItems() && !item->IsExpanded()) {
-        item->SetExpanded(true);
-        _Relist();
-    }
+    fList->SetEntryExpanded(item, true);
     const char* page = item->Page();
     if (page != nullptr) {
         const std::string name = page;
@@ -306,8 +284,7 @@ bool HelpWindow::ExtractFromApp(const char* path)
 void HelpWindow::MessageReceived(BMessage* message)
 {
     if (message->what == kContentSelected) {
-        if (!fRelisting)
-            HelpForSelectedContent();
+        HelpForSelectedContent();
         return;
     }
     LibWindow::MessageReceived(message);

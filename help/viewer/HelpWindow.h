@@ -14,11 +14,8 @@
 #include <LibWindow.h>
 #include <Path.h>
 
-#include <memory>
-#include <vector>
-
-class BListView;
 class HelpContentItem;
+class HelpContentList;
 class HelpManager;
 class LibTextView;
 class xmlTag;
@@ -43,7 +40,8 @@ public:
     // Shows the page named page; an unknown page empties the pane, a null
     // or empty name changes nothing.
     void HelpForContent(const char* page);
-    // Shows the page of the selected entry and opens its sub-entries.
+    // Shows the page of the selected entry and opens its sub-entries, once
+    // per newly selected entry.
     void HelpForSelectedContent();
     // Writes the help file packed in the program's help resource to path.
     // The archive's entry must carry path's leaf name. False when the
@@ -56,11 +54,11 @@ public:
 
     // The help file read, empty when none.
     const char* HelpPath() const { return fHelpPath.Path(); }
-    BListView* ContentList() const { return fList; }
+    HelpContentList* ContentList() const { return fList; }
     LibTextView* HelpPane() const { return fPane; }
     // Every entry of the table of contents in document order, closed ones
     // included.
-    int32 CountEntries() const { return int32(fEntries.size()); }
+    int32 CountEntries() const;
     HelpContentItem* EntryAt(int32 index) const;
     // The manager goes away before the window: it is no longer told.
     void ForgetManager() { fManager = nullptr; }
@@ -68,16 +66,15 @@ public:
 private:
     void _BuildViews();
     void _AddEntries(xmlTag& parent, HelpContentItem* super);
-    // Puts every visible entry into the list view, keeping the selection.
-    void _Relist();
 
     HelpManager* fManager;
     LibString fProgramPath;
     LibString fFileName;
     BPath fHelpPath;
     HelpParser fParser;
-    BListView* fList;
+    HelpContentList* fList;
     LibTextView* fPane;
-    std::vector<std::unique_ptr<HelpContentItem>> fEntries;
-    bool fRelisting;
+    // The entry whose page was last shown on selection: re-listing selects
+    // it again, which must not undo a close or show the page twice.
+    HelpContentItem* fShownEntry;
 };

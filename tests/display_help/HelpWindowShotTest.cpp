@@ -5,10 +5,10 @@
 // the test's temporary folder.
 #include <Application.h>
 #include <HelpContentItem.h>
+#include <HelpContentList.h>
 #include <HelpManager.h>
 #include <HelpWindow.h>
 #include <LibTextView.h>
-#include <ListView.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

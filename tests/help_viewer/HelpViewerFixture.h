@@ -7,6 +7,7 @@
 #include <Application.h>
 #include <FindDirectory.h>
 #include <HelpContentItem.h>
+#include <HelpContentList.h>
 #include <HelpManager.h>
 #include <HelpWindow.h>
 #include <LibTextView.h>

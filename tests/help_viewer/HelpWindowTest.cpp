@@ -146,3 +146,54 @@ TEST(HelpManagerTest, ViewPathJoinsWindowAndViewsAndSignatureKeepsTheLastPart)
     manager.SetSignature("plain");
     EXPECT_STREQ(manager.Signature(), "plain");
 }
+
+TEST_F(HelpViewerTest, TrianglesAndArrowKeysOpenAndCloseEntries)
+{
+    WriteHelp(fWork / kHelpName);
+    Ask("Main", {"nowhere"});
+    HelpWindow* window = Manager().Window();
+    ASSERT_NE(window, nullptr);
+    HelpContentList* list = window->ContentList();
+    HelpContentItem* main = window->EntryAt(1);
+    ASSERT_STREQ(main->Text(), "Main window");
+
+    // A click on the triangle opens the entry without selecting it; a click
+    // on the title selects it.
+    ASSERT_TRUE(window->Lock());
+    const BRect row = list->ItemFrame(1);
+    list->MouseDown(BPoint(row.left + 3, row.top + 2));
+    EXPECT_TRUE(main->IsExpanded());
+    EXPECT_EQ(list->CountItems(), 6);
+    EXPECT_EQ(list->CurrentSelection(), -1);
+    list->MouseDown(BPoint(row.left + 3, row.top + 2));
+    EXPECT_FALSE(main->IsExpanded());
+    EXPECT_EQ(list->CountItems(), 5);
+    window->Unlock();
+
+    Ask("Main", {"list2"});
+    EXPECT_TRUE(PaneShows("Pick items here."));
+    // Left closes the selected entry, and it stays closed once the window
+    // has handled the new selection messages; Left again goes to the parent.
+    ASSERT_TRUE(window->Lock());
+    const char left[] = {char(B_LEFT_ARROW)};
+    const char right[] = {char(B_RIGHT_ARROW)};
+    list->KeyDown(left, 1);
+    EXPECT_FALSE(window->EntryAt(2)->IsExpanded());
+    window->Unlock();
+    WaitFor([] { return false; }, 200);
+    EXPECT_FALSE(window->EntryAt(2)->IsExpanded());
+    EXPECT_EQ(Selected(), "The list");
+
+    ASSERT_TRUE(window->Lock());
+    list->KeyDown(left, 1);
+    window->Unlock();
+    EXPECT_EQ(Selected(), "Main window");
+    EXPECT_TRUE(PaneShows("The main window."));
+    ASSERT_TRUE(window->Lock());
+    list->KeyDown(left, 1);
+    EXPECT_FALSE(main->IsExpanded());
+    EXPECT_EQ(list->CountItems(), 5);
+    list->KeyDown(right, 1);
+    EXPECT_TRUE(main->IsExpanded());
+    window->Unlock();
+}

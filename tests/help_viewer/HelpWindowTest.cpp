@@ -5,6 +5,10 @@
 #include "HelpViewerFixture.h"
 
 #include <LibAppResource.h>
+#include <LibWindow.h>
+#include <MessageQueue.h>
+
+#include <QtTest/QTest>
 
 namespace fs = std::filesystem;
 using ondelle::test::WriteFileBytes;
@@ -196,4 +200,41 @@ TEST_F(HelpViewerTest, TrianglesAndArrowKeysOpenAndCloseEntries)
     list->KeyDown(right, 1);
     EXPECT_TRUE(main->IsExpanded());
     window->Unlock();
+}
+
+TEST_F(HelpViewerTest, ShiftF1OverAViewOpensHelpOnItsEntry)
+{
+    WriteHelp(fWork / kHelpName);
+    auto* window = new LibWindow(BRect(100, 100, 399, 299), "Main", B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
+    auto* top = new BView(window->Bounds(), "top", B_FOLLOW_ALL, 0);
+    auto* ok = new BView(BRect(10, 10, 89, 34), "ok", B_FOLLOW_NONE, B_NAVIGABLE);
+    top->AddChild(ok);
+    window->AddChild(top);
+    window->Show();
+
+    BMessage moved(B_MOUSE_MOVED);
+    moved.AddPoint("where", BPoint(5, 5));
+    moved.AddInt32("be:transit", B_ENTERED_VIEW);
+    window->PostMessage(&moved, ok);
+    QTest::qWait(50);
+    QTest::keyClick(ok->_Widget(), Qt::Key_F1, Qt::ShiftModifier);
+
+    // The application object of a test runs no loop: the request waits in
+    // its queue and is handed on as the application does.
+    BMessage request;
+    ASSERT_TRUE(WaitFor([&] {
+        BMessageQueue* queue = be_app->MessageQueue();
+        queue->Lock();
+        const BMessage* found = queue->FindMessage(HelpManager::kHelpRequest, 0);
+        if (found != nullptr)
+            request = *found;
+        queue->Unlock();
+        return found != nullptr;
+    }));
+    Manager().MessageReceived(&request);
+    EXPECT_EQ(Selected(), "Main window");
+    EXPECT_TRUE(PaneShows("The main window."));
+
+    if (window->Lock())
+        window->Quit();
 }

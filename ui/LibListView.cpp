@@ -1,5 +1,7 @@
 #include "LibListView.h"
 
+#include <Application.h>
+#include <Cursor.h>
 #include <OS.h>
 #include <ScrollBar.h>
 #include <Window.h>
@@ -32,9 +34,7 @@ LibListView::LibListView(BRect frame, const char* name)
     fHoverCommand(0),
     fHoverIndex(-1),
     fScrollBar(nullptr),
-    fDragging(false),
-    fSlideArrow(kSlideArrow),
-    fHand(B_CURSOR_ID_SYSTEM_DEFAULT)
+    fDragging(false)
 {
 }
 
@@ -120,6 +120,18 @@ void LibListView::DragPause()
     snooze(kDragPoll);
 }
 
+void LibListView::SetCursor(const void* cursorData)
+{
+    // The application's cursor shows over all its windows; without an
+    // application the list's own will do.
+    if (be_app != nullptr) {
+        be_app->SetCursor(cursorData);
+        return;
+    }
+    BCursor cursor(cursorData);
+    SetViewCursor(&cursor);
+}
+
 void LibListView::ShowOutline(const BRect& rect)
 {
     fOutline = rect;
@@ -162,7 +174,7 @@ bool LibListView::InitiateDrag(BPoint, int32 index, bool wasSelected)
     uint32 buttons = 0;
     bool inside = true;
     do {
-        SetViewCursor(&fSlideArrow);
+        SetCursor(kSlideArrow);
         DragPause();
         ReadDragMouse(where, buttons);
         const float scroll = fScrollBar != nullptr ? fScrollBar->Value() : 0;
@@ -179,7 +191,7 @@ bool LibListView::InitiateDrag(BPoint, int32 index, bool wasSelected)
     } while (buttons != 0 && inside);
     fDragging = false;
     Invalidate();
-    SetViewCursor(&fHand);
+    SetCursor(B_HAND_CURSOR);
 
     const int32 target = IndexOf(where);
     if (inside && target >= 0 && target != index) {

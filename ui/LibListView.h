@@ -11,7 +11,6 @@
 // command, when set, is posted to the window.
 #pragma once
 
-#include <Cursor.h>
 #include <ListView.h>
 
 class BScrollBar;
@@ -50,6 +49,7 @@ protected:
 private:
     void ReportHover(int32 index);
     void ShowOutline(const BRect& rect);
+    void SetCursor(const void* cursorData);
 
     uint32 fReorderCommand;
     bool fReorderAllowed;
@@ -58,6 +58,4 @@ private:
     BScrollBar* fScrollBar;
     BRect fOutline;
     bool fDragging;
-    BCursor fSlideArrow;
-    BCursor fHand;
 };

@@ -87,12 +87,14 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
     // since it was opened (its data not in the file) is written out first.
     item_extraction_result result = ITEM_EXTRACTED;
     bool unpacked = false;
+    bool typed = false;
     status_t unpackStatus = B_OK;
     off_t offset = 0;
     size_t length = 0;
     if (resources.GetResourceFileRange(B_RAW_TYPE, id, &offset, &length) == B_OK
         && resources.Path() != nullptr) {
         unpacked = LibUnzipRange(resources.Path(), offset, length, contents.c_str(), &unpackStatus);
+        typed = true;
     } else {
         const std::string archive = workPath + "/archive.zip";
         BFile file(archive.c_str(), B_READ_WRITE | B_CREATE_FILE | B_ERASE_FILE);
@@ -120,7 +122,7 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
             reason = VolumeLooksFull(target, 0) ? VolumeFullReason(target)
                                                 : "it could not be moved out of its archive's folder";
             result = ITEM_NOT_MOVED;
-        } else {
+        } else if (!typed) {
             Libmimeset(target);
         }
     }

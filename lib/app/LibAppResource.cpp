@@ -90,7 +90,7 @@ bool LibAppResource::AddEntry(const char* path, const int32& id, const char* nam
     BPath archive(folder.Path(), kStagedArchive);
     // A partly packed archive must never be stored: it would install an
     // item with entries missing.
-    if (!LibZip(archive.Path(), BPath(path), level)) {
+    if (!LibZip(archive.Path(), BPath(path), level, true)) {
         fprintf(stderr, "%s could not be packed completely\n", path);
         return false;
     }

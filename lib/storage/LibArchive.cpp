@@ -9,7 +9,7 @@
 
 #include <string>
 
-bool LibZip(const char* archive, const BPath& source, int level)
+bool LibZip(const char* archive, const BPath& source, int level, bool typeUntyped)
 {
     if (archive == nullptr || *archive == '\0' || source.Path() == nullptr)
         return false;
@@ -21,7 +21,7 @@ bool LibZip(const char* archive, const BPath& source, int level)
         target = ParentPathOf(source.Path()) + "/" + target;
     if (!MayChange("LibZip", target.c_str()))
         return false;
-    return ZipWriter::AddTree(target.c_str(), source.Path(), level) == B_OK;
+    return ZipWriter::AddTree(target.c_str(), source.Path(), level, typeUntyped) == B_OK;
 }
 
 bool LibUnzipTo(const char* archive, const char* target, status_t* status)
@@ -42,7 +42,7 @@ bool LibUnzipRange(const char* file, off_t offset, uint64 length, const char* ta
     status_t result = B_BAD_VALUE;
     if (file != nullptr && target != nullptr && *file != '\0' && *target != '\0') {
         stop_point();
-        result = MayChange("LibUnzip", target) ? ZipExtractor::ExtractRange(file, offset, length, target)
+        result = MayChange("LibUnzip", target) ? ZipExtractor::ExtractRange(file, offset, length, target, true)
                                                : B_NOT_ALLOWED;
     }
     if (status != nullptr)

@@ -55,7 +55,8 @@ bool LibSymLink(const char* target, const char* link);
 // Adds source (recursively, a folder whole) to the zip archive, under names
 // that start with the leaf of source, with compression level 0..9. True when
 // every entry was written.
-bool LibZip(const char* archive, const BPath& source, int level);
+// typeUntyped: see ZipWriter::AddTree (builds record every file's type).
+bool LibZip(const char* archive, const BPath& source, int level, bool typeUntyped = false);
 
 // Unpacks the zip archive into its own folder, overwriting existing files.
 // Entries that would land outside that folder are refused and reported on
@@ -71,7 +72,9 @@ bool LibUnzipTo(const char* archive, const char* target, status_t* status = null
 
 // Unpacks the archive that lies in file at [offset, offset + length) (a
 // resource of a build) into the folder target, reading it in place. Same
-// rules and status as LibUnzipTo.
+// rules and status as LibUnzipTo. Files and folders the archive gives no
+// type get one as they are written (files from their name and first block),
+// so that no Libmimeset pass over them is needed.
 bool LibUnzipRange(const char* file, off_t offset, uint64 length, const char* target,
     status_t* status = nullptr);
 

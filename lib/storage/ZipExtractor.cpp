@@ -4,7 +4,10 @@
 #include "ZipExtraFields.h"
 #include "ZipRangeReader.h"
 
+#include <MimeType.h>
+#include <Node.h>
 #include <StopPoint.h>
+#include <TypeConstants.h>
 
 #include <minizip/unzip.h>
 
@@ -23,6 +26,7 @@
 namespace {
 
 const size_t kChunkSize = 256 * 1024;
+const char kFileTypeName[] = "BEOS:TYPE";
 const size_t kMaxLinkTarget = 4096;
 
 // Hosts whose archives keep a Unix mode in the upper half of the external
@@ -75,6 +79,9 @@ public:
     }
 
     status_t Run();
+    // Gives every file and folder the archive leaves untyped a type as it
+    // is written.
+    void TypeUntyped() { fTypeUntyped = true; }
 
 private:
     void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -86,7 +93,12 @@ private:
     int OpenParent(const std::vector<std::string>& parts, size_t count, const std::string& name);
     bool ExtractEntry(unzFile zip);
     bool WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
-        mode_t mode, bool hasMode, const struct timespec times[2]);
+        mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes);
+    // Adds the file type guessed from the leaf name and the first block,
+    // unless the archive gave the entry a type.
+    void AddGuessedType(const std::string& leaf, const char* data, int length, ZipAttributeList& attributes);
+    // Adds the folder type unless the archive gave the folder a type.
+    static void AddFolderType(ZipAttributeList& attributes);
     bool WriteLink(unzFile zip, int directory, const std::string& leaf, const std::string& name,
         size_t depth, uint64 size, const struct timespec times[2]);
     void Refuse(const std::string& name, const char* reason);
@@ -100,6 +112,7 @@ private:
 
     const char* fArchive;
     ZipRangeReader* fRange;
+    bool fTypeUntyped = false;
     off_t fRangeOffset;
     // How messages name the archive.
     const char* fShown;
@@ -225,18 +238,20 @@ int Extraction::OpenParent(const std::vector<std::string>& parts, size_t count, 
 }
 
 bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
-    mode_t mode, bool hasMode, const struct timespec times[2])
+    mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes)
 {
-    struct stat existing = {};
-    if (::fstatat(directory, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISDIR(existing.st_mode)) {
+    // Created afresh: an entry already there (not a folder) is replaced.
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    FileDescriptor out(::openat(directory, leaf.c_str(), flags, hasMode ? 0600 : 0666));
+    if (out.Get() < 0 && errno == EEXIST) {
+        struct stat existing = {};
+        if (::fstatat(directory, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(existing.st_mode)) {
             Report("cannot write \"%s\": a folder of that name exists", name.c_str());
             return false;
         }
         ::unlinkat(directory, leaf.c_str(), 0);
+        out.Reset(::openat(directory, leaf.c_str(), flags, hasMode ? 0600 : 0666));
     }
-    FileDescriptor out(::openat(directory, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-        hasMode ? 0600 : 0666));
     if (out.Get() < 0) {
         NoteError(errno);
         Report("cannot create \"%s\": %s", name.c_str(), strerror(errno));
@@ -244,6 +259,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
     }
     std::vector<char>& buffer = fData;
     bool ok = true;
+    bool first = true;
     for (;;) {
         const int length = unzReadCurrentFile(zip, buffer.data(), unsigned(buffer.size()));
         if (length < 0) {
@@ -251,6 +267,9 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
             ok = false;
             break;
         }
+        if (first && fTypeUntyped)
+            AddGuessedType(leaf, buffer.data(), length, attributes);
+        first = false;
         if (length == 0)
             break;
         for (int done = 0; done < length;) {
@@ -265,10 +284,54 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
             done += int(written);
         }
     }
+    // The attributes go through the open descriptor, each written once.
+    for (const ZipAttribute& attribute : attributes) {
+        if (!ok)
+            break;
+        const status_t status = write_new_attribute(out.Get(), attribute.name.c_str(), attribute.type,
+            attribute.data.data(), attribute.data.size());
+        if (status != B_OK) {
+            if (status == B_DEVICE_FULL)
+                fFull = true;
+            Report("could not restore every attribute of \"%s\"", name.c_str());
+            ok = false;
+        }
+    }
     if (hasMode)
         ::fchmod(out.Get(), mode & 0777);
     ::futimens(out.Get(), times);
     return ok;
+}
+
+void Extraction::AddFolderType(ZipAttributeList& attributes)
+{
+    for (const ZipAttribute& attribute : attributes) {
+        if (attribute.name == kFileTypeName)
+            return;
+    }
+    ZipAttribute type;
+    type.name = kFileTypeName;
+    type.type = B_MIME_STRING_TYPE;
+    type.data.assign(B_DIRECTORY_MIME_TYPE);
+    type.data.push_back('\0');
+    attributes.push_back(type);
+}
+
+void Extraction::AddGuessedType(const std::string& leaf, const char* data, int length, ZipAttributeList& attributes)
+{
+    for (const ZipAttribute& attribute : attributes) {
+        if (attribute.name == kFileTypeName)
+            return;
+    }
+    BMimeType type;
+    if (BMimeType::GuessMimeType(leaf.c_str(), data, length, &type) != B_OK || type.Type() == nullptr)
+        return;
+    ZipAttribute guessed;
+    guessed.name = kFileTypeName;
+    guessed.type = B_MIME_STRING_TYPE;
+    guessed.data.assign(type.Type());
+    guessed.data.push_back('\0');
+    attributes.push_back(guessed);
 }
 
 bool Extraction::ReadLinkTarget(unzFile zip, const std::string& name, size_t depth, uint64 size,
@@ -482,7 +545,7 @@ bool Extraction::ExtractEntry(unzFile zip)
         } else if (isLink) {
             ok = WriteLink(zip, parent.Get(), parts.back(), name, parts.size() - 1, info.uncompressed_size, times);
         } else {
-            ok = WriteFile(zip, parent.Get(), parts.back(), name, mode, unixMode, times);
+            ok = WriteFile(zip, parent.Get(), parts.back(), name, mode, unixMode, times, attributes);
         }
     }
     const int closed = unzCloseCurrentFile(zip);
@@ -490,8 +553,13 @@ bool Extraction::ExtractEntry(unzFile zip)
         Report("bad CRC for \"%s\" in %s", name.c_str(), fShown);
         ok = false;
     }
-    const status_t attributeStatus
-        = ok && !fVerify && !attributes.empty() ? WriteNodeAttributes(FullPath(parts).c_str(), attributes) : B_OK;
+    if (isDirectory && fTypeUntyped)
+        AddFolderType(attributes);
+    // Files have theirs already, written through the open descriptor.
+    const bool isFile = !isDirectory && !isLink;
+    const status_t attributeStatus = ok && !fVerify && !isFile && !attributes.empty()
+        ? WriteNodeAttributes(FullPath(parts).c_str(), attributes)
+        : B_OK;
     if (attributeStatus == B_DEVICE_FULL)
         fFull = true;
     if (attributeStatus != B_OK) {
@@ -570,12 +638,15 @@ status_t ZipExtractor::Extract(const char* archive, const char* target)
     return extraction.Run();
 }
 
-status_t ZipExtractor::ExtractRange(const char* file, off_t offset, uint64 length, const char* target)
+status_t ZipExtractor::ExtractRange(const char* file, off_t offset, uint64 length, const char* target,
+    bool typeUntyped)
 {
     if (file == nullptr || target == nullptr || offset < 0)
         return B_BAD_VALUE;
     stop_point();
     ZipRangeReader range(file, offset, length);
     Extraction extraction(file, target, &range, offset);
+    if (typeUntyped)
+        extraction.TypeUntyped();
     return extraction.Run();
 }

@@ -32,8 +32,11 @@ public:
     // target's volume had no room left (or the user's quota was used up).
     static status_t Extract(const char* archive, const char* target);
     // The same for an archive that lies in file at [offset, offset +
-    // length), read in place.
-    static status_t ExtractRange(const char* file, off_t offset, uint64 length, const char* target);
+    // length), read in place. With typeUntyped, every file and folder the
+    // archive gives no type gets one as it is written: folders the folder
+    // type, files the type guessed from their name and first block.
+    static status_t ExtractRange(const char* file, off_t offset, uint64 length, const char* target,
+        bool typeUntyped = false);
 
     // Applies every check of Extract to archive without writing anything:
     // the same refusals (names that leave the target, a NUL in a name, links

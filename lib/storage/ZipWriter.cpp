@@ -4,7 +4,9 @@
 #include "ToolRunner.h"
 #include "ZipExtraFields.h"
 
+#include <MimeType.h>
 #include <StopPoint.h>
+#include <TypeConstants.h>
 
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
@@ -27,6 +29,8 @@ namespace {
 // "Version made by": Unix host, zip format version 3.0, as Info-ZIP writes it.
 const uLong kVersionMadeBy = (3 << 8) | 30;
 const size_t kChunkSize = 256 * 1024;
+// How much of a file a guess of its type looks at.
+const size_t kSniffSize = 16 * 1024;
 
 struct Item {
     std::string path;
@@ -134,7 +138,38 @@ void FillTime(zip_fileinfo& info, time_t when)
 // Builds the local and central extra areas of one item: time stamp, owner
 // and, when the node has attributes, the "Be" field. Attributes that cannot
 // fit into the 64 KiB extra area are left out and reported.
-bool BuildExtras(const Item& item, bool zip64, std::string& local, std::string& central)
+// The file type of an item that has none: the folder type for folders, the
+// type guessed from the name and the first block for files.
+void AddMissingType(const Item& item, int fd, ZipAttributeList& attributes)
+{
+    for (const ZipAttribute& attribute : attributes) {
+        if (attribute.name == "BEOS:TYPE")
+            return;
+    }
+    BMimeType type;
+    if (S_ISDIR(item.st.st_mode)) {
+        type.SetTo(B_DIRECTORY_MIME_TYPE);
+    } else if (S_ISREG(item.st.st_mode) && fd >= 0) {
+        std::vector<char> head(kSniffSize);
+        const ssize_t length = ::pread(fd, head.data(), head.size(), 0);
+        const size_t slash = item.path.rfind('/');
+        const std::string leaf = slash == std::string::npos ? item.path : item.path.substr(slash + 1);
+        if (length < 0 || BMimeType::GuessMimeType(leaf.c_str(), head.data(), int32(length), &type) != B_OK)
+            return;
+    } else {
+        return;
+    }
+    if (type.Type() == nullptr)
+        return;
+    ZipAttribute attribute;
+    attribute.name = "BEOS:TYPE";
+    attribute.type = B_MIME_STRING_TYPE;
+    attribute.data.assign(type.Type());
+    attribute.data.push_back('\0');
+    attributes.push_back(attribute);
+}
+
+bool BuildExtras(const Item& item, bool zip64, bool typeUntyped, int fd, std::string& local, std::string& central)
 {
     const uint32 modified = uint32(item.st.st_mtime);
     const uint32 accessed = uint32(item.st.st_atime);
@@ -149,6 +184,8 @@ bool BuildExtras(const Item& item, bool zip64, std::string& local, std::string& 
         fprintf(stderr, "LibZip: cannot read the attributes of %s\n", item.path.c_str());
         complete = false;
     }
+    if (typeUntyped)
+        AddMissingType(item, fd, attributes);
     if (attributes.empty())
         return complete;
 
@@ -170,7 +207,7 @@ bool BuildExtras(const Item& item, bool zip64, std::string& local, std::string& 
     return complete;
 }
 
-bool AddItem(zipFile zip, const Item& item, int level)
+bool AddItem(zipFile zip, const Item& item, int level, bool typeUntyped)
 {
     stop_point();
     const bool isLink = S_ISLNK(item.st.st_mode);
@@ -197,7 +234,7 @@ bool AddItem(zipFile zip, const Item& item, int level)
     const bool zip64 = !isLink && !isDirectory && uint64(item.st.st_size) >= 0xffffffffull;
     std::string localExtra;
     std::string centralExtra;
-    bool ok = BuildExtras(item, zip64, localExtra, centralExtra);
+    bool ok = BuildExtras(item, zip64, typeUntyped, fd, localExtra, centralExtra);
 
     zip_fileinfo info = {};
     FillTime(info, item.st.st_mtime);
@@ -311,7 +348,7 @@ bool CopyOldEntries(const char* archive, zipFile zip, const std::set<std::string
 
 } // namespace
 
-status_t ZipWriter::AddTree(const char* archive, const char* source, int level)
+status_t ZipWriter::AddTree(const char* archive, const char* source, int level, bool typeUntyped)
 {
     if (archive == nullptr || source == nullptr || *archive == '\0' || *source == '\0')
         return B_BAD_VALUE;
@@ -375,7 +412,7 @@ status_t ZipWriter::AddTree(const char* archive, const char* source, int level)
     for (const Item& item : items) {
         if (archivePresent && item.st.st_dev == archiveStat.st_dev && item.st.st_ino == archiveStat.st_ino)
             continue;
-        ok = AddItem(zip, item, level) && ok;
+        ok = AddItem(zip, item, level, typeUntyped) && ok;
     }
     const bool closed = zipClose(zip, nullptr) == ZIP_OK;
     if (!closed || !copied || items.empty()) {

@@ -15,6 +15,9 @@ public:
     // is replaced. The archive is written beside its final place and renamed
     // into it, so a failed run leaves an earlier archive as it was.
     // Problems are reported on standard error; the result is B_OK only when
-    // every entry was added.
-    static status_t AddTree(const char* archive, const char* source, int level);
+    // every entry was added. With typeUntyped, files and folders that have
+    // no file type get one in their "Be" field (folders the folder type,
+    // files the type guessed from their name and first 16 KiB), so that an
+    // install never has to guess it.
+    static status_t AddTree(const char* archive, const char* source, int level, bool typeUntyped = false);
 };

@@ -354,6 +354,23 @@ status_t BMimeType::GuessMimeType(const char* filename, BMimeType* type)
     return B_OK;
 }
 
+status_t BMimeType::GuessMimeType(const char* name, const void* buffer, int32 length, BMimeType* type)
+{
+    if (name == nullptr || (buffer == nullptr && length > 0) || length < 0 || type == nullptr)
+        return B_BAD_VALUE;
+    const auto* bytes = static_cast<const unsigned char*>(buffer);
+    std::string own = length > 0 ? OwnTypeFromContents(bytes, size_t(length)) : std::string();
+    if (!own.empty())
+        return type->SetTo(own.c_str());
+    QMimeDatabase database;
+    const QMimeType guessed = database.mimeTypeForFileNameAndData(QString::fromStdString(name),
+        QByteArray::fromRawData(static_cast<const char*>(buffer), length));
+    std::string guessedName = guessed.isValid() ? guessed.name().toStdString() : std::string(B_FILE_MIME_TYPE);
+    if (type->SetTo(guessedName.c_str()) != B_OK)
+        return type->SetTo(B_FILE_MIME_TYPE);
+    return B_OK;
+}
+
 status_t update_mime_info(const char* path, int recursive, int, int force)
 {
     if (path == nullptr || path[0] == '\0')

@@ -61,6 +61,11 @@ public:
     // From contents and name when filename names an existing entry, from
     // the name alone otherwise.
     static status_t GuessMimeType(const char* filename, BMimeType* type);
+    // Not in the platform's class: the guess for a file of that name whose
+    // contents start with buffer, made without opening anything (for files
+    // being written, whose first block is at hand). Same rules as a guess
+    // from the file itself.
+    static status_t GuessMimeType(const char* name, const void* buffer, int32 length, BMimeType* type);
 
 private:
     std::string fType;

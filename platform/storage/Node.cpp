@@ -483,3 +483,14 @@ status_t copy_attributes(const char* from, const char* to)
     }
     return B_OK;
 }
+
+status_t write_new_attribute(int fd, const char* name, type_code type, const void* data, size_t size)
+{
+    if (fd < 0 || name == nullptr || (data == nullptr && size > 0))
+        return B_BAD_VALUE;
+    stop_point();
+    NodeLocation location;
+    location.fd = fd;
+    location.fdIsFull = true;
+    return attr_write_new(location, name, type, std::string(static_cast<const char*>(data), size));
+}

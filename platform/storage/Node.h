@@ -105,3 +105,9 @@ private:
 // the node at to, links not followed. Existing attributes of the same names
 // are replaced. Used by copies so that attributes travel with the data.
 status_t copy_attributes(const char* from, const char* to);
+
+// Writes one attribute on a file just created and open for writing at fd,
+// which holds no attribute of that name yet: one pass, nothing read or
+// removed first. A file type ("BEOS:TYPE", a MIME string with its NUL) is
+// kept as the single freedesktop record (see docs/attributes.md).
+status_t write_new_attribute(int fd, const char* name, type_code type, const void* data, size_t size);

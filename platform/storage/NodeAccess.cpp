@@ -288,6 +288,29 @@ status_t attr_write(const NodeLocation& location, const char* name, type_code ty
     return status;
 }
 
+status_t attr_write_new(const NodeLocation& location, const char* name, type_code type, const std::string& value)
+{
+    status_t status = CheckName(name);
+    if (status != B_OK)
+        return status;
+    const bool isFileType = std::strcmp(name, kTypeAttrName) == 0;
+    // A MIME string with its one NUL at the end reads back the same from the
+    // freedesktop record alone: the value and type records are left out.
+    if (isFileType && type == B_MIME_STRING_TYPE && value.size() > 1 && value.find('\0') == value.size() - 1)
+        return xattr_set(location, kMimeMirror, value.data(), value.size() - 1);
+    status = xattr_set(location, std::string(kValuePrefix) + name, value.data(), value.size());
+    if (status == B_OK && type != B_RAW_TYPE) {
+        const char code[4] = {char(type >> 24), char(type >> 16), char(type >> 8), char(type)};
+        status = xattr_set(location, std::string(kTypePrefix) + name, code, 4);
+    }
+    if (status == B_OK && isFileType) {
+        const std::string mime = value.substr(0, value.find('\0'));
+        if (!mime.empty())
+            status = xattr_set(location, kMimeMirror, mime.data(), mime.size());
+    }
+    return status;
+}
+
 status_t attr_remove(const NodeLocation& location, const char* name)
 {
     status_t status = CheckName(name);

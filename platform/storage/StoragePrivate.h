@@ -76,6 +76,9 @@ status_t xattr_list(const NodeLocation& location, std::vector<std::string>* name
 status_t attr_read(const NodeLocation& location, const char* name, std::string* value, type_code* type);
 status_t attr_write(const NodeLocation& location, const char* name, type_code type, const std::string& value);
 status_t attr_remove(const NodeLocation& location, const char* name);
+// attr_write for a node that has no attribute of that name yet: nothing is
+// removed, and a MIME file type takes a single record.
+status_t attr_write_new(const NodeLocation& location, const char* name, type_code type, const std::string& value);
 // Names of the platform attributes of the node.
 status_t attr_list(const NodeLocation& location, std::vector<std::string>* names);
 

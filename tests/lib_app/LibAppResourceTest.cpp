@@ -151,7 +151,8 @@ TEST(LibAppResource, ArchivesAreStoredWholeAndExtractedAsTheyAre)
     fs::path source = dir / "item.dat";
     WriteFileBytes(source, Pattern(20000, 2)); // incompressible: a 20000-odd byte archive
     fs::path reference = dir / "reference.zip";
-    ASSERT_TRUE(LibZip(reference.c_str(), BPath(source.c_str()), 0));
+    // Builds record each file's type in its archive entry.
+    ASSERT_TRUE(LibZip(reference.c_str(), BPath(source.c_str()), 0, true));
 
     fs::path file = EmptyResourceFile(dir);
     LibAppResource resources(file.c_str(), B_READ_WRITE);

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 
 #include <Process.h>
+#include <MimeType.h>
 #include <TypeConstants.h>
 
 #include <gtest/gtest.h>
@@ -160,6 +161,54 @@ TEST(ZipArchive, AnArchiveInsideALargerFileIsReadInPlace)
     EXPECT_FALSE(LibUnzipRange((dir / "missing").c_str(), 0, 100, cut.c_str()));
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(fs::is_empty(cut));
+}
+
+TEST(ZipArchive, BuildsRecordTypesAndInPlaceUnpackingTypesWhatCarriesNone)
+{
+    TempDir dir;
+    const fs::path source = dir / "Item";
+    fs::create_directories(source / "docs");
+    WriteFileBytes(source / "docs" / "readme.txt", "plain words\n");
+    WriteFileBytes(source / "docs" / "typed", "anything");
+    ASSERT_TRUE(SetAttribute((source / "docs" / "typed").string(), "BEOS:TYPE", B_MIME_STRING_TYPE,
+        std::string("application/x-own", 18)));
+    // An executable image: its own type, whatever its name.
+    std::string elf(64, '\0');
+    elf.replace(0, 4, "\x7f" "ELF");
+    elf[5] = 1;
+    elf[16] = 2;
+    WriteFileBytes(source / "tool.txt", elf);
+    auto typeOf = [](const fs::path& path) {
+        type_code type = 0;
+        std::string data;
+        return GetAttribute(path.string(), "BEOS:TYPE", type, data) ? data : std::string("<none>");
+    };
+    const std::string folderType = std::string(B_DIRECTORY_MIME_TYPE) + '\0';
+
+    // Packed with types recorded, unpacked without any guessing: the types
+    // come from the archive.
+    ASSERT_TRUE(LibZip((dir / "typed.zip").c_str(), BPath(source.c_str()), 6, true));
+    fs::create_directory(dir / "a");
+    ASSERT_TRUE(LibUnzipTo((dir / "typed.zip").c_str(), (dir / "a").c_str()));
+    EXPECT_EQ(typeOf(dir / "a/Item/docs/readme.txt"), std::string("text/plain", 11));
+    EXPECT_EQ(typeOf(dir / "a/Item/docs/typed"), std::string("application/x-own", 18));
+    EXPECT_EQ(typeOf(dir / "a/Item/tool.txt"), std::string(B_APP_MIME_TYPE) + '\0');
+    EXPECT_EQ(typeOf(dir / "a/Item/docs"), folderType);
+
+    // An archive without types (earlier builds, other tools): unpacked in
+    // place, every entry is typed as it is written; a given type is kept.
+    ASSERT_TRUE(LibZip((dir / "plain.zip").c_str(), BPath(source.c_str()), 6));
+    fs::create_directory(dir / "b");
+    ASSERT_TRUE(LibUnzipTo((dir / "plain.zip").c_str(), (dir / "b").c_str()));
+    EXPECT_EQ(typeOf(dir / "b/Item/docs/readme.txt"), "<none>");
+    const std::string plain = ReadFileBytes(dir / "plain.zip");
+    fs::create_directory(dir / "c");
+    ASSERT_TRUE(LibUnzipRange((dir / "plain.zip").c_str(), 0, plain.size(), (dir / "c").c_str()));
+    EXPECT_EQ(typeOf(dir / "c/Item/docs/readme.txt"), std::string("text/plain", 11));
+    EXPECT_EQ(typeOf(dir / "c/Item/docs/typed"), std::string("application/x-own", 18));
+    EXPECT_EQ(typeOf(dir / "c/Item/tool.txt"), std::string(B_APP_MIME_TYPE) + '\0');
+    EXPECT_EQ(typeOf(dir / "c/Item/docs"), folderType);
+    EXPECT_EQ(typeOf(dir / "c/Item"), folderType);
 }
 
 TEST(ZipArchive, UnzipPlacesBesideTheArchiveAndOverwrites)

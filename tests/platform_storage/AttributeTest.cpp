@@ -18,6 +18,8 @@
 #include <set>
 #include <sys/mount.h>
 #include <sys/xattr.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using ondelle::test::TempDir;
@@ -340,4 +342,70 @@ TEST(AttributeTest, FileSystemWithoutAttributesGivesErrors)
     EXPECT_STREQ(fsInfo.fsh_name, "ramfs");
     EXPECT_EQ(fsInfo.flags & B_FS_HAS_ATTR, 0u);
     EXPECT_FALSE(fs_is_native(&fsInfo));
+}
+
+TEST(Attributes, NewFilesTakeEachAttributeOnceAndReadBackAsWritten)
+{
+    TempDir dir;
+    const fs::path path = dir / "fresh";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    const char type[] = "text/plain";
+    const int32 count = 7;
+    EXPECT_EQ(write_new_attribute(fd, "BEOS:TYPE", B_MIME_STRING_TYPE, type, sizeof type), B_OK);
+    EXPECT_EQ(write_new_attribute(fd, "count", B_INT32_TYPE, &count, sizeof count), B_OK);
+    EXPECT_EQ(write_new_attribute(fd, "raw", B_RAW_TYPE, "ab", 2), B_OK);
+    EXPECT_EQ(write_new_attribute(fd, "beos.reserved", B_RAW_TYPE, "x", 1), B_BAD_VALUE);
+    ::close(fd);
+
+    // The file type is the freedesktop record alone; others keep their type
+    // record, raw data none.
+    char buffer[64];
+    EXPECT_EQ(::getxattr(path.c_str(), "user.mime_type", buffer, sizeof buffer), ssize_t(sizeof type - 1));
+    EXPECT_LT(::getxattr(path.c_str(), "user.BEOS:TYPE", buffer, sizeof buffer), 0);
+    EXPECT_LT(::getxattr(path.c_str(), "user.beos.type.BEOS:TYPE", buffer, sizeof buffer), 0);
+    EXPECT_EQ(::getxattr(path.c_str(), "user.beos.type.count", buffer, sizeof buffer), 4);
+    EXPECT_LT(::getxattr(path.c_str(), "user.beos.type.raw", buffer, sizeof buffer), 0);
+
+    BNode node(path.c_str());
+    attr_info info;
+    ASSERT_EQ(node.GetAttrInfo("BEOS:TYPE", &info), B_OK);
+    EXPECT_EQ(info.type, uint32(B_MIME_STRING_TYPE));
+    EXPECT_EQ(info.size, off_t(sizeof type));
+    EXPECT_EQ(node.ReadAttr("BEOS:TYPE", B_MIME_STRING_TYPE, 0, buffer, sizeof buffer), ssize_t(sizeof type));
+    EXPECT_STREQ(buffer, type);
+    ASSERT_EQ(node.GetAttrInfo("count", &info), B_OK);
+    EXPECT_EQ(info.type, uint32(B_INT32_TYPE));
+    ASSERT_EQ(node.GetAttrInfo("raw", &info), B_OK);
+    EXPECT_EQ(info.type, uint32(B_RAW_TYPE));
+    char mime[B_MIME_TYPE_LENGTH];
+    BNodeInfo nodeInfo(&node);
+    ASSERT_EQ(nodeInfo.GetType(mime), B_OK);
+    EXPECT_STREQ(mime, type);
+    std::set<std::string> names;
+    char name[B_ATTR_NAME_LENGTH];
+    while (node.GetNextAttrName(name) == B_OK)
+        names.insert(name);
+    EXPECT_EQ(names, (std::set<std::string>{"BEOS:TYPE", "count", "raw"}));
+    // A later typed write through the kit replaces the type.
+    ASSERT_EQ(nodeInfo.SetType("image/png"), B_OK);
+    ASSERT_EQ(nodeInfo.GetType(mime), B_OK);
+    EXPECT_STREQ(mime, "image/png");
+}
+
+TEST(Attributes, FileTypesThatAreNoPlainMimeTextKeepTheFullRecordsOnNewFiles)
+{
+    TempDir dir;
+    const fs::path path = dir / "odd";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    // A NUL inside: the text after it would be lost in the single record.
+    const char odd[] = "text/plain\0tail";
+    EXPECT_EQ(write_new_attribute(fd, "BEOS:TYPE", B_MIME_STRING_TYPE, odd, sizeof odd), B_OK);
+    ::close(fd);
+    BNode node(path.c_str());
+    char buffer[64] = {};
+    EXPECT_EQ(node.ReadAttr("BEOS:TYPE", B_MIME_STRING_TYPE, 0, buffer, sizeof buffer), ssize_t(sizeof odd));
+    EXPECT_EQ(std::string(buffer, sizeof odd), std::string(odd, sizeof odd));
+    EXPECT_EQ(::getxattr(path.c_str(), "user.mime_type", buffer, sizeof buffer), 10);
 }

@@ -36,6 +36,9 @@ void LibTipWin::SetText(const char* text, const int32& width)
 {
     if (!Lock())
         return;
+    // One line unless a width is given: the line must not wrap early where
+    // the editor measures a little wider than the font.
+    fText->SetWordWrap(width > 0);
     fText->SetText(text != nullptr ? text : "");
     BFont font;
     fText->GetFont(&font);

@@ -99,7 +99,7 @@ void BQtMessagePump::_Dispatch(BLooper* looper, int32 token)
                 {
                     std::lock_guard relock(fMutex);
                     auto again = fLoopers.find(looper);
-                    if (again == fLoopers.end())
+                    if (again == fLoopers.end() || again->second.token != token)
                         return;
                     again->second.scheduled = false;
                 }

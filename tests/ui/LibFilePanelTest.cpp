@@ -290,3 +290,25 @@ TEST(LibFilePanelTest, StateSurvivesItsMessageForm)
     EXPECT_FALSE(restored.Read(empty));
     EXPECT_EQ(restored.frame, saved.frame);
 }
+
+TEST(LibFilePanelTest, ASavePanelSendsFolderAndName)
+{
+    Tree tree;
+    Target target;
+    LibFilePanel panel(B_SAVE_PANEL, target.Get(), kChosen, B_FILE_NODE, false);
+    panel.SetPanelDirectory((tree.Path() + "/target/x").c_str());
+    panel.Show();
+    QFileDialog* dialog = panel._Dialog();
+    dialog->selectFile(QStringLiteral("new $file.txt"));
+    static_cast<QDialog*>(dialog)->accept();
+    ASSERT_TRUE(WaitFor([&] { return target->Messages().size() == 1; }));
+    const BMessage saved = target->Messages()[0];
+    EXPECT_EQ(saved.what, uint32(kChosen));
+    EXPECT_STREQ(saved.GetString("name", ""), "new $file.txt");
+    entry_ref folder;
+    ASSERT_EQ(saved.FindRef("directory", &folder), B_OK);
+    EXPECT_EQ(BPath(&folder).Path(), tree.Path() + "/target");
+    EXPECT_TRUE(panel.IsShowing());
+    panel.Hide();
+    EXPECT_FALSE(panel.IsShowing());
+}

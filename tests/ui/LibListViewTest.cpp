@@ -2,6 +2,7 @@
 // new place with a scripted hand (releases over another item, over the
 // same item and outside, and scrolling near the bottom edge).
 #include "../platform_interface/InterfaceTestSupport.h"
+#include "RecordingWindow.h"
 
 #include <LibListView.h>
 
@@ -18,29 +19,6 @@
 namespace {
 
 enum { kHover = 'hovr', kReordered = 'reor' };
-
-class RecordingWindow : public BWindow {
-public:
-    RecordingWindow() : BWindow(BRect(50, 50, 349, 349), "Lists", B_TITLED_WINDOW, 0) {}
-    void MessageReceived(BMessage* message) override
-    {
-        if (message->what == kHover || message->what == kReordered) {
-            std::lock_guard lock(fMutex);
-            fMessages.push_back(*message);
-            return;
-        }
-        BWindow::MessageReceived(message);
-    }
-    std::vector<BMessage> Messages()
-    {
-        std::lock_guard lock(fMutex);
-        return fMessages;
-    }
-
-private:
-    std::mutex fMutex;
-    std::vector<BMessage> fMessages;
-};
 
 // A list whose hand is scripted: each look at the pointer takes the next
 // step; the window counts as active unless told otherwise.
@@ -106,7 +84,7 @@ std::string Order(BListView* list)
 
 TEST(LibListViewTest, HoverReportsEnteringMovingAndLeaving)
 {
-    auto* window = new RecordingWindow();
+    auto* window = new RecordingWindow({kHover, kReordered});
     auto* list = new ScriptedList();
     window->AddChild(list);
     Fill(list, 5);
@@ -144,7 +122,7 @@ TEST(LibListViewTest, HoverReportsEnteringMovingAndLeaving)
 
 TEST(LibListViewTest, DragReordersOnlyWhenReleasedOverAnotherItem)
 {
-    auto* window = new RecordingWindow();
+    auto* window = new RecordingWindow({kHover, kReordered});
     auto* list = new ScriptedList();
     window->AddChild(list);
     Fill(list, 6);

@@ -1,6 +1,7 @@
 // The text view: help pages rendered as text with line breaks and bold
 // runs, dropped files taken or refused, typing and focus reported.
 #include "../platform_interface/InterfaceTestSupport.h"
+#include "RecordingWindow.h"
 
 #include <LibTextView.h>
 
@@ -43,29 +44,6 @@ public:
 
 protected:
     void DropRefused(const char* reason) override { refusals.push_back(reason); }
-};
-
-class RecordingWindow : public BWindow {
-public:
-    RecordingWindow() : BWindow(BRect(50, 50, 300, 200), "Record", B_TITLED_WINDOW, 0) {}
-    void MessageReceived(BMessage* message) override
-    {
-        if (message->what == kChanged || message->what == kFocused) {
-            std::lock_guard lock(fMutex);
-            fMessages.push_back(*message);
-            return;
-        }
-        BWindow::MessageReceived(message);
-    }
-    std::vector<BMessage> Messages()
-    {
-        std::lock_guard lock(fMutex);
-        return fMessages;
-    }
-
-private:
-    std::mutex fMutex;
-    std::vector<BMessage> fMessages;
 };
 
 xmlTag Tag(const char* name, const char* text, long at = 0)
@@ -201,7 +179,7 @@ TEST(LibTextViewTest, RefusedDropsKeepTheText)
 
 TEST(LibTextViewTest, TypingAndFocusAreReportedToTheWindow)
 {
-    auto* window = new RecordingWindow();
+    auto* window = new RecordingWindow({kChanged, kFocused});
     auto* view = new QuietTextView();
     window->AddChild(view);
     view->KeyDown("a", 1);

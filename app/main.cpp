@@ -4,6 +4,8 @@
 #include "InstallerOptions.h"
 #include "UnattendedInstaller.h"
 
+#include <InstallApp.h>
+
 #include <AppPath.h>
 #include <LibToolMain.h>
 
@@ -23,14 +25,23 @@ void StopRequested(int)
     sStop.store(true);
 }
 
+// A display is there when one is named (X11 or Wayland) or when Qt is told
+// which platform to draw on (offscreen included, for driven runs).
 bool HasDisplay()
 {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform != nullptr && std::strcmp(platform, "offscreen") == 0)
-        return false;
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0')
+            return true;
+    }
+    return false;
+}
+
+int RunWindow(const std::string& program)
+{
+    InstallApp app(program);
+    app.Run();
+    return 0;
 }
 
 } // namespace
@@ -67,8 +78,7 @@ static int RunInstaller(int argc, char** argv)
     }
     UpdateOwnVersionRecord();
     if (!options.unattended && !options.list && !options.showLicense && HasDisplay())
-        std::fprintf(stderr, "ondelle: the installer window is not part of this version; installing without "
-            "windows\n");
+        return RunWindow(program);
 
     // Ctrl-C and termination stop the job like the window's "Stop" does.
     struct sigaction action = {};

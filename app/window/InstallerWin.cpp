@@ -19,6 +19,7 @@
 #include <LibConversions.h>
 #include <LibEntryUtils.h>
 #include <LibFilePanel.h>
+#include <LibPanelColor.h>
 #include <LibStringView.h>
 #include <LibSystem.h>
 #include <LibThread.h>
@@ -147,6 +148,13 @@ void InstallerWin::_BuildViews()
     fInstallSize->SetAlignment(B_ALIGN_RIGHT);
     fInstallBox->AddChild(fInstallSize);
 
+    // The free-space line shares the volume menu's row; it goes in first
+    // so that the menu is drawn over its empty part.
+    fVolumeSize = new BStringView(BRect(10 + 24, items.bottom + 4, items.right,
+        items.bottom + 25), "volume_size", "0 bytes");
+    fVolumeSize->SetAlignment(B_ALIGN_RIGHT);
+    fInstallBox->AddChild(fVolumeSize);
+
     fVolumeMenu = new LibVolumeMenu(BPoint(10, items.bottom + 4), "volume", kVolumeSelected, 60);
     fInstallBox->AddChild(fVolumeMenu);
     const float menuBottom = fVolumeMenu->Frame().bottom;
@@ -154,11 +162,6 @@ void InstallerWin::_BuildViews()
     fFolderButton = new BButton(L(10, menuBottom + 4, 24, 24), "folder", "\xE2\x80\xA6",
         new BMessage(kOpenFolderPanel));
     fInstallBox->AddChild(fFolderButton);
-
-    fVolumeSize = new BStringView(BRect(fFolderButton->Frame().right, items.bottom + 4, items.right,
-        items.bottom + 25), "volume_size", "0 bytes");
-    fVolumeSize->SetAlignment(B_ALIGN_RIGHT);
-    fInstallBox->AddChild(fVolumeSize);
 
     fDestination = new LibStringView(L(35, menuBottom + 9, 240, 15), "destination", "none choosen");
     fInstallBox->AddChild(fDestination);
@@ -173,6 +176,7 @@ void InstallerWin::_BuildViews()
         new BMessage(kMainButton));
     background->AddChild(fButton);
     SetDefaultButton(fButton);
+    LibAdoptPanelColor(background);
 }
 
 

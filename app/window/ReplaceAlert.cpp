@@ -6,6 +6,7 @@
 #include <CheckBox.h>
 #include <Font.h>
 #include <InterfaceDefs.h>
+#include <LibPanelColor.h>
 #include <LibStringView.h>
 #include <StringView.h>
 #include <TextView.h>
@@ -132,6 +133,7 @@ ReplaceAlert::ReplaceAlert(const BAlertRequest& question, bool offerApplyToAll)
     top->AddChild(keep);
     top->AddChild(replace);
     SetDefaultButton(replace);
+    LibAdoptPanelColor(top);
     CenterOnScreen();
 }
 

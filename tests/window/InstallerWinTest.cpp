@@ -15,6 +15,15 @@
 #include <StringView.h>
 #include <WindowAlertPresenter.h>
 
+#include <FindDirectory.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QTimer>
+#include <QPushButton>
+#include <QWidget>
+#include <QtTest/QTest>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -26,14 +35,28 @@ namespace {
 // A product of three items in two groups: "Minimum" holds one, "Full" all.
 class WindowFixture : public InstallFixture {
 public:
-    WindowFixture()
+    // prompt: the items go to a folder where entries of their names exist,
+    // and the user is asked about each.
+    explicit WindowFixture(bool prompt = false)
     {
+        if (prompt) {
+            AddCustomFolder("Target", B_USER_SETTINGS_DIRECTORY, "prompt/items", false);
+            fs::create_directories(PromptFolder());
+        }
         Description().groups = {{"Minimum", "Only the program"}, {"Full", "Everything"}};
         Add("app.bin", std::string(3000, 'a')).groups = {"Minimum", "Full"};
         Add("manual.txt", std::string(500, 'm')).groups = {"Full"};
         Add("extra.dat", std::string(200, 'e')).groups = {"Full"};
         std::ofstream(Root() / "license.txt") << "Use it well.";
         Description().licenseFile = (Root() / "license.txt").string();
+        if (prompt) {
+            for (auto& item : Description().items) {
+                item.destination = "Target";
+                item.destinationExists = "Prompt";
+            }
+            for (const char* leaf : {"app.bin", "manual.txt", "extra.dat"})
+                std::ofstream(PromptFolder() / leaf) << "old";
+        }
         Load();
     }
 
@@ -52,6 +75,8 @@ public:
         if (fWindow != nullptr && fWindow->Lock())
             fWindow->Quit();
     }
+
+    static fs::path PromptFolder() { return StandardFolder(B_USER_SETTINGS_DIRECTORY) / "prompt/items"; }
 
     entry_ref DestinationRef()
     {
@@ -100,6 +125,21 @@ template <class View>
 View* Find(BWindow* window, const char* name)
 {
     return dynamic_cast<View*>(window->FindView(name));
+}
+
+// Saves the shown window of that title as a PNG in the folder named by
+// ONDELLE_SCREENSHOT_DIR, when it is set.
+void Screenshot(const char* title, const char* file)
+{
+    const char* folder = std::getenv("ONDELLE_SCREENSHOT_DIR");
+    if (folder == nullptr)
+        return;
+    QCoreApplication::processEvents();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title)) {
+            EXPECT_TRUE(widget->grab().save(QString::fromUtf8((fs::path(folder) / file).c_str()), "PNG"));
+        }
+    }
 }
 
 void Press(InstallerWin* window)
@@ -220,4 +260,73 @@ TEST(InstallerWinTest, AgreeInstallStatusLinesAndTheEnd)
     EXPECT_FALSE(fs::exists(fixture.InstallFolder() / "manual.txt"));
     Locked lock(window);
     EXPECT_STRNE(Find<BStringView>(window, "instruction")->Text(), "Select destination folder and press Install");
+}
+
+TEST(InstallerWinTest, PromptCollisionAnsweredForAllInTheReplaceAlert)
+{
+    WindowFixture fixture(true);
+    WindowAlertPresenter presenter;
+    set_alert_presenter(&presenter);
+    InstallerWin* window = fixture.Open();
+    Screenshot(window->Title(), "license.png");
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
+    {
+        // Every item.
+        Locked lock(window);
+        Find<BListView>(window, "install_type")->Select(1);
+    }
+    ASSERT_TRUE(WaitFor([&] {
+        Locked lock(window);
+        return Find<BListView>(window, "custom_list")->IsItemSelected(2);
+    }));
+    Screenshot(window->Title(), "choices.png");
+    Press(window);
+
+    // The first collision: tick "Apply to all future collisions", replace.
+    ASSERT_TRUE(WaitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->windowTitle() == "ReplaceAlert")
+                return true;
+        return false;
+    }, 60000));
+    Screenshot(window->Title(), "installing.png");
+    Screenshot("ReplaceAlert", "replace-alert.png");
+    // Tick the check box and press "Replace", as the user does.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowTitle() == "ReplaceAlert") {
+            QCheckBox* box = widget->findChild<QCheckBox*>();
+            ASSERT_NE(box, nullptr);
+            box->click();
+            for (QPushButton* button : widget->findChildren<QPushButton*>())
+                if (button->text() == "Replace")
+                    button->click();
+        }
+    }
+    // The job's closing notice comes as a dialog of its own: answer it with
+    // its default button from the event loop that the dialog runs.
+    int closed = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&closed] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(widget);
+            if (dialog == nullptr || !dialog->isVisible() || dialog->windowTitle() == "ReplaceAlert")
+                continue;
+            Screenshot(dialog->windowTitle().toUtf8().constData(), "complete.png");
+            const auto buttons = dialog->findChildren<QPushButton*>();
+            if (!buttons.isEmpty()) {
+                buttons.last()->click();
+                closed++;
+            }
+        }
+    });
+    closer.start(100);
+    ASSERT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 60000));
+    EXPECT_TRUE(WaitFor(QuitRequestQueued));
+    closer.stop();
+    set_alert_presenter(nullptr);
+
+    // Asked once; every entry was replaced.
+    for (const char* leaf : {"app.bin", "manual.txt", "extra.dat"})
+        EXPECT_NE(ondelle::test::ReadFileBytes(WindowFixture::PromptFolder() / leaf), "old") << leaf;
 }

@@ -1,0 +1,65 @@
+#include "InstallApp.h"
+
+#include "InstallerWin.h"
+#include "WindowAlertPresenter.h"
+
+#include <InstallerIdentity.h>
+#include <InterfaceKit.h>
+#include <LibSound.h>
+
+namespace {
+
+const uint32 kPlaySound = 2200;
+
+} // namespace
+
+InstallApp::InstallApp(const std::string& buildPath)
+    : BApplication(INSTALLER_SIGNATURE),
+      fBuildPath(buildPath),
+      fPresenter(std::make_unique<WindowAlertPresenter>())
+{
+    interface_init(true);
+    set_alert_presenter(fPresenter.get());
+}
+
+InstallApp::~InstallApp()
+{
+    set_alert_presenter(nullptr);
+}
+
+void InstallApp::ReadyToRun()
+{
+    fWindow = new InstallerWin();
+    if (!fWindow->LoadResources(fBuildPath.c_str())) {
+        // The user was told; the quit request is on its way.
+        if (fWindow->Lock())
+            fWindow->Quit();
+        fWindow = nullptr;
+        return;
+    }
+    fWindow->CenterOnScreen();
+    fWindow->Show();
+}
+
+void InstallApp::MessageReceived(BMessage* message)
+{
+    if (message->what == kPlaySound) {
+        fSound = std::make_unique<LibSound>(*message, "Ondelle");
+        fSound->Play();
+        return;
+    }
+    BApplication::MessageReceived(message);
+}
+
+bool InstallApp::QuitRequested()
+{
+    // A running install is stopped (and the user told) before the window
+    // and its configuration go.
+    if (fWindow != nullptr) {
+        fWindow->QuitRunning();
+        if (fWindow->Lock())
+            fWindow->Quit();
+        fWindow = nullptr;
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+// InstallApp: the installer's application when it has a display. It opens
+// the installer window, loads the build's configuration into it, plays the
+// product's start-up sound, puts every question to the user in dialogs, and
+// stops a running install before it quits.
+#pragma once
+
+#include <Application.h>
+
+#include <memory>
+#include <string>
+
+class InstallerWin;
+class LibSound;
+class WindowAlertPresenter;
+
+class InstallApp : public BApplication {
+public:
+    // buildPath: the installer build whose configuration is shown (the
+    // program's own file).
+    explicit InstallApp(const std::string& buildPath);
+    virtual ~InstallApp();
+
+    void ReadyToRun() override;
+    void MessageReceived(BMessage* message) override;
+    bool QuitRequested() override;
+
+    InstallerWin* Window() const { return fWindow; }
+
+private:
+    std::string fBuildPath;
+    InstallerWin* fWindow = nullptr;
+    std::unique_ptr<LibSound> fSound;
+    std::unique_ptr<WindowAlertPresenter> fPresenter;
+};

@@ -134,6 +134,7 @@ ReplaceAlert::ReplaceAlert(const BAlertRequest& question, bool offerApplyToAll)
     top->AddChild(replace);
     SetDefaultButton(replace);
     LibAdoptPanelColor(top);
+    icon->SetViewColor(stripe->ViewColor());
     CenterOnScreen();
 }
 

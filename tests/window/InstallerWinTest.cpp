@@ -37,8 +37,15 @@ class WindowFixture : public InstallFixture {
 public:
     // prompt: the items go to a folder where entries of their names exist,
     // and the user is asked about each.
-    explicit WindowFixture(bool prompt = false)
+    // hugeDisk: the product requires more disk space than any volume has,
+    // so every install stops at the requirement check.
+    explicit WindowFixture(bool prompt = false, bool hugeDisk = false)
     {
+        if (hugeDisk) {
+            Description().requirements.diskSpaceNeeded = true;
+            Description().requirements.diskSpaceRequired = true;
+            Description().requirements.diskSpaceAmount = 1e15;
+        }
         if (prompt) {
             AddCustomFolder("Target", B_USER_SETTINGS_DIRECTORY, "prompt/items", false);
             fs::create_directories(PromptFolder());
@@ -329,4 +336,83 @@ TEST(InstallerWinTest, PromptCollisionAnsweredForAllInTheReplaceAlert)
     // Asked once; every entry was replaced.
     for (const char* leaf : {"app.bin", "manual.txt", "extra.dat"})
         EXPECT_NE(ondelle::test::ReadFileBytes(WindowFixture::PromptFolder() / leaf), "old") << leaf;
+}
+
+TEST(InstallerWinTest, FailedRequirementKeepsTheChoiceAndEveryInstallRewritesTheMarks)
+{
+    WindowFixture fixture(false, true);
+    InstallerWin* window = fixture.Open();
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
+    auto* items = Find<BListView>(window, "custom_list");
+    {
+        Locked lock(window);
+        Find<BListView>(window, "install_type")->Select(1);
+    }
+    ASSERT_TRUE(WaitFor([&] {
+        Locked lock(window);
+        return items->IsItemSelected(2);
+    }));
+    {
+        Locked lock(window);
+        items->Deselect(1);
+    }
+    // The job tells the user of the failed requirement, then ends.
+    auto installAndWaitForFailure = [&] {
+        const size_t asked = fixture.Presenter().Questions().size();
+        Press(window);
+        EXPECT_TRUE(WaitFor([&] { return fixture.Presenter().Questions().size() > asked; }, 60000));
+        EXPECT_TRUE(WaitFor([&] {
+            return window->CurrentState() == InstallerWin::kChoosing && window->Configuration().Status() == 0;
+        }, 60000));
+    };
+    installAndWaitForFailure();
+    {
+        Locked lock(window);
+        EXPECT_TRUE(items->IsItemSelected(0));
+        EXPECT_FALSE(items->IsItemSelected(1));
+        EXPECT_TRUE(items->IsItemSelected(2));
+        EXPECT_STREQ(Find<BButton>(window, "button")->Label(), "Install");
+        EXPECT_TRUE(Find<BButton>(window, "folder")->IsEnabled());
+        EXPECT_FALSE(fs::exists(fixture.InstallFolder()));
+        const std::vector<bool> marks{true, false, true};
+        for (int32 i = 0; i < 3; i++)
+            EXPECT_EQ(window->Configuration().ItemAt(i).IsSelected(), marks[size_t(i)]) << i;
+        items->Deselect(2);
+        items->Select(1, true);
+    }
+    installAndWaitForFailure();
+    Locked lock(window);
+    const std::vector<bool> marks{true, true, false};
+    for (int32 i = 0; i < 3; i++)
+        EXPECT_EQ(window->Configuration().ItemAt(i).IsSelected(), marks[size_t(i)]) << i;
+}
+
+TEST(InstallListItemTest, GroupsSizeAndName)
+{
+    BMessage message;
+    message.AddString("file_name", "/boot/apps/Tern/tern.bin");
+    message.AddString("groups", "Minimum;;Typical;Last");
+    message.AddInt32("file_size", 1234);
+    message.AddInt32("file_size", 99);
+    InstallListItem item(false);
+    item.Read(message);
+    EXPECT_STREQ(item.Text(), "tern.bin");
+    EXPECT_EQ(item.GroupNames(), (std::vector<std::string>{"Minimum", "", "Typical", "Last"}));
+    EXPECT_TRUE(item.InList("Typical"));
+    EXPECT_FALSE(item.InList("typical"));
+    EXPECT_EQ(item.Size(), 1234);
+
+    BMessage trailing;
+    trailing.AddString("groups", "Minimum;Typical;");
+    InstallListItem second(true);
+    second.Read(trailing);
+    EXPECT_EQ(second.GroupNames(), (std::vector<std::string>{"Minimum", "Typical"}));
+
+    BMessage none;
+    none.AddString("groups", "");
+    InstallListItem third(false);
+    third.Read(none);
+    EXPECT_TRUE(third.GroupNames().empty());
+    EXPECT_FALSE(third.InList(""));
 }

@@ -7,6 +7,9 @@
 #include <Message.h>
 #include <StopPoint.h>
 
+#include <TypeConstants.h>
+
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -41,8 +44,9 @@ void TagForDeinstall(const char* path, const char* tag)
         LibNode node(path);
         if (node.InitCheck() != B_OK)
             return;
-        node.RemoveAttr(DEINSTALL_TAG_ATTRIBUTE);
-        node.WriteStringAttr(DEINSTALL_TAG_ATTRIBUTE, tag);
+        // A write at offset 0 replaces the whole value and its type, so
+        // nothing is removed (or looked up) first.
+        node.WriteAttr(DEINSTALL_TAG_ATTRIBUTE, B_STRING_TYPE, 0, tag, strlen(tag));
         if (!node.IsDirectory())
             return;
         // The names are gathered first and the folder closed before the

@@ -539,3 +539,14 @@ TEST(DeinstallerRecord, ReadsBackWhatItWroteAndSkipsALineCutShort)
     EXPECT_EQ(loaded.Load((dir / "not-a-record").c_str()), B_BAD_DATA);
     EXPECT_EQ(loaded.Load((dir / "absent").c_str()), B_ENTRY_NOT_FOUND);
 }
+
+TEST(DeinstallTag, ANewTagReplacesALongerOneWhole)
+{
+    ondelle::test::TempDir dir;
+    const fs::path file = dir / "tagged";
+    ondelle::test::WriteFileBytes(file, "x");
+    Tag(file, "a-much-longer-earlier-tag");
+    Tag(file, "short");
+    EXPECT_TRUE(HasDeinstallTag(file.c_str(), "short"));
+    EXPECT_FALSE(HasDeinstallTag(file.c_str(), "a-much-longer-earlier-tag"));
+}

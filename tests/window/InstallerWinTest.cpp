@@ -26,7 +26,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 using namespace installtest;
 
@@ -415,4 +419,88 @@ TEST(InstallListItemTest, GroupsSizeAndName)
     third.Read(none);
     EXPECT_TRUE(third.GroupNames().empty());
     EXPECT_FALSE(third.InList(""));
+}
+
+namespace {
+
+// Holds the job at its first replace question until released; answers
+// every other question at once and records its text.
+class HoldingPresenter : public BAlertPresenter {
+public:
+    BAlertAnswer Ask(const BAlertRequest& request) override
+    {
+        std::unique_lock lock(fMutex);
+        if (request.kind == "replace") {
+            fHeld = true;
+            fChanged.notify_all();
+            fChanged.wait(lock, [this] { return fReleased; });
+            return BAlertAnswer{1, true};
+        }
+        fTexts.push_back(request.text);
+        return BAlertAnswer{0, false};
+    }
+    status_t Notify(const BAlertRequest& request) override
+    {
+        std::lock_guard lock(fMutex);
+        fTexts.push_back(request.text);
+        return B_OK;
+    }
+    bool Held()
+    {
+        std::lock_guard lock(fMutex);
+        return fHeld;
+    }
+    void Release()
+    {
+        std::lock_guard lock(fMutex);
+        fReleased = true;
+        fChanged.notify_all();
+    }
+    std::vector<std::string> Texts()
+    {
+        std::lock_guard lock(fMutex);
+        return fTexts;
+    }
+
+private:
+    std::mutex fMutex;
+    std::condition_variable fChanged;
+    bool fHeld = false;
+    bool fReleased = false;
+    std::vector<std::string> fTexts;
+};
+
+} // namespace
+
+TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
+{
+    WindowFixture fixture(true);
+    HoldingPresenter presenter;
+    set_alert_presenter(&presenter);
+    InstallerWin* window = fixture.Open();
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return presenter.Held(); }, 60000));
+
+    // What the application does when it quits: stop the job, tell the user.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        presenter.Release();
+    });
+    {
+        Locked lock(window);
+        window->QuitRunning();
+    }
+    release.join();
+    EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 10000));
+    const std::vector<std::string> texts = presenter.Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Installation was stopped before it could complete."),
+        texts.end());
+    set_alert_presenter(nullptr);
+
+    // The job ended at its stop point: the held item and the others stay
+    // as they were.
+    for (const char* leaf : {"manual.txt", "extra.dat"})
+        EXPECT_EQ(ondelle::test::ReadFileBytes(WindowFixture::PromptFolder() / leaf), "old") << leaf;
 }

@@ -20,6 +20,10 @@ InstallApp::InstallApp(const std::string& buildPath)
 {
     interface_init(true);
     set_alert_presenter(fPresenter.get());
+    // The help file is the one in the build itself (or a copy in the
+    // working or temporary folder).
+    fHelp.SetSignature(INSTALLER_SIGNATURE);
+    fHelp.SetProgramPath(fBuildPath.c_str());
 }
 
 InstallApp::~InstallApp()
@@ -48,6 +52,10 @@ void InstallApp::MessageReceived(BMessage* message)
         fSound->Play();
         return;
     }
+    if (message->what == HelpManager::kHelpRequest) {
+        fHelp.MessageReceived(message);
+        return;
+    }
     BApplication::MessageReceived(message);
 }
 
@@ -61,5 +69,6 @@ bool InstallApp::QuitRequested()
             fWindow->Quit();
         fWindow = nullptr;
     }
+    fHelp.CloseWindow();
     return true;
 }

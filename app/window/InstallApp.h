@@ -1,10 +1,12 @@
 // InstallApp: the installer's application when it has a display. It opens
 // the installer window, loads the build's configuration into it, plays the
 // product's start-up sound, puts every question to the user in dialogs, and
-// stops a running install before it quits.
+// stops a running install before it quits. Help requests (Shift+F1 over any
+// view) open the context help on the view's entry.
 #pragma once
 
 #include <Application.h>
+#include <HelpManager.h>
 
 #include <memory>
 #include <string>
@@ -25,10 +27,12 @@ public:
     bool QuitRequested() override;
 
     InstallerWin* Window() const { return fWindow; }
+    HelpManager& Help() { return fHelp; }
 
 private:
     std::string fBuildPath;
     InstallerWin* fWindow = nullptr;
     std::unique_ptr<LibSound> fSound;
     std::unique_ptr<WindowAlertPresenter> fPresenter;
+    HelpManager fHelp;
 };

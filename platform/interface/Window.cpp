@@ -560,7 +560,9 @@ void BWindow::MoveTo(float x, float y)
     if (x == fFrame.left && y == fFrame.top)
         return;
     fFrame.OffsetTo(x, y);
-    GuiThread::Call([this, x, y] { fWidget->move(int(x), int(y)); });
+    // The frame is the content area; move() would place the outer frame
+    // with its decorations there, so the content would drift each time.
+    GuiThread::Call([this, x, y] { fWidget->setGeometry(int(x), int(y), fWidget->width(), fWidget->height()); });
     FrameMoved(fFrame.LeftTop());
 }
 

@@ -97,3 +97,23 @@ TEST(WindowThreadingTest, WorkerHoldingTheLockDelaysMessagesButNotTheGuiThread)
         return view->values.size() == 1;
     }));
 }
+
+// A window's frame is its content area: moving it places the content where
+// asked, and showing and hiding it again leaves it there.
+TEST(WindowThreadingTest, MovedWindowKeepsItsContentWhereItWasPut)
+{
+    TestWindow window;
+    window->MoveTo(100, 50);
+    window->Show();
+    ASSERT_TRUE(WaitFor([&] { return !window->IsHidden(); }));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    window->Hide();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    window->MoveTo(120, 70);
+    window->Show();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(window->Lock());
+    const BPoint where = window->Frame().LeftTop();
+    window->Unlock();
+    EXPECT_EQ(where, BPoint(120, 70));
+}

@@ -3,8 +3,9 @@
 # demo product Skylark Notes into an installer build, and installs it. The
 # install runs in a sandbox folder (build/demo-sandbox): its home, standard
 # folders, Trash and temporary folder all lie there, nothing else is touched.
-# Without a display the install runs unattended; pass installer options
-# after the command to change it, e.g. "--group Full".
+# On a desktop the installer opens its window; without a display the
+# install runs unattended. Pass installer options after the command to
+# change it, e.g. "--group Full" (or "--unattended" on a desktop).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup-deps.sh
@@ -26,7 +27,11 @@ cc -shared -fPIC -O2 -o "$SANDBOX/build/libskylark.so" examples/skylark/lib/skyl
 ./build/tools/ondelle-build inspect "$SANDBOX/build/SkylarkSetup" | tail -n 3
 
 status=0
-"$SANDBOX/build/SkylarkSetup" --unattended --accept-license "$@" || status=$?
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  "$SANDBOX/build/SkylarkSetup" "$@" || status=$?
+else
+  "$SANDBOX/build/SkylarkSetup" --unattended --accept-license "$@" || status=$?
+fi
 LOG="$(find "$SANDBOX/home" -name Log -path '*Skylark Notes*' | head -n 1)"
 if [ -n "$LOG" ]; then
   echo "== Install log: $LOG"

@@ -19,6 +19,7 @@
 #include <LibConversions.h>
 #include <LibEntryUtils.h>
 #include <LibFilePanel.h>
+#include <LibListView.h>
 #include <LibPanelColor.h>
 #include <LibStringView.h>
 #include <LibSystem.h>
@@ -28,12 +29,14 @@
 #include <Messenger.h>
 #include <NodeMonitor.h>
 #include <Path.h>
+#include <ScrollBar.h>
 #include <ScrollView.h>
 #include <StringItem.h>
 #include <StringView.h>
 #include <TextView.h>
 #include <Volume.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -126,7 +129,8 @@ void InstallerWin::_BuildViews()
     BStringView* typeLabel = BoldLabel(L(10, 15, 60, 15), "install_type_label", "Groups");
     fInstallBox->AddChild(typeLabel);
     const BRect typeFrame = L(10, typeLabel->Frame().bottom + 3, 70, 107);
-    fTypeList = new BListView(typeFrame, "install_type");
+    fTypeList = new LibListView(typeFrame, "install_type");
+    fTypeList->SetHoverCommand(kShowGroupDescription);
     fTypeList->SetSelectionMessage(new BMessage(kTypeSelected));
     BScrollView* typeScroll = new BScrollView("install_type_scroll", fTypeList, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0,
         false, true);
@@ -368,6 +372,54 @@ void InstallerWin::InstallTypeSelected()
 }
 
 
+void InstallerWin::ShowGroupDescription(const int32& index)
+{
+    if (be_app == nullptr)
+        return;
+    if (index < 0) {
+        BMessage hide('stip');
+        hide.AddBool("show", false);
+        be_app->PostMessage(&hide);
+        return;
+    }
+    const BMessage* groups = fConfig.Groups();
+    const char* name = nullptr;
+    if (groups == nullptr || groups->FindString("group_name", index, &name) != B_OK)
+        return;
+    const char* description = nullptr;
+    if (groups->FindString("group_description", index, &description) != B_OK || description == nullptr
+        || description[0] == '\0') {
+        BMessage empty('stip');
+        be_app->PostMessage(&empty);
+        return;
+    }
+
+    // The tip sits right of the list, level with the entry under the pointer.
+    const BRect list = fTypeList->Frame();
+    const BRect scroll = fTypeList->Parent() != nullptr ? fTypeList->Parent()->Frame() : list;
+    const BRect entry = fTypeList->ItemFrame(index);
+    BPoint where(scroll.left + 99 + (list.right - list.left) + list.right, entry.top + 42 + list.top);
+    if (BScrollBar* bar = fTypeList->ScrollBar(B_VERTICAL))
+        where.y -= bar->Value();
+    ConvertToScreen(&where);
+
+    // Shown a quarter second per character, counting UTF-8 sequences once.
+    int32 characters = 0;
+    for (const char* c = description; *c != '\0'; c++) {
+        if ((static_cast<unsigned char>(*c) & 0xC0) != 0x80)
+            characters++;
+    }
+    BMessage tip('stip');
+    tip.AddBool("show", true);
+    tip.AddInt16("sdelay", 0);
+    tip.AddInt16("edelay", int16(std::ceil(characters * 0.25)));
+    tip.AddPoint("loc", where);
+    tip.AddInt32("width", 160);
+    tip.AddString("tip", description);
+    be_app->PostMessage(&tip);
+}
+
+
 void InstallerWin::CustomItemSelected()
 {
     if (!Lock())
@@ -520,8 +572,12 @@ void InstallerWin::MessageReceived(BMessage* message)
         case kTypeSelected:
             InstallTypeSelected();
             break;
-        case kShowGroupDescription:
+        case kShowGroupDescription: {
+            int32 index = -1;
+            message->FindInt32("item", &index);
+            ShowGroupDescription(index);
             break;
+        }
         case kOpenFolderPanel: {
             InitFolderPanel();
             LibString path;

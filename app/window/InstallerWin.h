@@ -16,6 +16,7 @@
 class BBox;
 class BButton;
 class BListView;
+class LibListView;
 class BScrollView;
 class BStringView;
 class BTextView;
@@ -51,6 +52,9 @@ public:
     void ThreadChange(BMessage* message);
     void InstallTypeSelected();
     void CustomItemSelected();
+    // Asks the application for a tool tip with the description of the group
+    // at index of the group list; a negative index hides the tip.
+    void ShowGroupDescription(const int32& index);
     bool CheckDestinationFolder(bool ask);
     void SelectDestination();
     void SelectVolume();
@@ -82,7 +86,7 @@ private:
     BBox* fLicenseBox = nullptr;
     BTextView* fLicenseText = nullptr;
     BBox* fInstallBox = nullptr;
-    BListView* fTypeList = nullptr;
+    LibListView* fTypeList = nullptr;
     BButton* fFolderButton = nullptr;
     LibStringView* fDestination = nullptr;
     LibVolumeMenu* fVolumeMenu = nullptr;

@@ -10,6 +10,7 @@
 #include <CheckBox.h>
 #include <InstallListItem.h>
 #include <InstallerWin.h>
+#include <LibListView.h>
 #include <ListView.h>
 #include <ReplaceAlert.h>
 #include <StringView.h>
@@ -130,6 +131,24 @@ bool QuitRequestQueued()
     const bool queued = queue->FindMessage(uint32(B_QUIT_REQUESTED)) != nullptr;
     queue->Unlock();
     return queued;
+}
+
+// Takes the first tool-tip request the window posted to the application,
+// waiting for it a while; null when none came.
+std::unique_ptr<BMessage> TakeTipRequest(int milliseconds = 5000)
+{
+    std::unique_ptr<BMessage> taken;
+    WaitFor([&] {
+        BMessageQueue* queue = be_app->MessageQueue();
+        queue->Lock();
+        if (BMessage* found = queue->FindMessage(uint32('stip'))) {
+            queue->RemoveMessage(found);
+            taken.reset(found);
+        }
+        queue->Unlock();
+        return taken != nullptr;
+    }, milliseconds);
+    return taken;
 }
 
 template <class View>
@@ -503,4 +522,49 @@ TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
     // as they were.
     for (const char* leaf : {"manual.txt", "extra.dat"})
         EXPECT_EQ(ondelle::test::ReadFileBytes(WindowFixture::PromptFolder() / leaf), "old") << leaf;
+}
+
+
+TEST(InstallerWinTest, HoveringAGroupAsksForItsDescriptionAsATip)
+{
+    WindowFixture fixture;
+    InstallerWin* window = fixture.Open();
+    {
+        Locked lock(window);
+        ASSERT_NE(Find<LibListView>(window, "install_type"), nullptr);
+    }
+    while (TakeTipRequest(0) != nullptr) {
+    }
+
+    BMessage hover(InstallerWin::kShowGroupDescription);
+    hover.AddInt32("item", 1);
+    window->PostMessage(&hover);
+    std::unique_ptr<BMessage> tip = TakeTipRequest();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(tip->GetBool("show", false));
+    EXPECT_STREQ(tip->GetString("tip", ""), "Everything");
+    // Ten characters: shown for three seconds, 160 wide, right of the list.
+    EXPECT_EQ(tip->GetInt16("edelay", -1), 3);
+    EXPECT_EQ(tip->GetInt16("sdelay", -1), 0);
+    EXPECT_EQ(tip->GetInt32("width", 0), 160);
+    BPoint where;
+    ASSERT_EQ(tip->FindPoint("loc", &where), B_OK);
+    {
+        Locked lock(window);
+        BPoint listRight(Find<LibListView>(window, "install_type")->Frame().RightTop());
+        window->ConvertToScreen(&listRight);
+        EXPECT_GT(where.x, listRight.x);
+    }
+
+    // An entry past the end asks for nothing; leaving the list hides the
+    // tip, so the next request is the hiding one.
+    hover.ReplaceInt32("item", 7);
+    window->PostMessage(&hover);
+    hover.ReplaceInt32("item", -1);
+    window->PostMessage(&hover);
+    tip = TakeTipRequest();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(tip->HasBool("show"));
+    EXPECT_FALSE(tip->GetBool("show", true));
+    EXPECT_FALSE(tip->HasString("tip"));
 }

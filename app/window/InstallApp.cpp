@@ -3,6 +3,7 @@
 #include "InstallerWin.h"
 #include "WindowAlertPresenter.h"
 
+#include <DocumentTypeRegistration.h>
 #include <InstallerIdentity.h>
 #include <InterfaceKit.h>
 #include <LibSound.h>
@@ -19,6 +20,9 @@ InstallApp::InstallApp(const std::string& buildPath)
       fPresenter(std::make_unique<WindowAlertPresenter>())
 {
     interface_init(true);
+    // The desktop learns that the installer opens its document type; an
+    // unwritable data folder leaves start-up going on without it.
+    DocumentTypeRegistration(fBuildPath).Register();
     set_alert_presenter(fPresenter.get());
     // The help file is the one in the build itself (or a copy in the
     // working or temporary folder).

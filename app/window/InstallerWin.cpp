@@ -1,6 +1,7 @@
 #include "InstallerWin.h"
 
 #include "BackgroundView.h"
+#include "FolderButtonBits.h"
 #include "InstallImage.h"
 #include "InstallListItem.h"
 
@@ -20,6 +21,7 @@
 #include <LibEntryUtils.h>
 #include <LibFilePanel.h>
 #include <LibListView.h>
+#include <LibPictureButton.h>
 #include <LibPanelColor.h>
 #include <LibStringView.h>
 #include <LibSystem.h>
@@ -163,8 +165,11 @@ void InstallerWin::_BuildViews()
     fInstallBox->AddChild(fVolumeMenu);
     const float menuBottom = fVolumeMenu->Frame().bottom;
 
-    fFolderButton = new BButton(L(10, menuBottom + 4, 24, 24), "folder", "\xE2\x80\xA6",
-        new BMessage(kOpenFolderPanel));
+    const FolderButtonBits folderBits;
+    fFolderButton = new LibPictureButton(BPoint(10, menuBottom + 4), FolderButtonBits::kSize,
+        FolderButtonBits::kSize, "folder", folderBits.Up(), folderBits.Down(), kOpenFolderPanel,
+        folderBits.DisabledUp());
+    fFolderButton->AddTip('stip', "Change destination folder");
     fInstallBox->AddChild(fFolderButton);
 
     fDestination = new LibStringView(L(35, menuBottom + 9, 240, 15), "destination", "none choosen");

@@ -17,6 +17,7 @@ class BBox;
 class BButton;
 class BListView;
 class LibListView;
+class LibPictureButton;
 class BScrollView;
 class BStringView;
 class BTextView;
@@ -87,7 +88,7 @@ private:
     BTextView* fLicenseText = nullptr;
     BBox* fInstallBox = nullptr;
     LibListView* fTypeList = nullptr;
-    BButton* fFolderButton = nullptr;
+    LibPictureButton* fFolderButton = nullptr;
     LibStringView* fDestination = nullptr;
     LibVolumeMenu* fVolumeMenu = nullptr;
     BStringView* fVolumeSize = nullptr;

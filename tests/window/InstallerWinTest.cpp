@@ -11,6 +11,8 @@
 #include <InstallListItem.h>
 #include <InstallerWin.h>
 #include <LibListView.h>
+#include <LibPictureButton.h>
+#include <LibFilePanel.h>
 #include <ListView.h>
 #include <ReplaceAlert.h>
 #include <StringView.h>
@@ -396,7 +398,7 @@ TEST(InstallerWinTest, FailedRequirementKeepsTheChoiceAndEveryInstallRewritesThe
         EXPECT_FALSE(items->IsItemSelected(1));
         EXPECT_TRUE(items->IsItemSelected(2));
         EXPECT_STREQ(Find<BButton>(window, "button")->Label(), "Install");
-        EXPECT_TRUE(Find<BButton>(window, "folder")->IsEnabled());
+        EXPECT_TRUE(Find<BControl>(window, "folder")->IsEnabled());
         EXPECT_FALSE(fs::exists(fixture.InstallFolder()));
         const std::vector<bool> marks{true, false, true};
         for (int32 i = 0; i < 3; i++)
@@ -567,4 +569,28 @@ TEST(InstallerWinTest, HoveringAGroupAsksForItsDescriptionAsATip)
     EXPECT_TRUE(tip->HasBool("show"));
     EXPECT_FALSE(tip->GetBool("show", true));
     EXPECT_FALSE(tip->HasString("tip"));
+}
+
+
+TEST(InstallerWinTest, FolderButtonOpensTheFolderPanelAndOffersATip)
+{
+    WindowFixture fixture;
+    InstallerWin* window = fixture.Open();
+    LibPictureButton* folder = nullptr;
+    {
+        Locked lock(window);
+        folder = Find<LibPictureButton>(window, "folder");
+        ASSERT_NE(folder, nullptr);
+        EXPECT_STREQ(folder->TipText(), "Change destination folder");
+        EXPECT_EQ(folder->Frame().Width(), 23);
+        EXPECT_EQ(folder->Frame().Height(), 23);
+        EXPECT_EQ(window->FolderPanel(), nullptr);
+        folder->Invoke();
+    }
+    EXPECT_TRUE(WaitFor([&] {
+        Locked lock(window);
+        return window->FolderPanel() != nullptr && window->FolderPanel()->IsShowing();
+    }));
+    Locked lock(window);
+    window->FolderPanel()->Hide();
 }

@@ -65,8 +65,12 @@ enum {
 };
 
 // The status message the job sends to its window: "message" holds the text.
+// After each selected item the job also sends its progress: int64 "done"
+// and "total", the unpacked bytes of the items handled so far and of all
+// selected items.
 enum {
-    INSTALL_STATUS_UPDATE = 'isud'
+    INSTALL_STATUS_UPDATE = 'isud',
+    INSTALL_PROGRESS_UPDATE = 'ispg'
 };
 
 // Replaces or appends the tagged section in the script named script of the
@@ -292,6 +296,8 @@ public:
     // Sends 'isud' with the text (cut to 99 characters) to the thread's
     // messenger; nothing without one.
     void                UpdateStatus(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Sends 'ispg' with the bytes done and total; nothing without a messenger.
+    void                UpdateProgress(int64 done, int64 total);
     // The open log, or null.
     FILE*               LogFile() const { return fLog; }
 
@@ -343,6 +349,8 @@ private:
     // The job's per-run parts (InstallJob.cpp).
     struct JobRun;
     void                _InstallItem(JobRun& run, int32 index);
+    // The item's stated unpacked size in bytes; 0 when it states none.
+    static int64        _ItemBytes(const BMessage& item);
     // Gives the item its recorded dates; true when it is a folder.
     bool                _SetItemDates(const BMessage& item, const char* path);
     void                _PlaceLink(JobRun& run, const BMessage& meta, const char* itemPath,

@@ -6,6 +6,7 @@
 #include <Directory.h>
 #include <Entry.h>
 #include <InstallRecord.h>
+#include <InstallItem.h>
 #include <ItemExtraction.h>
 #include <LibAlert.h>
 #include <LibAppResource.h>
@@ -84,6 +85,9 @@ struct InstallConfig::JobRun {
     BMessage instructions;
     int32 selected = 0;
     int32 done = 0;
+    // Unpacked bytes of the selected items, and of those handled so far.
+    int64 bytesTotal = 0;
+    int64 bytesDone = 0;
     bool itemAskAgain = true;
     bool itemLastAnswer = true;
     bool linkAskAgain = true;
@@ -224,13 +228,21 @@ InstallConfig::Action()
     for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
             index++) {
         bool selected = false;
-        if (item.FindBool(kFieldInstallToSystem, 0, &selected) == B_OK && selected)
+        if (item.FindBool(kFieldInstallToSystem, 0, &selected) == B_OK && selected) {
             run.selected++;
+            run.bytesTotal += _ItemBytes(item);
+        }
     }
 
     for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
             index++) {
         _InstallItem(run, index);
+        // A selected item counts as done once handled, placed or failed.
+        bool selected = false;
+        if (item.FindBool(kFieldInstallToSystem, 0, &selected) == B_OK && selected) {
+            run.bytesDone += _ItemBytes(item);
+            UpdateProgress(run.bytesDone, run.bytesTotal);
+        }
     }
     if (haveInstructions)
         ReplaceMessage(kFieldInstallInstructions, &run.instructions);
@@ -251,6 +263,15 @@ InstallConfig::Action()
 
     Complete(installPath.c_str());
     return INSTALL_RESULT_DONE;
+}
+
+
+int64
+InstallConfig::_ItemBytes(const BMessage& item)
+{
+    // A damaged configuration may state a negative size: it counts nothing.
+    const int64 size = InstallItem(&item).FileSize();
+    return size > 0 ? size : 0;
 }
 
 

@@ -87,6 +87,19 @@ InstallConfig::UpdateStatus(const char* format, ...)
 
 
 void
+InstallConfig::UpdateProgress(int64 done, int64 total)
+{
+    BMessenger* messenger = Messenger();
+    if (messenger == nullptr)
+        return;
+    BMessage message(INSTALL_PROGRESS_UPDATE);
+    message.AddInt64("done", done);
+    message.AddInt64("total", total);
+    messenger->SendMessage(&message, (BHandler*)nullptr, B_INFINITE_TIMEOUT);
+}
+
+
+void
 InstallConfig::_Timestamp(LibString& text)
 {
     LibDateTime now(true);

@@ -1,5 +1,7 @@
 #include "UnattendedInstaller.h"
 
+#include "ProgressLine.h"
+
 #include <ConfigFields.h>
 #include <ConsoleAlertPresenter.h>
 #include <Directory.h>
@@ -32,13 +34,14 @@ namespace {
 
 constexpr int32 kJobPriority = 10;
 
-// Receives the job's status lines and its end message.
+// Receives the job's status lines, its progress and its end message.
 class StatusPrinter : public BLooper {
 public:
     StatusPrinter(FILE* out, bool quiet)
         : BLooper("install status")
-        , fOut(out)
         , fQuiet(quiet)
+        , fProgress(out, ::isatty(::fileno(out)) != 0)
+        , fStart(std::chrono::steady_clock::now())
     {
     }
 
@@ -46,13 +49,22 @@ public:
     {
         if (message->what == INSTALL_STATUS_UPDATE) {
             const char* text = nullptr;
-            if (!fQuiet && message->FindString("message", &text) == B_OK) {
-                std::fprintf(fOut, "%s\n", text);
-                std::fflush(fOut);
+            if (!fQuiet && message->FindString("message", &text) == B_OK)
+                fProgress.PrintStatus(text);
+            return;
+        }
+        if (message->what == INSTALL_PROGRESS_UPDATE) {
+            int64 done = 0;
+            int64 total = 0;
+            if (!fQuiet && message->FindInt64("done", &done) == B_OK
+                    && message->FindInt64("total", &total) == B_OK) {
+                const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - fStart;
+                fProgress.Update(done, total, elapsed.count());
             }
             return;
         }
         if (message->what == LIB_THREAD_COMPLETE) {
+            fProgress.Finish();
             int32 status = 0;
             message->FindInt32("status", &status);
             std::lock_guard<std::mutex> guard(fLock);
@@ -78,8 +90,9 @@ public:
     }
 
 private:
-    FILE* fOut;
     bool fQuiet;
+    ProgressLine fProgress;
+    std::chrono::steady_clock::time_point fStart;
     std::mutex fLock;
     std::condition_variable fCondition;
     bool fDone = false;

@@ -177,6 +177,10 @@ TEST(UnattendedInstallerTest, InstallsTheChosenItemsAndPrintsTheStatusLines)
     EXPECT_NE(typical.out.find("Installing 1 of 2 (app.sh)"), std::string::npos);
     EXPECT_NE(typical.out.find("Installing 2 of 2 (manual.txt)"), std::string::npos);
     EXPECT_NE(typical.out.find("Installation Complete"), std::string::npos);
+    // Not a terminal: plain progress lines, ending at 100%, never redrawn.
+    EXPECT_NE(typical.out.find("\nProgress: 100%\n"), std::string::npos) << typical.out;
+    EXPECT_EQ(typical.out.find('\r'), std::string::npos);
+    EXPECT_LT(typical.out.find("Installing 2 of 2 (manual.txt)"), typical.out.find("Progress: 100%"));
     EXPECT_TRUE(fs::exists(product.Installed() / "app.sh"));
     EXPECT_FALSE(fs::exists(product.Installed() / "Extras")) << "not in the chosen install type";
     EXPECT_TRUE(fs::exists(product.Installed() / "Log"));

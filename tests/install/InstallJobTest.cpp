@@ -202,6 +202,17 @@ TEST(InstallJob, SkippedItemsKeepTheirNumbers)
     // An item not installed keeps its name as the build recorded it.
     EXPECT_EQ(fs::path(FileNameOf(fixture.Config(), 1)).filename(), "second.txt");
     EXPECT_NE(FileNameOf(fixture.Config(), 1), (fixture.InstallFolder() / "second.txt").string());
+
+    // Progress counts the unpacked bytes of the selected items only, one
+    // report per item, rising to the total.
+    const int64 first = fixture.Config().GetFileSize("first.txt");
+    const int64 third = fixture.Config().GetFileSize("third.txt");
+    ASSERT_GT(first, 0);
+    ASSERT_GT(third, 0);
+    std::vector<std::pair<int64, int64>> progress = fixture.Recorder().Progress();
+    std::vector<std::pair<int64, int64>> expectedProgress = {{first, first + third},
+        {first + third, first + third}};
+    EXPECT_EQ(progress, expectedProgress);
 }
 
 TEST(InstallJob, LongStatusTextsAreCut)

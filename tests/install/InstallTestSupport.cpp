@@ -24,6 +24,12 @@ void StatusRecorder::MessageReceived(BMessage* message)
         const char* text = nullptr;
         message->FindString("message", 0, &text);
         fStatuses.push_back(text != nullptr ? text : "(none)");
+    } else if (message->what == INSTALL_PROGRESS_UPDATE) {
+        int64 done = -1;
+        int64 total = -1;
+        message->FindInt64("done", 0, &done);
+        message->FindInt64("total", 0, &total);
+        fProgress.emplace_back(done, total);
     } else if (message->what == LIB_THREAD_COMPLETE) {
         const char* name = nullptr;
         message->FindString("name", 0, &name);
@@ -50,6 +56,12 @@ std::vector<std::string> StatusRecorder::Statuses()
 {
     std::lock_guard<std::mutex> lock(fLock);
     return fStatuses;
+}
+
+std::vector<std::pair<int64, int64>> StatusRecorder::Progress()
+{
+    std::lock_guard<std::mutex> lock(fLock);
+    return fProgress;
 }
 
 bool StatusRecorder::Ended()

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace installtest {
@@ -30,12 +31,15 @@ public:
     // Waits (up to 60 s) for the thread end message; false on time-out.
     bool WaitForEnd(int32& status, std::string& name);
     std::vector<std::string> Statuses();
+    // The (done, total) byte pairs of the progress messages, in order.
+    std::vector<std::pair<int64, int64>> Progress();
     bool Ended();
 
 private:
     std::mutex fLock;
     std::condition_variable fChanged;
     std::vector<std::string> fStatuses;
+    std::vector<std::pair<int64, int64>> fProgress;
     bool fEnded = false;
     int32 fStatus = -1;
     std::string fName;

@@ -1,25 +1,19 @@
 #include "InstallListItem.h"
 
+#include <Font.h>
 #include <Message.h>
 
 #include <algorithm>
 
 InstallListItem::InstallListItem(const bool& showFullPath)
-    : BStringItem(""),
-      fShowFullPath(showFullPath)
+    : FileListItem(false, showFullPath)
 {
+    SetTruncateMode(B_TRUNCATE_BEGINNING);
 }
 
-void InstallListItem::Read(const BMessage& item)
+void InstallListItem::Read(BMessage& item)
 {
-    const char* name = nullptr;
-    if (item.FindString("file_name", &name) == B_OK && name != nullptr) {
-        std::string text = name;
-        const size_t slash = text.rfind('/');
-        if (!fShowFullPath && slash != std::string::npos && slash + 1 < text.size())
-            text = text.substr(slash + 1);
-        SetText(text.c_str());
-    }
+    FileListItem::Read(item);
 
     fGroups.clear();
     const char* groups = nullptr;

@@ -246,8 +246,10 @@ bool InstallerWin::LoadResources(const char* path)
 
     for (int32 i = 0; i < fConfig.CountInstallItems(); i++) {
         InstallListItem* item = new InstallListItem(false);
-        if (const BMessage* message = fConfig.InstallItemAt(i))
-            item->Read(*message);
+        if (const BMessage* message = fConfig.InstallItemAt(i)) {
+            BMessage copy(*message);
+            item->Read(copy);
+        }
         fItemList->AddItem(item);
     }
 

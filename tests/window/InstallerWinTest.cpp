@@ -422,7 +422,9 @@ TEST(InstallListItemTest, GroupsSizeAndName)
     message.AddInt32("file_size", 99);
     InstallListItem item(false);
     item.Read(message);
-    EXPECT_STREQ(item.Text(), "tern.bin");
+    EXPECT_STREQ(item.DisplayText(), "tern.bin");
+    EXPECT_EQ(item.Path(), BPath("/boot/apps/Tern/tern.bin"));
+    EXPECT_EQ(item.Icon().Bounds(), BRect(0, 0, 15, 15));
     EXPECT_EQ(item.GroupNames(), (std::vector<std::string>{"Minimum", "", "Typical", "Last"}));
     EXPECT_TRUE(item.InList("Typical"));
     EXPECT_FALSE(item.InList("typical"));

@@ -3,8 +3,11 @@
 #include "ProductDescription.h"
 #include "UnattendedInstaller.h"
 
+#include <AppFileInfo.h>
 #include <ConfigFields.h>
+#include <File.h>
 #include <LibAppResource.h>
+#include <LibAppVersion.h>
 #include <LibFileUtils.h>
 
 #include "TestSupport.h"
@@ -353,4 +356,47 @@ TEST(UnattendedInstallerTest, HelpOptionAloneWarnsAndStartsAnyway)
     EXPECT_NE(run.output.find("Help file requred"), std::string::npos) << run.output;
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(fs::exists(product.Installed() / "Extras/more.txt"));
+}
+
+TEST(UnattendedInstallerTest, VersionRecordIsWrittenIntoAWritableBuildAndAReadOnlyOneStillRuns)
+{
+    Product product;
+    // The build as an older installer left it.
+    {
+        BFile file(product.Build().c_str(), B_READ_WRITE);
+        BAppFileInfo info(&file);
+        version_info older = {};
+        older.minor = 1;
+        ASSERT_EQ(info.SetVersionInfo(&older, B_APP_VERSION_KIND), B_OK);
+    }
+    ASSERT_STRNE(static_cast<const char*>(LibGetAppVersion(product.Build().c_str())), ONDELLE_VERSION);
+    TempDir dir;
+    const fs::path copy = dir / "ReadOnlySetup";
+    fs::copy_file(product.Build(), copy);
+
+    // A writable build receives this installer's version record at its start.
+    ProgramRun run = RunProgram(product.Build(), {"--list"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_STREQ(static_cast<const char*>(LibGetAppVersion(product.Build().c_str())), ONDELLE_VERSION);
+    // A second start leaves the program as it is.
+    const std::string written = ReadFileBytes(product.Build());
+    run = RunProgram(product.Build(), {"--list"});
+    EXPECT_TRUE(ReadFileBytes(product.Build()) == written) << "rewritten at the second start";
+
+    // On a read-only medium the record cannot be written: the program starts
+    // and installs without a word about it and stays unchanged.
+    fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
+            | fs::perms::group_exec);
+    const std::string before = ReadFileBytes(copy);
+    run = RunProgram(copy, {"--unattended", "--accept-license", "--folder", product.Target().string(),
+        "--group", "Full"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output.find("ermission"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("ersion"), std::string::npos) << run.output;
+    EXPECT_TRUE(fs::exists(product.Installed() / "Extras/more.txt"));
+    // (The superuser writes through permissions, so only others can tell.)
+    if (::access(copy.c_str(), W_OK) != 0) {
+        EXPECT_TRUE(ReadFileBytes(copy) == before) << "read-only build changed";
+    }
+    fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
 }

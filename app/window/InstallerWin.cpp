@@ -89,6 +89,13 @@ InstallerWin::InstallerWin()
 InstallerWin::~InstallerWin()
 {
     fVolumeWatch.StopWatching();
+    // List views do not own their entries; the window does.
+    for (BListView* list : {static_cast<BListView*>(fTypeList), fItemList}) {
+        if (list == nullptr)
+            continue;
+        for (int32 i = list->CountItems() - 1; i >= 0; i--)
+            delete list->RemoveItem(i);
+    }
 }
 
 

@@ -22,7 +22,9 @@ inline rgb_color make_color(uint8 red, uint8 green, uint8 blue, uint8 alpha = 25
     return rgb_color{red, green, blue, alpha};
 }
 
-enum color_space {
+// A fixed underlying type: archives and attributes may carry any 32-bit
+// value, which must be representable (and then refused) without harm.
+enum color_space : uint32 {
     B_NO_COLOR_SPACE = 0x0000,
     B_GRAY1 = 0x0001,
     B_GRAY8 = 0x0002,

@@ -98,9 +98,8 @@ TEST(ListAndTipShotTest, EntriesShowIconsAndTheTipStaysBeside)
     if (host.TipWindow()->Lock())
         host.TipWindow()->Quit();
     if (window->Lock()) {
-        for (int32 i = 0; i < list->CountItems(); i++)
-            delete list->ItemAt(i);
-        list->MakeEmpty();
+        for (int32 i = list->CountItems() - 1; i >= 0; i--)
+            delete list->RemoveItem(i);
         window->Quit();
     }
 }

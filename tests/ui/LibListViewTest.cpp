@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -60,10 +61,19 @@ protected:
     bool WindowIsActive() const override { return active; }
 };
 
+// List views do not own their entries: the test keeps them until its end.
+std::vector<std::unique_ptr<BListItem>>& Entries()
+{
+    static std::vector<std::unique_ptr<BListItem>> entries;
+    return entries;
+}
+
 void Fill(BListView* list, int count)
 {
-    for (int i = 0; i < count; i++)
-        list->AddItem(new BStringItem(std::to_string(i).c_str()));
+    for (int i = 0; i < count; i++) {
+        Entries().push_back(std::make_unique<BStringItem>(std::to_string(i).c_str()));
+        list->AddItem(Entries().back().get());
+    }
 }
 
 BPoint Middle(LibListView* list, int32 index)

@@ -240,7 +240,5 @@ TEST(LibListViewTest, WithoutAnOverrideTheListStaysAndSaysSo)
     list->ItemReordered(0, 2);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ItemReordered needs to be inherited\n");
     EXPECT_EQ(Order(list), "012");
-    for (int32 i = 0; i < list->CountItems(); i++)
-        delete list->ItemAt(i);
     list->MakeEmpty();
 }

@@ -106,16 +106,6 @@ std::string ShellWord(const std::string& text)
     return word + "'";
 }
 
-void RunTool(const std::vector<std::string>& arguments)
-{
-    if (find_program(arguments[0]).empty())
-        return;
-    process_options options;
-    options.captureOutput = true;
-    process_result result;
-    run_process(arguments, options, &result);
-}
-
 } // namespace
 
 
@@ -449,15 +439,15 @@ DesktopIntegration::RefreshCaches(const std::set<std::string>& menuFolders, bool
 {
     for (const std::string& folder : menuFolders) {
         if (LibExists(folder.c_str()))
-            RunTool({"update-desktop-database", "-q", folder});
+            run_optional_tool({"update-desktop-database", "-q", folder});
     }
     if (mime && LibExists((MimeFolder() + "/packages").c_str()))
-        RunTool({"update-mime-database", MimeFolder()});
+        run_optional_tool({"update-mime-database", MimeFolder()});
     // The icon cache is only kept up to date where the user has one: a
     // theme folder without a cache is read directly.
     const std::string theme = IconThemeFolder();
     if (icons && LibExists((theme + "/icon-theme.cache").c_str()))
-        RunTool({"gtk-update-icon-cache", "-q", "-t", "-f", theme});
+        run_optional_tool({"gtk-update-icon-cache", "-q", "-t", "-f", theme});
 }
 
 

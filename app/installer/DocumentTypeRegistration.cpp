@@ -43,16 +43,6 @@ bool ReadWhole(const std::string& path, std::string& text)
     return !in.bad();
 }
 
-void RunTool(const std::vector<std::string>& arguments)
-{
-    if (find_program(arguments[0]).empty())
-        return;
-    process_options options;
-    options.captureOutput = true;
-    process_result result;
-    run_process(arguments, options, &result);
-}
-
 } // namespace
 
 DocumentTypeRegistration::DocumentTypeRegistration(const std::string& programPath)
@@ -109,8 +99,8 @@ bool DocumentTypeRegistration::Register() const
     const bool mime = _WriteIfChanged(MimePackagePath(), MimePackageContents());
     const bool entry = _WriteIfChanged(DesktopEntryPath(), DesktopEntryContents());
     if (mime)
-        RunTool({"update-mime-database", DesktopIntegration::MimeFolder()});
+        run_optional_tool({"update-mime-database", DesktopIntegration::MimeFolder()});
     if (entry)
-        RunTool({"update-desktop-database", "-q", ParentOf(DesktopEntryPath())});
+        run_optional_tool({"update-desktop-database", "-q", ParentOf(DesktopEntryPath())});
     return mime || entry;
 }

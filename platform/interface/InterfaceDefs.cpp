@@ -1,5 +1,7 @@
 #include <InterfaceDefs.h>
 
+#include "InputMessages.h"
+
 #include <QGuiApplication>
 
 #include <cmath>
@@ -83,15 +85,5 @@ uint32 modifiers()
 {
     if (QGuiApplication::instance() == nullptr)
         return 0;
-    const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
-    uint32 result = 0;
-    if (held & Qt::ShiftModifier)
-        result |= B_SHIFT_KEY | B_LEFT_SHIFT_KEY;
-    if (held & Qt::ControlModifier)
-        result |= B_COMMAND_KEY | B_LEFT_COMMAND_KEY;
-    if (held & Qt::AltModifier)
-        result |= B_OPTION_KEY | B_LEFT_OPTION_KEY;
-    if (held & Qt::MetaModifier)
-        result |= B_CONTROL_KEY | B_LEFT_CONTROL_KEY;
-    return result;
+    return BPrivate::ModifiersOf(QGuiApplication::queryKeyboardModifiers());
 }

@@ -309,3 +309,13 @@ status_t run_process(const std::vector<std::string>& args, const process_options
     FillExit(status, result);
     return B_OK;
 }
+
+void run_optional_tool(const std::vector<std::string>& args)
+{
+    if (args.empty() || find_program(args[0]).empty())
+        return;
+    process_options options;
+    options.captureOutput = true;
+    process_result result;
+    run_process(args, options, &result);
+}

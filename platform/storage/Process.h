@@ -47,6 +47,10 @@ struct process_result {
 status_t run_process(const std::vector<std::string>& args, const process_options& options,
     process_result* result);
 
+// Runs a helper tool that may be missing (a desktop cache refresher, say):
+// nothing happens without it, and its output and result are not wanted.
+void run_optional_tool(const std::vector<std::string>& args);
+
 // The program path that run_process would start for name (looked up along
 // PATH when it holds no "/"); empty when there is none.
 std::string find_program(const std::string& name);

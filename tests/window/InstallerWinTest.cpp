@@ -13,6 +13,7 @@
 #include <LibListView.h>
 #include <LibPictureButton.h>
 #include <LibFilePanel.h>
+#include <LibStringView.h>
 #include <ListView.h>
 #include <ReplaceAlert.h>
 #include <StringView.h>
@@ -80,6 +81,7 @@ public:
         fWindow = new InstallerWin();
         EXPECT_TRUE(fWindow->LoadResources(Build().c_str()));
         fWindow->Configuration().SetDestination(DestinationRef());
+        fWindow->SetDestinationPath();
         fWindow->Show();
         return fWindow;
     }
@@ -413,37 +415,6 @@ TEST(InstallerWinTest, FailedRequirementKeepsTheChoiceAndEveryInstallRewritesThe
         EXPECT_EQ(window->Configuration().ItemAt(i).IsSelected(), marks[size_t(i)]) << i;
 }
 
-TEST(InstallListItemTest, GroupsSizeAndName)
-{
-    BMessage message;
-    message.AddString("file_name", "/boot/apps/Tern/tern.bin");
-    message.AddString("groups", "Minimum;;Typical;Last");
-    message.AddInt32("file_size", 1234);
-    message.AddInt32("file_size", 99);
-    InstallListItem item(false);
-    item.Read(message);
-    EXPECT_STREQ(item.DisplayText(), "tern.bin");
-    EXPECT_EQ(item.Path(), BPath("/boot/apps/Tern/tern.bin"));
-    EXPECT_EQ(item.Icon().Bounds(), BRect(0, 0, 15, 15));
-    EXPECT_EQ(item.GroupNames(), (std::vector<std::string>{"Minimum", "", "Typical", "Last"}));
-    EXPECT_TRUE(item.InList("Typical"));
-    EXPECT_FALSE(item.InList("typical"));
-    EXPECT_EQ(item.Size(), 1234);
-
-    BMessage trailing;
-    trailing.AddString("groups", "Minimum;Typical;");
-    InstallListItem second(true);
-    second.Read(trailing);
-    EXPECT_EQ(second.GroupNames(), (std::vector<std::string>{"Minimum", "Typical"}));
-
-    BMessage none;
-    none.AddString("groups", "");
-    InstallListItem third(false);
-    third.Read(none);
-    EXPECT_TRUE(third.GroupNames().empty());
-    EXPECT_FALSE(third.InList(""));
-}
-
 namespace {
 
 // Holds the job at its first replace question until released; answers
@@ -595,4 +566,70 @@ TEST(InstallerWinTest, FolderButtonOpensTheFolderPanelAndOffersATip)
     }));
     Locked lock(window);
     window->FolderPanel()->Hide();
+}
+
+
+TEST(InstallerWinTest, TheFolderPanelRefusingAFolderThatHoldsTheInstallationFolderKeepsTheOldOne)
+{
+    WindowFixture fixture;
+    InstallerWin* window = fixture.Open();
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
+    const entry_ref before = window->Configuration().Destination();
+    std::string shownBefore;
+    {
+        Locked lock(window);
+        shownBefore = Find<LibStringView>(window, "destination")->Text();
+    }
+    // The path is shortened at its start when it does not fit.
+    auto endsWith = [](const std::string& text, const std::string& end) {
+        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    };
+    EXPECT_TRUE(endsWith(shownBefore, "/dest")) << shownBefore;
+
+    // A folder that already holds a folder of the installation's name.
+    const fs::path taken = fixture.Root() / "taken";
+    fs::create_directories(taken / fixture.Description().optCreatedFolder);
+    window->PostMessage(InstallerWin::kOpenFolderPanel);
+    ASSERT_TRUE(WaitFor([&] {
+        Locked lock(window);
+        return window->FolderPanel() != nullptr && window->FolderPanel()->IsShowing();
+    }));
+    LibFilePanel* panel = window->FolderPanel();
+
+    // "Cancel": the old destination stays, in the configuration and on
+    // screen, and the panel stays open for another choice.
+    const size_t asked = fixture.Presenter().Questions().size();
+    fixture.Presenter().Script(0);
+    panel->_Chosen({taken.string()});
+    ASSERT_TRUE(WaitFor([&] { return fixture.Presenter().Questions().size() > asked; }));
+    const BAlertRequest question = fixture.Presenter().Questions().back();
+    EXPECT_EQ(question.text, "The folder '" + fixture.Description().optCreatedFolder
+        + "' already exists in the destination folder.\nDo you wish to replace?");
+    EXPECT_EQ(question.buttons, (std::vector<std::string>{"Cancel", "Replace"}));
+    // The choice is taken over while the question is asked, and given back.
+    EXPECT_TRUE(WaitFor([&] {
+        Locked lock(window);
+        return window->Configuration().Destination() == before;
+    }));
+    {
+        Locked lock(window);
+        EXPECT_EQ(window->Configuration().Destination(), before);
+        EXPECT_EQ(std::string(Find<LibStringView>(window, "destination")->Text()), shownBefore);
+        EXPECT_TRUE(panel->IsShowing());
+    }
+
+    // "Replace": the folder becomes the destination and the panel closes.
+    fixture.Presenter().Script(1);
+    panel->_Chosen({taken.string()});
+    ASSERT_TRUE(WaitFor([&] {
+        Locked lock(window);
+        return !panel->IsShowing();
+    }));
+    Locked lock(window);
+    entry_ref chosen;
+    ASSERT_EQ(get_ref_for_path(taken.c_str(), &chosen), B_OK);
+    EXPECT_EQ(window->Configuration().Destination(), chosen);
+    EXPECT_TRUE(endsWith(Find<LibStringView>(window, "destination")->Text(), "/taken"));
+    EXPECT_EQ(fixture.Presenter().UnexpectedCount(), 0);
 }

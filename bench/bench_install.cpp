@@ -7,6 +7,7 @@
 // removal synced to disk, right after it was measured, well before the next
 // timed run. Everything lives in a private temporary folder that serves as
 // the sandbox.
+#include "BenchPayload.h"
 #include "BuildWriter.h"
 #include "ProductDescription.h"
 
@@ -20,8 +21,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -30,43 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kFolderItems = 50;
-constexpr int kFilesPerFolder = 99;
-constexpr int kSingleFiles = 10;
-constexpr size_t kMeanFileSize = 40 * 1024;
 constexpr int kLevel = 6;
-
-// Text that compresses about as well as documents and sources do.
-std::string TextBytes(std::mt19937& random, size_t size)
-{
-    static const char* kWords[] = {"install", "folder", "resource", "message", "archive", "volume",
-        "attribute", "library", "window", "package", "0x1f3a", "\n", "  ", "{", "}", ";", "return", "the"};
-    std::string text;
-    text.reserve(size + 16);
-    while (text.size() < size) {
-        text += kWords[random() % (sizeof kWords / sizeof kWords[0])];
-        text += random() % 7 == 0 ? char('a' + random() % 26) : ' ';
-    }
-    text.resize(size);
-    return text;
-}
-
-// Binary data: mostly incompressible, like images and compiled programs.
-std::string BinaryBytes(std::mt19937& random, size_t size)
-{
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; i += 4) {
-        const uint32 value = random();
-        for (size_t j = 0; j < 4 && i + j < size; j++)
-            bytes[i + j] = char(value >> (8 * j));
-    }
-    return bytes;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
 
 double Seconds(std::chrono::steady_clock::time_point start)
 {
@@ -92,28 +55,9 @@ public:
         description.optCreatedFolder = "Bench";
         description.optLog = true;
         description.compressionLevel = kLevel;
-        std::mt19937 random(7);
-        auto fileSize = [&] { return kMeanFileSize / 4 + random() % (kMeanFileSize * 3 / 2); };
-        auto contents = [&](size_t size) { return random() % 2 == 0 ? TextBytes(random, size) : BinaryBytes(random, size); };
-        for (int folder = 0; folder < kFolderItems; folder++) {
-            const fs::path item = fRoot / "payload" / ("Part" + std::to_string(folder));
-            for (int file = 0; file < kFilesPerFolder; file++) {
-                // Folders one to five deep below the item.
-                fs::path where = item;
-                const int depth = file % 5;
-                for (int level = 0; level < depth; level++)
-                    where /= "level" + std::to_string(level) + "-" + std::to_string(file % 3);
-                fs::create_directories(where);
-                const char* extension = file % 3 == 0 ? ".txt" : file % 3 == 1 ? ".dat" : ".h";
-                WriteFile(where / ("file" + std::to_string(file) + extension), contents(fileSize()));
-            }
+        const BenchPayload payload(fRoot / "payload");
+        for (const fs::path& item : payload.Items())
             AddItem(description, item);
-        }
-        for (int single = 0; single < kSingleFiles; single++) {
-            const fs::path file = fRoot / "payload" / ("single" + std::to_string(single) + ".bin");
-            WriteFile(file, contents(fileSize()));
-            AddItem(description, file);
-        }
         fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "app/ondelle";
         fBuild = fRoot / "Setup";
         std::string error = MakeInstallerBuild(description, program.string(), "", fBuild.string());

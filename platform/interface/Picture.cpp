@@ -29,13 +29,13 @@ BRect BPicture::Bounds() const
 {
     if (IsEmpty())
         return BRect();
-    const QRect r = fData->picture.boundingRect();
+    const QRect r = fData->BoundingRect();
     return BRect(float(r.left()), float(r.top()), float(r.right()), float(r.bottom()));
 }
 
 bool BPicture::IsEmpty() const
 {
-    return fData->picture.isNull();
+    return fData->IsEmpty();
 }
 
 BPicture* picture_from_bitmap(const BBitmap* bitmap)
@@ -46,8 +46,24 @@ BPicture* picture_from_bitmap(const BBitmap* bitmap)
     if (image.isNull())
         return nullptr;
     auto* picture = new BPicture;
-    QPainter painter(&picture->Data().picture);
-    painter.drawImage(QPoint(0, 0), image);
-    painter.end();
+    picture->Data().image = image;
     return picture;
+}
+
+QRect PictureData::BoundingRect() const
+{
+    return image.isNull() ? picture.boundingRect() : image.rect();
+}
+
+void PictureData::Draw(QPainter& painter, int x, int y) const
+{
+    if (image.isNull()) {
+        painter.drawPicture(x, y, picture);
+        return;
+    }
+    painter.save();
+    const QPaintDevice* device = painter.device();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, device != nullptr && device->devicePixelRatioF() > 1.0);
+    painter.drawImage(QPoint(x, y), image);
+    painter.restore();
 }

@@ -103,7 +103,7 @@ void BPictureButton::Draw(BRect updateRect)
     QPainter* painter = _Painter();
     if (picture == nullptr || painter == nullptr)
         return;
-    painter->drawPicture(0, 0, picture->Data().picture);
+    picture->Data().Draw(*painter, 0, 0);
 }
 
 void BPictureButton::MouseDown(BPoint where)

@@ -3,7 +3,7 @@
 #include <GraphicsDefs.h>
 
 #include <array>
-#include <mutex>
+#include <atomic>
 
 namespace {
 
@@ -85,32 +85,41 @@ int32 ColorDistance(const rgb_color& a, const rgb_color& b)
     return (((512 + meanRed) * dr * dr) >> 8) + 4 * dg * dg + (((767 - meanRed) * db * db) >> 8);
 }
 
-// 32768-entry map from a 15-bit colour to its nearest palette index,
-// built once on first use. Index 255 (transparent) is never chosen.
-const std::array<uint8, 32768>& IndexMap()
+// The nearest palette index of a 15-bit colour. Index 255 (transparent)
+// is never chosen.
+uint8 NearestIndex(uint32 key)
 {
-    static std::array<uint8, 32768> map;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (int32 i = 0; i < 32768; i++) {
-            rgb_color c;
-            c.red = uint8(((i >> 10) & 0x1f) << 3);
-            c.green = uint8(((i >> 5) & 0x1f) << 3);
-            c.blue = uint8((i & 0x1f) << 3);
-            c.alpha = 255;
-            int32 best = 0;
-            int32 bestDistance = ColorDistance(c, kSystemPalette[0]);
-            for (int32 index = 1; index < 255; index++) {
-                const int32 distance = ColorDistance(c, kSystemPalette[index]);
-                if (distance < bestDistance) {
-                    best = index;
-                    bestDistance = distance;
-                }
-            }
-            map[size_t(i)] = uint8(best);
+    rgb_color c;
+    c.red = uint8(((key >> 10) & 0x1f) << 3);
+    c.green = uint8(((key >> 5) & 0x1f) << 3);
+    c.blue = uint8((key & 0x1f) << 3);
+    c.alpha = 255;
+    int32 best = 0;
+    int32 bestDistance = ColorDistance(c, kSystemPalette[0]);
+    for (int32 index = 1; index < 255; index++) {
+        const int32 distance = ColorDistance(c, kSystemPalette[index]);
+        if (distance < bestDistance) {
+            best = index;
+            bestDistance = distance;
         }
-    });
-    return map;
+    }
+    return uint8(best);
+}
+
+// The answers so far for each 15-bit colour, as index + 1 (0: not yet
+// known). Each is worked out on first use: filling all 32768 at once costs
+// more than a program's whole start-up, and a program meets only a few
+// colours. Threads that race on an entry store the same value.
+uint16 CachedIndex(uint32 key)
+{
+    static std::array<std::atomic<uint16>, 32768> sCache{};
+    std::atomic<uint16>& entry = sCache[key];
+    uint16 known = entry.load(std::memory_order_relaxed);
+    if (known == 0) {
+        known = uint16(NearestIndex(key) + 1);
+        entry.store(known, std::memory_order_relaxed);
+    }
+    return uint16(known - 1);
 }
 
 } // namespace
@@ -126,7 +135,7 @@ uint8 index_for_color(const rgb_color& color)
         && color.blue == B_TRANSPARENT_COLOR.blue && color.alpha == B_TRANSPARENT_COLOR.alpha)
         return B_TRANSPARENT_MAGIC_CMAP8;
     const uint32 key = (uint32(color.red & 0xf8) << 7) | (uint32(color.green & 0xf8) << 2) | (uint32(color.blue) >> 3);
-    return IndexMap()[key];
+    return uint8(CachedIndex(key));
 }
 
 uint8 index_for_color(uint8 red, uint8 green, uint8 blue, uint8 alpha)

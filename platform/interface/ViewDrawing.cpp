@@ -350,7 +350,11 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
     fPainter->save();
     fPainter->setCompositionMode(mode == B_OP_COPY || mode == B_OP_OVER || mode == B_OP_ALPHA
             ? QPainter::CompositionMode_SourceOver : CompositionFor(mode));
-    fPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Pixels are copied as they are, except on a high-density screen, where
+    // each would otherwise become a block of device pixels.
+    const QPaintDevice* device = fPainter->device();
+    fPainter->setRenderHint(QPainter::SmoothPixmapTransform,
+        device != nullptr && device->devicePixelRatioF() > 1.0);
     fPainter->drawImage(PixelRect(destination), image, from);
     fPainter->restore();
 }

@@ -2,6 +2,7 @@
 
 #include "GuiThread.h"
 #include "InputMessages.h"
+#include "ShownReport.h"
 
 #include <Entry.h>
 #include <Message.h>
@@ -119,6 +120,7 @@ void ViewWidget::paintEvent(QPaintEvent* event)
     }
     if (window != nullptr)
         window->Unlock();
+    ReportFirstPaint();
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event)

@@ -18,7 +18,7 @@ QImage Play(const BPicture& picture, int size)
     QImage canvas(size, size, QImage::Format_ARGB32);
     canvas.fill(qRgb(0, 0, 255));
     QPainter painter(&canvas);
-    painter.drawPicture(0, 0, picture.Data().picture);
+    picture.Data().Draw(painter, 0, 0);
     painter.end();
     return canvas;
 }

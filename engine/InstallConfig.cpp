@@ -15,7 +15,9 @@ InstallConfig::InstallConfig()
     fLog(nullptr),
     fRestartRequested(false),
     fLogOpened(false),
-    fCollisionFailed(false)
+    fCollisionFailed(false),
+    fWorkFolders(std::make_shared<LibWorkFolders>()),
+    fUnpackWorkers(-1)
 {
 }
 

@@ -26,12 +26,14 @@
 
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <EntryRef.h>
 #include <FindDirectory.h>
 #include <InstallItem.h>
 #include <InstallItemIndex.h>
+#include <ItemExtraction.h>
 #include <LibString.h>
 #include <LibStringList.h>
 #include <LibThread.h>
@@ -44,6 +46,7 @@ class CustomFolder;
 class CustomFolders;
 class DesktopIntegration;
 class GroupContextList;
+class ItemUnpackPool;
 class LibAppResource;
 
 // Results of the install job (Action), carried by the thread end message.
@@ -253,6 +256,14 @@ public:
     // unattended installer point it at an installer build.
     void                SetResourcePath(const char* path);
     const char*         ResourcePath() const;
+    // How many worker threads unpack item archives ahead of their turn
+    // while the job places the items in order. 0: each archive is unpacked
+    // at its item's turn in the job's thread. Negative (the default): the
+    // environment variable ONDELLE_UNPACK_WORKERS when it holds a number,
+    // else ItemUnpackPool::DefaultWorkers(). Set it before Go().
+    void                SetUnpackWorkers(int32 workers) { fUnpackWorkers = workers; }
+    // The number a job started now would use (never negative).
+    int32               UnpackWorkers() const;
 
     // Requirement check: REQUIREMENTS_MET, _NO_SPACE or _ABORT.
     int32               CheckSystemResources();
@@ -349,6 +360,13 @@ private:
     // The job's per-run parts (InstallJob.cpp).
     struct JobRun;
     void                _InstallItem(JobRun& run, int32 index);
+    // Starts unpacking the archives of the selected items ahead of their
+    // turn (none with 0 workers); they are taken in _InstallItem.
+    void                _StartUnpacking(JobRun& run);
+    // Unpacks the item at index (or takes it from the workers) and moves it
+    // to itemPath.
+    item_extraction_result _ExtractItem(JobRun& run, int32 index, const char* itemPath,
+                            std::string& reason);
     // The item's stated unpacked size in bytes; 0 when it states none.
     static int64        _ItemBytes(const BMessage& item);
     // Gives the item its recorded dates; true when it is a folder.
@@ -387,8 +405,15 @@ private:
     LibString           fInstallFolder;
     LibString           fDeinstallTag;
     LibStringList       fFailedItems;
-    // Working folders of the item being unpacked, removed on a stop.
-    LibWorkFolders      fWorkFolders;
+    // Working folders of the items being unpacked, removed on a stop. The
+    // unpacking workers share it.
+    std::shared_ptr<LibWorkFolders> fWorkFolders;
+    int32               fUnpackWorkers;
+    // The current run's unpacking workers, for Kill(); null outside the
+    // item loop. Guarded by fUnpackPoolLock (Kill() comes from another
+    // thread).
+    std::shared_ptr<ItemUnpackPool> fUnpackPool;
+    std::mutex          fUnpackPoolLock;
     // The desktop's side of the current run (menu entries, login entry,
     // session environment, document types); null outside a run.
     std::shared_ptr<DesktopIntegration> fDesktop;

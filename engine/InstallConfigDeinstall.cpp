@@ -39,7 +39,7 @@ InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installF
     // the shared temporary folder.
     std::string reason;
     const item_extraction_result result
-        = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, &fWorkFolders);
+        = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, fWorkFolders.get());
     if (result != ITEM_EXTRACTED && result != ITEM_NO_ARCHIVE)
         fprintf(stderr, "CreateDeinstaller: %s\n", reason.c_str());
 

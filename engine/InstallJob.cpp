@@ -8,6 +8,7 @@
 #include <InstallRecord.h>
 #include <InstallItem.h>
 #include <ItemExtraction.h>
+#include <ItemUnpackPool.h>
 #include <LibAlert.h>
 #include <LibAppResource.h>
 #include <LibEntryUtils.h>
@@ -19,9 +20,12 @@
 #include <Volume.h>
 #include <VolumeSpace.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -73,6 +77,12 @@ bool IsPlainLeaf(const std::string& leaf)
     return !leaf.empty() && leaf != "." && leaf != ".." && leaf.find('/') == std::string::npos;
 }
 
+// Archives unpacked (or being unpacked) ahead of the item being placed: a
+// few keep both cores busy while holding little disk space.
+constexpr int32 kUnpackLookAhead = 3;
+// The most workers a job starts, whatever it is told.
+constexpr int32 kUnpackWorkersLimit = 16;
+
 } // namespace
 
 
@@ -97,6 +107,10 @@ struct InstallConfig::JobRun {
     std::string itemProblems;
     // What the run placed for the deinstaller, in the installation folder.
     InstallRecord record;
+    // The workers that unpack archives ahead, and each item's place in
+    // their queue (-1: unpacked at its turn); none with 0 workers.
+    std::shared_ptr<ItemUnpackPool> pool;
+    std::vector<int32> queued;
 };
 
 
@@ -216,6 +230,23 @@ InstallConfig::Action()
             ? new LibAppResource(resourcePath, B_READ_ONLY)
             : new LibAppResource(B_READ_ONLY));
     run.resources = resources.get();
+    const bool haveInstructions = FindMessage(kFieldInstallInstructions, 0, &run.instructions) == B_OK;
+    // The workers unpack the first items while the deinstaller is written.
+    // However the run ends, they are stopped and waited for before the
+    // resources close.
+    _StartUnpacking(run);
+    struct UnpackingStopper {
+        InstallConfig& config;
+        JobRun& run;
+        ~UnpackingStopper()
+        {
+            {
+                std::lock_guard<std::mutex> guard(config.fUnpackPoolLock);
+                config.fUnpackPool.reset();
+            }
+            run.pool.reset();
+        }
+    } unpackingStopper{*this, run};
     UpdateStatus("Creating deinstaller...");
     CreateDeinstaller(*resources, installPath.c_str(), DeinstallTag());
 
@@ -223,7 +254,6 @@ InstallConfig::Action()
     if (OptCreateStartup())
         CreateStartupFolder(run.customFolders, run.volume, run.savedFiles.c_str());
 
-    bool haveInstructions = FindMessage(kFieldInstallInstructions, 0, &run.instructions) == B_OK;
     BMessage item;
     for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
             index++) {
@@ -299,8 +329,7 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
     if (!IsPlainLeaf(leaf))
         reason = "it has no usable name";
     else
-        extracted = ExtractItemArchive(*run.resources, kFirstItemResourceId + index,
-            itemPath.c_str(), reason, &fWorkFolders);
+        extracted = _ExtractItem(run, index, itemPath.c_str(), reason);
     if (extracted != ITEM_EXTRACTED) {
         // Nothing to place: the entries at its destination stay untouched.
         Log("\t\t\tUnable to extract %s: %s\n", leaf.c_str(), reason.c_str());
@@ -382,6 +411,72 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
 
     if (!run.itemProblems.empty())
         _ItemFailed(leaf.c_str(), run.itemProblems.c_str());
+}
+
+
+int32
+InstallConfig::UnpackWorkers() const
+{
+    int32 workers = fUnpackWorkers;
+    if (workers < 0) {
+        const char* text = ::getenv("ONDELLE_UNPACK_WORKERS");
+        char* end = nullptr;
+        errno = 0;
+        const long number = text != nullptr && *text != '\0' ? std::strtol(text, &end, 10) : -1;
+        workers = end != nullptr && *end == '\0' && errno == 0 && number >= 0
+            ? int32(std::min<long>(number, kUnpackWorkersLimit))
+            : ItemUnpackPool::DefaultWorkers();
+    }
+    return std::min(workers, kUnpackWorkersLimit);
+}
+
+
+void
+InstallConfig::_StartUnpacking(JobRun& run)
+{
+    const int32 workers = UnpackWorkers();
+    if (workers == 0)
+        return;
+    // Every selected item whose archive lies in the build; the others are
+    // unpacked at their turn, as are those of builds changed since opened.
+    std::vector<ItemArchive> archives;
+    BMessage item;
+    for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
+            index++) {
+        run.queued.push_back(-1);
+        bool selected = false;
+        if (item.FindBool(kFieldInstallToSystem, 0, &selected) != B_OK || !selected
+            || !IsPlainLeaf(LeafOf(StringField(item, kFieldFileName, ""))))
+            continue;
+        ItemArchive archive;
+        std::string reason;
+        if (LocateItemArchive(*run.resources, kFirstItemResourceId + index, archive, reason)
+                != ITEM_EXTRACTED
+            || !archive.ReadInPlace())
+            continue;
+        run.queued.back() = int32(archives.size());
+        archives.push_back(std::move(archive));
+    }
+    if (archives.empty())
+        return;
+    run.pool = std::make_shared<ItemUnpackPool>(std::move(archives), InstallFolderPath(),
+        fWorkFolders, workers, kUnpackLookAhead);
+    std::lock_guard<std::mutex> guard(fUnpackPoolLock);
+    fUnpackPool = run.pool;
+}
+
+
+item_extraction_result
+InstallConfig::_ExtractItem(JobRun& run, int32 index, const char* itemPath, std::string& reason)
+{
+    if (run.pool != nullptr && index < int32(run.queued.size()) && run.queued[size_t(index)] >= 0) {
+        UnpackedItem unpacked = run.pool->Take(run.queued[size_t(index)]);
+        const item_extraction_result result = unpacked.MoveTo(itemPath);
+        reason = unpacked.Reason();
+        return result;
+    }
+    return ExtractItemArchive(*run.resources, kFirstItemResourceId + index, itemPath, reason,
+        fWorkFolders.get());
 }
 
 
@@ -546,7 +641,16 @@ InstallConfig::_ItemFailed(const char* leaf, const char* reason)
 void
 InstallConfig::Kill()
 {
-    // Once the thread is stopped nothing else uses the working folders.
+    // The job's thread first, so that it takes no further item; then the
+    // workers that unpack ahead. Once both are stopped nothing else uses the
+    // working folders.
     LibThread::Kill();
-    fWorkFolders.RemoveAll();
+    std::shared_ptr<ItemUnpackPool> pool;
+    {
+        std::lock_guard<std::mutex> guard(fUnpackPoolLock);
+        pool = fUnpackPool;
+    }
+    if (pool != nullptr)
+        pool->Kill();
+    fWorkFolders->RemoveAll();
 }

@@ -1,16 +1,22 @@
 // Unpacking one install item from the installer's resources: the raw
 // resource holds a zip archive whose top entry carries the resource's name.
 //
-// The archive is written and unpacked in a private folder on the same file
-// system as the target (the temporary folder when it lies there, else a
-// hidden folder beside the target), so the unpacked item reaches the target
-// by a rename and is never copied a second time. A damaged archive places
-// nothing: a partly unpacked item never reaches the target.
+// The archive is unpacked in a private folder on the same file system as
+// the target (the temporary folder when it lies there, else a hidden folder
+// beside the target), so the unpacked item reaches the target by a rename
+// and is never copied a second time. A damaged archive places nothing: a
+// partly unpacked item never reaches the target.
+//
+// The work comes in two steps, so that a job can unpack the archives of
+// later items ahead of their turn (ItemUnpackPool) and still place each item
+// in order: LocateItemArchive() finds the archive in the build, and an
+// UnpackedItem unpacks it and later moves the item to its target.
 #pragma once
 
 #include <SupportDefs.h>
 
 #include <string>
+#include <sys/types.h>
 
 class BResources;
 class LibWorkFolders;
@@ -29,6 +35,34 @@ enum item_extraction_result {
     // Unpacked, but the item could not be moved to the target.
     ITEM_NOT_MOVED
 };
+
+// Where the archive of an item lies.
+struct ItemArchive {
+    // The raw resource that holds it.
+    int32 id = 0;
+    // The item's top entry in the archive: the resource's name.
+    std::string entryName;
+    // The build file and the archive's place in it, when its data lies there
+    // unchanged and is read in place. Empty when the resource changed since
+    // the build was opened: its data must then be written out first.
+    std::string file;
+    off_t offset = 0;
+    uint64 length = 0;
+
+    bool ReadInPlace() const { return !file.empty(); }
+};
+
+// Finds raw resource id. ITEM_EXTRACTED when it is there with a usable
+// name (archive then describes it), ITEM_NO_ARCHIVE when there is none,
+// ITEM_NOT_UNPACKED when its name is no plain leaf name; reason explains
+// any result but ITEM_EXTRACTED.
+item_extraction_result LocateItemArchive(BResources& resources, int32 id, ItemArchive& archive,
+    std::string& reason);
+
+// The working folder of an item unpacked for folder: a fresh private folder
+// on folder's file system, named with prefix kItemWorkFolderPrefix (hidden
+// when it is made inside folder). False when none could be made.
+bool MakeItemWorkFolder(const std::string& folder, std::string& workPath);
 
 // Unpacks raw resource id to target (which should not exist yet). reason
 // receives a short explanation for any result but ITEM_EXTRACTED; a volume

@@ -1,0 +1,138 @@
+#include "UnpackedItem.h"
+
+#include <Entry.h>
+#include <File.h>
+#include <LibFileUtils.h>
+#include <LibWorkFolders.h>
+#include <Resources.h>
+#include <TypeConstants.h>
+#include <VolumeSpace.h>
+
+#include <sys/stat.h>
+
+#include <utility>
+
+UnpackedItem::~UnpackedItem()
+{
+    _RemoveWorkFolder();
+}
+
+
+UnpackedItem::UnpackedItem(UnpackedItem&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+
+UnpackedItem&
+UnpackedItem::operator=(UnpackedItem&& other) noexcept
+{
+    if (this != &other) {
+        _RemoveWorkFolder();
+        fWorkPath = std::move(other.fWorkPath);
+        fItemPath = std::move(other.fItemPath);
+        fWorkFolders = other.fWorkFolders;
+        fResult = other.fResult;
+        fReason = std::move(other.fReason);
+        fTyped = other.fTyped;
+        other.fWorkPath.clear();
+        other.fItemPath.clear();
+        other.fWorkFolders = nullptr;
+        other.fResult = ITEM_NOT_UNPACKED;
+        other.fReason = "it was not unpacked";
+    }
+    return *this;
+}
+
+
+item_extraction_result
+UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
+    LibWorkFolders* workFolders, BResources* resources)
+{
+    _RemoveWorkFolder();
+    fItemPath.clear();
+    fTyped = false;
+    fWorkFolders = workFolders;
+    if (!MakeItemWorkFolder(folder, fWorkPath)) {
+        fWorkPath.clear();
+        Fail(ITEM_NOT_UNPACKED, "no working folder could be made for its archive");
+        return fResult;
+    }
+    if (fWorkFolders != nullptr)
+        fWorkFolders->Add(fWorkPath);
+    const std::string contents = fWorkPath + "/contents";
+    ::mkdir(contents.c_str(), 0700);
+
+    bool unpacked = false;
+    status_t unpackStatus = B_OK;
+    if (archive.ReadInPlace()) {
+        unpacked = LibUnzipRange(archive.file.c_str(), archive.offset, archive.length,
+            contents.c_str(), &unpackStatus);
+        fTyped = true;
+    } else {
+        const std::string written = fWorkPath + "/archive.zip";
+        BFile file(written.c_str(), B_READ_WRITE | B_CREATE_FILE | B_ERASE_FILE);
+        const status_t status = resources == nullptr ? status_t(B_BAD_VALUE)
+            : file.InitCheck() != B_OK ? file.InitCheck()
+            : resources->CopyResourceTo(B_RAW_TYPE, archive.id, &file);
+        if (status != B_OK) {
+            Fail(ITEM_NOT_UNPACKED, status == B_DEVICE_FULL ? VolumeFullReason(fWorkPath.c_str())
+                                                            : "its archive could not be written out");
+            return fResult;
+        }
+        unpacked = LibUnzipTo(written.c_str(), contents.c_str(), &unpackStatus);
+    }
+    const std::string item = contents + "/" + archive.entryName;
+    if (!unpacked) {
+        Fail(ITEM_NOT_UNPACKED, unpackStatus == B_DEVICE_FULL ? VolumeFullReason(contents.c_str())
+                                                              : "its archive is damaged");
+    } else if (!BEntry(item.c_str(), false).Exists()) {
+        // A link counts as itself, whether it points anywhere here or not.
+        Fail(ITEM_NOT_UNPACKED, "its archive does not hold it");
+    } else {
+        fItemPath = item;
+        fResult = ITEM_EXTRACTED;
+        fReason.clear();
+    }
+    return fResult;
+}
+
+
+void
+UnpackedItem::Fail(item_extraction_result result, const std::string& reason)
+{
+    fResult = result;
+    fReason = reason;
+    fItemPath.clear();
+}
+
+
+item_extraction_result
+UnpackedItem::MoveTo(const char* target)
+{
+    if (fResult == ITEM_EXTRACTED && !fItemPath.empty()) {
+        if (target == nullptr || !LibMove(fItemPath.c_str(), target)
+            || !BEntry(target, false).Exists()) {
+            Fail(ITEM_NOT_MOVED, target != nullptr && VolumeLooksFull(target, 0)
+                    ? VolumeFullReason(target)
+                    : "it could not be moved out of its archive's folder");
+        } else if (!fTyped) {
+            Libmimeset(target);
+        }
+    }
+    fItemPath.clear();
+    _RemoveWorkFolder();
+    return fResult;
+}
+
+
+void
+UnpackedItem::_RemoveWorkFolder()
+{
+    if (fWorkPath.empty())
+        return;
+    LibUnlink(fWorkPath.c_str());
+    if (fWorkFolders != nullptr)
+        fWorkFolders->Remove(fWorkPath);
+    fWorkPath.clear();
+}

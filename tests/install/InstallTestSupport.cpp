@@ -70,6 +70,16 @@ bool StatusRecorder::Ended()
     return fEnded;
 }
 
+void StatusRecorder::Reset()
+{
+    std::lock_guard<std::mutex> lock(fLock);
+    fStatuses.clear();
+    fProgress.clear();
+    fEnded = false;
+    fStatus = -1;
+    fName.clear();
+}
+
 namespace {
 
 void Stamp(const fs::path& path)

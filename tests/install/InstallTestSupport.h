@@ -34,6 +34,8 @@ public:
     // The (done, total) byte pairs of the progress messages, in order.
     std::vector<std::pair<int64, int64>> Progress();
     bool Ended();
+    // Forgets what was recorded, for a second run of a job.
+    void Reset();
 
 private:
     std::mutex fLock;

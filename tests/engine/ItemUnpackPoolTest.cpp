@@ -1,0 +1,232 @@
+// The workers that unpack item archives ahead of their turn: archives come
+// out in order and whole, no more than the look-ahead wait unpacked, a
+// damaged archive fails only its own item, and a stop removes what waits.
+#include "TestSupport.h"
+#include "ZipBytes.h"
+
+#include <FindDirectory.h>
+#include <ItemUnpackPool.h>
+#include <LibWorkFolders.h>
+#include <OS.h>
+#include <Path.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+using ondelle::test::MakeStoredZip;
+using ondelle::test::ReadFileBytes;
+using ondelle::test::TempDir;
+using ondelle::test::WriteFileBytes;
+
+namespace {
+
+// A file that holds the archives one after the other behind some other
+// data, the way a build holds its resources.
+class ArchiveFile {
+public:
+    explicit ArchiveFile(const fs::path& path) : fPath(path), fBytes("leading data of the build\n") {}
+
+    void AddItem(const std::string& leaf, const std::string& contents)
+    {
+        Add(leaf, MakeStoredZip({{leaf, contents}}));
+    }
+
+    void Add(const std::string& leaf, const std::string& zip)
+    {
+        ItemArchive archive;
+        archive.id = 2100 + int32(fArchives.size());
+        archive.entryName = leaf;
+        archive.file = fPath.string();
+        archive.offset = off_t(fBytes.size());
+        archive.length = zip.size();
+        fBytes += zip;
+        fArchives.push_back(archive);
+    }
+
+    std::vector<ItemArchive> Write()
+    {
+        WriteFileBytes(fPath, fBytes + "trailing data");
+        return fArchives;
+    }
+
+private:
+    fs::path fPath;
+    std::string fBytes;
+    std::vector<ItemArchive> fArchives;
+};
+
+// Working folders of items in the temporary folder (where they are made
+// when it shares the items' volume, as it does in the sandbox).
+int CountWorkFolders()
+{
+    BPath temp;
+    find_directory(B_COMMON_TEMP_DIRECTORY, &temp);
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(temp.Path()))
+        count += entry.path().filename().string().rfind(kItemWorkFolderPrefix, 0) == 0 ? 1 : 0;
+    return count;
+}
+
+// Waits up to 10 s for count working folders.
+bool WaitForWorkFolders(int count)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (CountWorkFolders() != count && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return CountWorkFolders() == count;
+}
+
+std::string Contents(int index)
+{
+    return "contents of item " + std::to_string(index) + std::string(size_t(index) * 1000, 'x');
+}
+
+} // namespace
+
+
+TEST(ItemUnpackPool, ArchivesComeOutInOrderAndWholeWithOrWithoutWorkers)
+{
+    for (int32 workers : {0, 1, 3}) {
+        SCOPED_TRACE(workers);
+        TempDir root;
+        fs::create_directories(root / "items");
+        ArchiveFile file(root / "build");
+        constexpr int kItems = 12;
+        for (int index = 0; index < kItems; index++)
+            file.AddItem("item" + std::to_string(index) + ".txt", Contents(index));
+        auto workFolders = std::make_shared<LibWorkFolders>();
+        {
+            ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, workers, 2);
+            EXPECT_EQ(pool.CountWorkers(), workers);
+            for (int index = 0; index < kItems; index++) {
+                const fs::path target = root / "items" / ("item" + std::to_string(index) + ".txt");
+                UnpackedItem item = pool.Take(index);
+                ASSERT_EQ(item.Result(), ITEM_EXTRACTED) << item.Reason();
+                EXPECT_EQ(item.MoveTo(target.c_str()), ITEM_EXTRACTED);
+                EXPECT_TRUE(item.WorkFolder().empty());
+                EXPECT_EQ(ReadFileBytes(target), Contents(index));
+            }
+        }
+        EXPECT_TRUE(workFolders->IsEmpty());
+        EXPECT_EQ(CountWorkFolders(), 0);
+        EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
+    }
+}
+
+TEST(ItemUnpackPool, NoMoreThanTheLookAheadWaitsUnpacked)
+{
+    TempDir root;
+    fs::create_directories(root / "items");
+    ArchiveFile file(root / "build");
+    for (int index = 0; index < 8; index++)
+        file.AddItem("item" + std::to_string(index), Contents(index));
+    auto workFolders = std::make_shared<LibWorkFolders>();
+    ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, 3, 2);
+
+    // Unpacked ahead without being asked, but only two of them.
+    ASSERT_TRUE(WaitForWorkFolders(2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CountWorkFolders(), 2);
+
+    // Taking one lets the workers start one more, not all of them.
+    UnpackedItem first = pool.Take(0);
+    ASSERT_EQ(first.Result(), ITEM_EXTRACTED);
+    ASSERT_TRUE(WaitForWorkFolders(3));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CountWorkFolders(), 3);
+    ASSERT_EQ(first.MoveTo((root / "items/item0").c_str()), ITEM_EXTRACTED);
+    EXPECT_EQ(CountWorkFolders(), 2);
+
+    // Skipped archives are not unpacked any more, and cannot be taken late.
+    UnpackedItem fifth = pool.Take(4);
+    EXPECT_EQ(fifth.Result(), ITEM_EXTRACTED);
+    UnpackedItem late = pool.Take(3);
+    EXPECT_EQ(late.Result(), ITEM_NOT_UNPACKED);
+    EXPECT_EQ(pool.Take(8).Result(), ITEM_NOT_UNPACKED);
+}
+
+TEST(ItemUnpackPool, ADamagedArchiveFailsOnlyItsOwnItemAtItsTurn)
+{
+    TempDir root;
+    fs::create_directories(root / "items");
+    ArchiveFile file(root / "build");
+    file.AddItem("before", "before");
+    file.Add("damaged", std::string("PK\x03\x04", 4) + " not an archive");
+    // Its first file unpacks; the second one's data do not match their
+    // checksum.
+    std::string spoilt = MakeStoredZip({{"spoilt/", "", 040755}, {"spoilt/a", std::string(5000, 'a')},
+        {"spoilt/b", std::string(5000, 'b')}});
+    const size_t inB = spoilt.find(std::string(100, 'b'));
+    ASSERT_NE(inB, std::string::npos);
+    spoilt[inB + 50] = 'c';
+    file.Add("spoilt", spoilt);
+    file.Add("other", MakeStoredZip({{"something else", "x"}}));
+    file.AddItem("after", "after");
+    auto workFolders = std::make_shared<LibWorkFolders>();
+    ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, 2, 3);
+
+    EXPECT_EQ(pool.Take(0).MoveTo((root / "items/before").c_str()), ITEM_EXTRACTED);
+    for (int position : {1, 2}) {
+        UnpackedItem item = pool.Take(position);
+        EXPECT_EQ(item.Result(), ITEM_NOT_UNPACKED);
+        EXPECT_EQ(item.Reason(), "its archive is damaged");
+        EXPECT_EQ(item.MoveTo((root / "items/failed").c_str()), ITEM_NOT_UNPACKED);
+        EXPECT_EQ(item.Reason(), "its archive is damaged");
+    }
+    EXPECT_EQ(pool.Take(3).Reason(), "its archive does not hold it");
+    EXPECT_EQ(pool.Take(4).MoveTo((root / "items/after").c_str()), ITEM_EXTRACTED);
+
+    // Nothing of the failed ones reached the items' folder or stayed behind.
+    std::vector<std::string> placed;
+    for (const auto& entry : fs::directory_iterator(root / "items"))
+        placed.push_back(entry.path().filename().string());
+    std::sort(placed.begin(), placed.end());
+    EXPECT_EQ(placed, (std::vector<std::string>{"after", "before"}));
+    EXPECT_EQ(CountWorkFolders(), 0);
+}
+
+TEST(ItemUnpackPool, AStopRemovesWhatWaitsAndEndsTheWorkers)
+{
+    TempDir root;
+    fs::create_directories(root / "items");
+    ArchiveFile file(root / "build");
+    for (int index = 0; index < 6; index++)
+        file.AddItem("item" + std::to_string(index), Contents(index));
+    auto workFolders = std::make_shared<LibWorkFolders>();
+    ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, 2, 3);
+    ASSERT_TRUE(WaitForWorkFolders(3));
+
+    pool.Kill();
+    workFolders->RemoveAll();
+    EXPECT_EQ(CountWorkFolders(), 0);
+    EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
+    // Nothing more is unpacked, and nothing is handed over.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CountWorkFolders(), 0);
+    UnpackedItem item = pool.Take(0);
+    EXPECT_EQ(item.Result(), ITEM_NOT_UNPACKED);
+    EXPECT_EQ(item.Reason(), "the installation was stopped");
+    pool.Kill();
+    EXPECT_TRUE(fs::is_empty(root / "items"));
+}
+
+TEST(ItemUnpackPool, ArchivesNeverTakenAreRemovedWithThePool)
+{
+    TempDir root;
+    fs::create_directories(root / "items");
+    ArchiveFile file(root / "build");
+    for (int index = 0; index < 4; index++)
+        file.AddItem("item" + std::to_string(index), Contents(index));
+    auto workFolders = std::make_shared<LibWorkFolders>();
+    {
+        ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, 2, 3);
+        ASSERT_TRUE(WaitForWorkFolders(3));
+    }
+    EXPECT_EQ(CountWorkFolders(), 0);
+    EXPECT_TRUE(workFolders->IsEmpty());
+    EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
+}

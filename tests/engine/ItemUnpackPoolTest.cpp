@@ -59,6 +59,25 @@ private:
     std::vector<ItemArchive> fArchives;
 };
 
+std::string Contents(int index);
+
+// A folder for the items, a file of their archives and the registry of
+// working folders.
+struct Workspace {
+    TempDir root;
+    ArchiveFile file{root / "build"};
+    std::shared_ptr<LibWorkFolders> workFolders = std::make_shared<LibWorkFolders>();
+
+    Workspace() { fs::create_directories(root / "items"); }
+    std::string Items() const { return (root / "items").string(); }
+    // count items "item<index><suffix>" holding Contents(index).
+    void AddItems(int count, const std::string& suffix = std::string())
+    {
+        for (int index = 0; index < count; index++)
+            file.AddItem("item" + std::to_string(index) + suffix, Contents(index));
+    }
+};
+
 // Working folders of items in the temporary folder (where they are made
 // when it shares the items' volume, as it does in the sandbox).
 int CountWorkFolders()
@@ -92,18 +111,14 @@ TEST(ItemUnpackPool, ArchivesComeOutInOrderAndWholeWithOrWithoutWorkers)
 {
     for (int32 workers : {0, 1, 3}) {
         SCOPED_TRACE(workers);
-        TempDir root;
-        fs::create_directories(root / "items");
-        ArchiveFile file(root / "build");
+        Workspace space;
         constexpr int kItems = 12;
-        for (int index = 0; index < kItems; index++)
-            file.AddItem("item" + std::to_string(index) + ".txt", Contents(index));
-        auto workFolders = std::make_shared<LibWorkFolders>();
+        space.AddItems(kItems, ".txt");
         {
-            ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, workers, 2);
+            ItemUnpackPool pool(space.file.Write(), space.Items(), space.workFolders, workers, 2);
             EXPECT_EQ(pool.CountWorkers(), workers);
             for (int index = 0; index < kItems; index++) {
-                const fs::path target = root / "items" / ("item" + std::to_string(index) + ".txt");
+                const fs::path target = space.root / "items" / ("item" + std::to_string(index) + ".txt");
                 UnpackedItem item = pool.Take(index);
                 ASSERT_EQ(item.Result(), ITEM_EXTRACTED) << item.Reason();
                 EXPECT_EQ(item.MoveTo(target.c_str()), ITEM_EXTRACTED);
@@ -111,7 +126,7 @@ TEST(ItemUnpackPool, ArchivesComeOutInOrderAndWholeWithOrWithoutWorkers)
                 EXPECT_EQ(ReadFileBytes(target), Contents(index));
             }
         }
-        EXPECT_TRUE(workFolders->IsEmpty());
+        EXPECT_TRUE(space.workFolders->IsEmpty());
         EXPECT_EQ(CountWorkFolders(), 0);
         EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
     }
@@ -119,13 +134,9 @@ TEST(ItemUnpackPool, ArchivesComeOutInOrderAndWholeWithOrWithoutWorkers)
 
 TEST(ItemUnpackPool, NoMoreThanTheLookAheadWaitsUnpacked)
 {
-    TempDir root;
-    fs::create_directories(root / "items");
-    ArchiveFile file(root / "build");
-    for (int index = 0; index < 8; index++)
-        file.AddItem("item" + std::to_string(index), Contents(index));
-    auto workFolders = std::make_shared<LibWorkFolders>();
-    ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, 3, 2);
+    Workspace space;
+    space.AddItems(8);
+    ItemUnpackPool pool(space.file.Write(), space.Items(), space.workFolders, 3, 2);
 
     // Unpacked ahead without being asked, but only two of them.
     ASSERT_TRUE(WaitForWorkFolders(2));
@@ -138,7 +149,7 @@ TEST(ItemUnpackPool, NoMoreThanTheLookAheadWaitsUnpacked)
     ASSERT_TRUE(WaitForWorkFolders(3));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(CountWorkFolders(), 3);
-    ASSERT_EQ(first.MoveTo((root / "items/item0").c_str()), ITEM_EXTRACTED);
+    ASSERT_EQ(first.MoveTo((space.root / "items/item0").c_str()), ITEM_EXTRACTED);
     EXPECT_EQ(CountWorkFolders(), 2);
 
     // Skipped archives are not unpacked any more, and cannot be taken late.
@@ -151,9 +162,9 @@ TEST(ItemUnpackPool, NoMoreThanTheLookAheadWaitsUnpacked)
 
 TEST(ItemUnpackPool, ADamagedArchiveFailsOnlyItsOwnItemAtItsTurn)
 {
-    TempDir root;
-    fs::create_directories(root / "items");
-    ArchiveFile file(root / "build");
+    Workspace space;
+    ArchiveFile& file = space.file;
+    const fs::path& root = space.root.Path();
     file.AddItem("before", "before");
     file.Add("damaged", std::string("PK\x03\x04", 4) + " not an archive");
     // Its first file unpacks; the second one's data do not match their
@@ -166,8 +177,7 @@ TEST(ItemUnpackPool, ADamagedArchiveFailsOnlyItsOwnItemAtItsTurn)
     file.Add("spoilt", spoilt);
     file.Add("other", MakeStoredZip({{"something else", "x"}}));
     file.AddItem("after", "after");
-    auto workFolders = std::make_shared<LibWorkFolders>();
-    ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, 2, 3);
+    ItemUnpackPool pool(file.Write(), space.Items(), space.workFolders, 2, 3);
 
     EXPECT_EQ(pool.Take(0).MoveTo((root / "items/before").c_str()), ITEM_EXTRACTED);
     for (int position : {1, 2}) {
@@ -191,17 +201,13 @@ TEST(ItemUnpackPool, ADamagedArchiveFailsOnlyItsOwnItemAtItsTurn)
 
 TEST(ItemUnpackPool, AStopRemovesWhatWaitsAndEndsTheWorkers)
 {
-    TempDir root;
-    fs::create_directories(root / "items");
-    ArchiveFile file(root / "build");
-    for (int index = 0; index < 6; index++)
-        file.AddItem("item" + std::to_string(index), Contents(index));
-    auto workFolders = std::make_shared<LibWorkFolders>();
-    ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, 2, 3);
+    Workspace space;
+    space.AddItems(6);
+    ItemUnpackPool pool(space.file.Write(), space.Items(), space.workFolders, 2, 3);
     ASSERT_TRUE(WaitForWorkFolders(3));
 
     pool.Kill();
-    workFolders->RemoveAll();
+    space.workFolders->RemoveAll();
     EXPECT_EQ(CountWorkFolders(), 0);
     EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
     // Nothing more is unpacked, and nothing is handed over.
@@ -211,22 +217,18 @@ TEST(ItemUnpackPool, AStopRemovesWhatWaitsAndEndsTheWorkers)
     EXPECT_EQ(item.Result(), ITEM_NOT_UNPACKED);
     EXPECT_EQ(item.Reason(), "the installation was stopped");
     pool.Kill();
-    EXPECT_TRUE(fs::is_empty(root / "items"));
+    EXPECT_TRUE(fs::is_empty(space.Items()));
 }
 
 TEST(ItemUnpackPool, ArchivesNeverTakenAreRemovedWithThePool)
 {
-    TempDir root;
-    fs::create_directories(root / "items");
-    ArchiveFile file(root / "build");
-    for (int index = 0; index < 4; index++)
-        file.AddItem("item" + std::to_string(index), Contents(index));
-    auto workFolders = std::make_shared<LibWorkFolders>();
+    Workspace space;
+    space.AddItems(4);
     {
-        ItemUnpackPool pool(file.Write(), (root / "items").string(), workFolders, 2, 3);
+        ItemUnpackPool pool(space.file.Write(), space.Items(), space.workFolders, 2, 3);
         ASSERT_TRUE(WaitForWorkFolders(3));
     }
     EXPECT_EQ(CountWorkFolders(), 0);
-    EXPECT_TRUE(workFolders->IsEmpty());
+    EXPECT_TRUE(space.workFolders->IsEmpty());
     EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
 }

@@ -89,10 +89,13 @@ InstallerWin::InstallerWin()
 InstallerWin::~InstallerWin()
 {
     fVolumeWatch.StopWatching();
-    // List views do not own their entries; the window does.
+    // List views do not own their entries; the window does. The lists send
+    // no selection messages while they are emptied: each would list every
+    // entry still selected, which makes emptying a long list quadratic.
     for (BListView* list : {static_cast<BListView*>(fTypeList), fItemList}) {
         if (list == nullptr)
             continue;
+        list->SetSelectionMessage(nullptr);
         for (int32 i = list->CountItems() - 1; i >= 0; i--)
             delete list->RemoveItem(i);
     }
@@ -251,12 +254,15 @@ bool InstallerWin::LoadResources(const char* path)
     if (fTypeList->CountItems() > 0)
         fTypeList->Select(0, false);
 
+    // The entries read the item messages in place: a copy of each costs a
+    // quarter of the filling time with thousands of items. Reading changes
+    // nothing in them.
+    BMessage* instructions = fConfig.EditMessagePointer(kFieldInstallInstructions);
     for (int32 i = 0; i < fConfig.CountInstallItems(); i++) {
         InstallListItem* item = new InstallListItem(false);
-        if (const BMessage* message = fConfig.InstallItemAt(i)) {
-            BMessage copy(*message);
-            item->Read(copy);
-        }
+        if (BMessage* message = instructions != nullptr ? instructions->EditMessagePointer(kFieldInstallFile, i)
+                                                        : nullptr)
+            item->Read(*message);
         fItemList->AddItem(item);
     }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -23,7 +24,12 @@ namespace {
 // least one target is registered.
 class MountWatcher {
 public:
-    ~MountWatcher() { Stop(); }
+    ~MountWatcher()
+    {
+        Stop();
+        if (fWake >= 0)
+            ::close(fWake);
+    }
 
     status_t Add(const BMessenger& target)
     {
@@ -32,6 +38,14 @@ public:
             fTargets.push_back(target);
         if (!fThread.joinable()) {
             fQuit = false;
+            // Stop() wakes the thread through this counter instead of
+            // letting it sleep out its wait; a wake-up left from an earlier
+            // stop is taken away first.
+            if (fWake < 0)
+                fWake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+            uint64_t stale = 0;
+            if (fWake >= 0 && ::read(fWake, &stale, sizeof stale) < 0)
+                stale = 0;
             fKnown = Snapshot();
             fThread = std::thread(&MountWatcher::Loop, this);
         }
@@ -72,6 +86,12 @@ private:
             fQuit = true;
             thread = std::move(fThread);
         }
+        if (fWake >= 0 && thread.joinable()) {
+            const uint64_t one = 1;
+            if (::write(fWake, &one, sizeof one) < 0) {
+                // The counter is full only when a wake-up is pending anyway.
+            }
+        }
         if (thread.joinable() && thread.get_id() != std::this_thread::get_id())
             thread.join();
         else if (thread.joinable())
@@ -83,9 +103,10 @@ private:
         int fd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
         while (!fQuit) {
             if (fd >= 0) {
-                // The kernel flags the table with POLLPRI when it changes.
-                pollfd pfd = {fd, POLLPRI, 0};
-                ::poll(&pfd, 1, 250);
+                // The kernel flags the table with POLLPRI when it changes;
+                // the wake counter becomes readable when the watch stops.
+                pollfd pfds[2] = {{fd, POLLPRI, 0}, {fWake, POLLIN, 0}};
+                ::poll(pfds, fWake >= 0 ? 2 : 1, 250);
                 char buffer[4096];
                 ::lseek(fd, 0, SEEK_SET);
                 while (::read(fd, buffer, sizeof(buffer)) > 0) {
@@ -147,6 +168,7 @@ private:
     std::map<dev_t, std::string> fKnown;
     std::thread fThread;
     std::atomic<bool> fQuit{false};
+    int fWake = -1; // eventfd that ends the thread's wait when the watch stops
 };
 
 MountWatcher& Watcher()

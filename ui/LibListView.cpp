@@ -97,10 +97,15 @@ void LibListView::ReportHover(int32 index)
 
 void LibListView::KeyDown(const char* bytes, int32 numBytes)
 {
-    if (numBytes == 1 && (bytes[0] == B_ESCAPE || bytes[0] == B_TAB)) {
-        if (Window() != nullptr)
+    // A pop-up list (a window without a title bar) goes away on Escape or
+    // Tab. In a window with a title bar those keys must not hide the
+    // window, which nothing would bring back: Tab moves the focus on.
+    if (numBytes == 1 && (bytes[0] == B_ESCAPE || bytes[0] == B_TAB) && Window() != nullptr) {
+        const window_look look = Window()->Look();
+        if (look == B_NO_BORDER_WINDOW_LOOK || look == B_BORDERED_WINDOW_LOOK) {
             Window()->Hide();
-        return;
+            return;
+        }
     }
     BListView::KeyDown(bytes, numBytes);
 }

@@ -1,7 +1,7 @@
 // LibListView: a single-selection list that tells its window which item the
-// pointer is over, hides its window on Escape or Tab, and lets the user drag
-// a selected item to a new place, scrolling while the pointer nears the
-// top or bottom edge.
+// pointer is over, hides its pop-up window (one without a title bar) on
+// Escape or Tab, and lets the user drag a selected item to a new place,
+// scrolling while the pointer nears the top or bottom edge.
 //
 // Hover: while the window is active and a hover command is set, a message
 // with that what and "item" (int32, -1 for none) is posted to the window

@@ -124,7 +124,10 @@ void InstallerWin::_BuildViews()
     BRect textRect = textFrame;
     textRect.OffsetTo(0, 0);
     textRect.InsetBy(2, 2);
-    fLicenseText = new BTextView(textFrame, "license_text", textRect, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW);
+    // Navigable, though neither editable nor selectable: the keyboard
+    // reaches the license to scroll it.
+    fLicenseText = new BTextView(textFrame, "license_text", textRect, B_FOLLOW_LEFT | B_FOLLOW_TOP,
+        B_WILL_DRAW | B_NAVIGABLE);
     fLicenseText->MakeEditable(false);
     fLicenseText->MakeSelectable(false);
     BFont plain(be_plain_font);

@@ -99,6 +99,7 @@ void BControl::SetEnabled(bool enabled)
     if (enabled == fEnabled)
         return;
     fEnabled = enabled;
+    _SetFocusable(enabled);
     EnabledChanged();
     Invalidate();
 }

@@ -22,4 +22,8 @@ BMessage MouseMovedMessage(BPoint where, uint32 transit, Qt::MouseButtons button
 // False for keys the platform has no byte for (lone modifier keys).
 bool KeyMessage(uint32 what, const QKeyEvent* event, BMessage* message);
 
+// Posted to a view when Qt gave its widget the keyboard focus (Tab, a
+// click on a native widget); the window makes the view its focus view.
+constexpr uint32 kWidgetFocusMessage = '_WFI';
+
 } // namespace BPrivate

@@ -153,6 +153,7 @@ void BMenuField::SetEnabled(bool enabled)
     if (fEnabled == enabled)
         return;
     fEnabled = enabled;
+    _SetFocusable(enabled);
     Invalidate();
 }
 

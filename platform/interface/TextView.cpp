@@ -320,7 +320,11 @@ void BTextView::MakeEditable(bool editable)
 {
     fEditable = editable;
     const bool selectable = fSelectable;
-    GuiThread::Call([this, editable, selectable] {
+    // A text that can be neither edited nor selected takes the focus only
+    // when it is navigable, so that the keyboard can scroll it.
+    const Qt::FocusPolicy policy = editable || selectable ? Qt::StrongFocus
+        : (Flags() & B_NAVIGABLE) ? Qt::TabFocus : Qt::NoFocus;
+    GuiThread::Call([this, editable, selectable, policy] {
         fEdit->setReadOnly(!editable);
         fEdit->setTabChangesFocus(!editable);
         Qt::TextInteractionFlags flags = Qt::NoTextInteraction;
@@ -329,7 +333,7 @@ void BTextView::MakeEditable(bool editable)
         else if (selectable)
             flags = Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard;
         fEdit->setTextInteractionFlags(flags);
-        fEdit->setFocusPolicy(editable || selectable ? Qt::StrongFocus : Qt::NoFocus);
+        fEdit->setFocusPolicy(policy);
     });
 }
 

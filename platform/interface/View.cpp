@@ -56,6 +56,10 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
             fWidget->setObjectName(QString::fromUtf8(Name()));
             fWidget->setAccessibleName(QString::fromUtf8(Name()));
         }
+        // Navigable views are reached with Tab; the views set the focus
+        // themselves when clicked.
+        if (fFlags & B_NAVIGABLE)
+            fWidget->setFocusPolicy(Qt::TabFocus);
         fWidget->setAutoFillBackground(true);
         QPalette palette = fWidget->palette();
         palette.setColor(QPalette::Window, QColor(255, 255, 255));
@@ -129,21 +133,40 @@ void BView::MakeFocus(bool focus)
         BView* previous = fWindow->CurrentFocus();
         if (previous == this)
             return;
-        if (previous != nullptr)
+        if (previous != nullptr) {
+            // Following Qt, the previous view has lost Qt's focus already
+            // (and may have it back by now): it is not told to drop it.
+            previous->fFollowingWidgetFocus = fFollowingWidgetFocus;
             previous->MakeFocus(false);
+            previous->fFollowingWidgetFocus = false;
+        }
         fWindow->_SetFocus(this);
-        GuiThread::Call([this] {
-            QWidget* target = fNative != nullptr ? fNative : fWidget;
-            target->setFocus(Qt::OtherFocusReason);
-        });
+        if (!fFollowingWidgetFocus) {
+            GuiThread::Call([this] {
+                QWidget* target = fNative != nullptr ? fNative : fWidget;
+                target->setFocus(Qt::OtherFocusReason);
+            });
+        }
     } else if (fWindow->CurrentFocus() == this) {
         fWindow->_SetFocus(nullptr);
-        GuiThread::Call([this] {
-            QWidget* target = fNative != nullptr ? fNative : fWidget;
-            target->clearFocus();
-        });
+        if (!fFollowingWidgetFocus) {
+            GuiThread::Call([this] {
+                QWidget* target = fNative != nullptr ? fNative : fWidget;
+                if (target->hasFocus())
+                    target->clearFocus();
+            });
+        }
     }
     Invalidate();
+}
+
+void BView::_FocusFromWidget()
+{
+    if (fWindow == nullptr || fWindow->CurrentFocus() == this)
+        return;
+    fFollowingWidgetFocus = true;
+    MakeFocus(true);
+    fFollowingWidgetFocus = false;
 }
 
 bool BView::IsFocus() const
@@ -925,6 +948,15 @@ void BView::_SetNativeWidget(QWidget* widget)
             if (widget->accessibleName().isEmpty())
                 widget->setAccessibleName(QString::fromUtf8(Name()));
         }
+    });
+}
+
+void BView::_SetFocusable(bool enabled)
+{
+    const bool focusable = enabled && (fFlags & B_NAVIGABLE) != 0;
+    GuiThread::Call([this, focusable] {
+        if (fNative == nullptr)
+            fWidget->setFocusPolicy(focusable ? Qt::TabFocus : Qt::NoFocus);
     });
 }
 

@@ -223,6 +223,10 @@ public:
     void _ParentResized(float dWidth, float dHeight);
     // Sets the view's frame size and lets its children follow.
     void _SetSize(float width, float height, bool notify);
+    // The keyboard focus came to the view's widget from Qt (Tab, a click
+    // on a native widget): the view becomes the window's focus view
+    // through MakeFocus(), which leaves Qt's focus as it is.
+    void _FocusFromWidget();
 
 protected:
     // A Qt widget that does this view's work (a button, an editor): it
@@ -230,6 +234,9 @@ protected:
     // forwarding mouse movements over it to MouseMoved(). The view owns it.
     void _SetNativeWidget(QWidget* widget);
     QWidget* _NativeWidget() const;
+    // A navigable view takes the focus by Tab only while it is enabled;
+    // controls call this when they are enabled or disabled.
+    void _SetFocusable(bool enabled);
     // Posts a message to this view through its window's queue; nothing
     // without a window.
     status_t _PostToSelf(BMessage* message);
@@ -260,6 +267,8 @@ private:
     std::unique_ptr<BPrivate::ViewState> fState;
     std::vector<BPrivate::ViewState> fStateStack;
     bool fAttached;
+    // Set while MakeFocus() follows a focus change Qt has already made.
+    bool fFollowingWidgetFocus = false;
     BScrollBar* fScrollBars[2] = {nullptr, nullptr};
     std::shared_ptr<std::atomic<bool>> fUpdatePosted;
 };

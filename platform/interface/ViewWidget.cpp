@@ -12,6 +12,7 @@
 #include <QAbstractScrollArea>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -215,6 +216,20 @@ void ViewWidget::keyReleaseEvent(QKeyEvent* event)
     _Post(message);
 }
 
+void ViewWidget::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    _FocusIn(event);
+}
+
+void ViewWidget::_FocusIn(const QFocusEvent* event)
+{
+    if (fView == nullptr || event->reason() == Qt::ActiveWindowFocusReason
+        || event->reason() == Qt::PopupFocusReason)
+        return;
+    _Post(BMessage(kWidgetFocusMessage));
+}
+
 void ViewWidget::resizeEvent(QResizeEvent*)
 {
     if (fNative != nullptr)
@@ -260,6 +275,9 @@ bool ViewWidget::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == fNative) {
         switch (event->type()) {
+            case QEvent::FocusIn:
+                _FocusIn(static_cast<QFocusEvent*>(event));
+                break;
             case QEvent::MouseMove: {
                 auto* mouse = static_cast<QMouseEvent*>(event);
                 _Moved(fNative->mapTo(this, mouse->position()), mouse->buttons(), mouse->modifiers());

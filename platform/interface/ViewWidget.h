@@ -34,6 +34,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Files dragged from the desktop: the view sees the drag as mouse
@@ -46,6 +47,9 @@ protected:
 
 private:
     void _Post(const BMessage& message);
+    // Tells the view that Qt gave it the focus, unless the window merely
+    // became active again (its focus view is still the same).
+    void _FocusIn(const QFocusEvent* event);
     void _Moved(QPointF position, Qt::MouseButtons buttons, Qt::KeyboardModifiers held);
     void _Transit(bool inside, QPointF position);
     // Each returns whether the drag was one of files (and so handled here).

@@ -1,6 +1,7 @@
 #include <Window.h>
 
 #include "GuiThread.h"
+#include "InputMessages.h"
 #include "QtMessagePump.h"
 #include "WindowWidget.h"
 
@@ -209,6 +210,12 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
                 return;
             }
             break;
+        case BPrivate::kWidgetFocusMessage:
+            if (view != nullptr) {
+                view->_FocusFromWidget();
+                return;
+            }
+            break;
         case B_PULSE:
             if (handler == this) {
                 _Pulse(fTopView);
@@ -301,7 +308,7 @@ bool BWindow::_HandleKeyDown(BMessage* message, BHandler* handler)
         }
         // The platform's own shortcuts: close the window, quit.
         const uint32 key = NormalKey(uint32(uint8(bytes[0])));
-        if (mods == B_COMMAND_KEY && key == 'w' && !(fFlags & B_NOT_CLOSABLE)) {
+        if (mods == B_COMMAND_KEY && key == 'w' && fCloseShortcut && !(fFlags & B_NOT_CLOSABLE)) {
             PostMessage(B_QUIT_REQUESTED);
             return true;
         }
@@ -831,6 +838,9 @@ void BWindow::RemoveShortcut(uint32 key, uint32 modifiers)
 {
     const uint32 mods = (modifiers & kShortcutModifiers) | B_COMMAND_KEY;
     const uint32 normal = NormalKey(key);
+    // The built-in close shortcut goes the way of any other.
+    if (normal == 'w' && mods == B_COMMAND_KEY)
+        fCloseShortcut = false;
     fShortcuts.erase(std::remove_if(fShortcuts.begin(), fShortcuts.end(),
         [normal, mods](const std::unique_ptr<Shortcut>& shortcut) {
             return shortcut->key == normal && shortcut->modifiers == mods;

@@ -221,6 +221,8 @@ private:
     BView* fTopView;
     BView* fFocus;
     BButton* fDefaultButton;
+    // Command+W closes the window until RemoveShortcut('w', B_COMMAND_KEY).
+    bool fCloseShortcut = true;
     std::vector<std::unique_ptr<Shortcut>> fShortcuts;
     std::unique_ptr<BPulseTimer> fPulse;
     bigtime_t fPulseRate;

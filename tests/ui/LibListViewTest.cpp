@@ -208,9 +208,10 @@ TEST(LibListViewTest, HoldingNearTheBottomScrollsByTheSmallStepToTheEnd)
     EXPECT_FLOAT_EQ(bar->Value(), 0);
 }
 
-TEST(LibListViewTest, EscapeAndTabHideTheWindowOtherKeysMove)
+TEST(LibListViewTest, EscapeAndTabHideAPopUpWindowOtherKeysMove)
 {
     TestWindow window;
+    window->SetLook(B_NO_BORDER_WINDOW_LOOK);
     auto* list = new ScriptedList();
     window->AddChild(list);
     Fill(list, 3);
@@ -227,6 +228,23 @@ TEST(LibListViewTest, EscapeAndTabHideTheWindowOtherKeysMove)
     const char tab = B_TAB;
     list->KeyDown(&tab, 1);
     EXPECT_TRUE(window->IsHidden());
+    window->Unlock();
+}
+
+TEST(LibListViewTest, EscapeAndTabLeaveAWindowWithATitleBarShown)
+{
+    TestWindow window;
+    auto* list = new ScriptedList();
+    window->AddChild(list);
+    Fill(list, 3);
+    window.Show();
+    ASSERT_TRUE(window->Lock());
+    list->Select(1);
+    for (const char key : {char(B_ESCAPE), char(B_TAB)}) {
+        list->KeyDown(&key, 1);
+        EXPECT_FALSE(window->IsHidden()) << int(key);
+    }
+    EXPECT_EQ(list->CurrentSelection(), 1);
     window->Unlock();
 }
 

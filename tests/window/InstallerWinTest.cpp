@@ -1,5 +1,4 @@
-#include "../install/InstallTestSupport.h"
-#include "../platform_interface/InterfaceTestSupport.h"
+#include "WindowTestSupport.h"
 
 #include <Application.h>
 #include <Entry.h>
@@ -37,84 +36,9 @@
 #include <thread>
 
 using namespace installtest;
+using namespace windowtest;
 
 namespace {
-
-// A product of three items in two groups: "Minimum" holds one, "Full" all.
-class WindowFixture : public InstallFixture {
-public:
-    // prompt: the items go to a folder where entries of their names exist,
-    // and the user is asked about each.
-    // hugeDisk: the product requires more disk space than any volume has,
-    // so every install stops at the requirement check.
-    explicit WindowFixture(bool prompt = false, bool hugeDisk = false)
-    {
-        if (hugeDisk) {
-            Description().requirements.diskSpaceNeeded = true;
-            Description().requirements.diskSpaceRequired = true;
-            Description().requirements.diskSpaceAmount = 1e15;
-        }
-        if (prompt) {
-            AddCustomFolder("Target", B_USER_SETTINGS_DIRECTORY, "prompt/items", false);
-            fs::create_directories(PromptFolder());
-        }
-        Description().groups = {{"Minimum", "Only the program"}, {"Full", "Everything"}};
-        Add("app.bin", std::string(3000, 'a')).groups = {"Minimum", "Full"};
-        Add("manual.txt", std::string(500, 'm')).groups = {"Full"};
-        Add("extra.dat", std::string(200, 'e')).groups = {"Full"};
-        std::ofstream(Root() / "license.txt") << "Use it well.";
-        Description().licenseFile = (Root() / "license.txt").string();
-        if (prompt) {
-            for (auto& item : Description().items) {
-                item.destination = "Target";
-                item.destinationExists = "Prompt";
-            }
-            for (const char* leaf : {"app.bin", "manual.txt", "extra.dat"})
-                std::ofstream(PromptFolder() / leaf) << "old";
-        }
-        Load();
-    }
-
-    // The window loaded from the build, owned by the test.
-    InstallerWin* Open()
-    {
-        fWindow = new InstallerWin();
-        EXPECT_TRUE(fWindow->LoadResources(Build().c_str()));
-        fWindow->Configuration().SetDestination(DestinationRef());
-        fWindow->SetDestinationPath();
-        fWindow->Show();
-        return fWindow;
-    }
-
-    ~WindowFixture()
-    {
-        if (fWindow != nullptr && fWindow->Lock())
-            fWindow->Quit();
-    }
-
-    static fs::path PromptFolder() { return StandardFolder(B_USER_SETTINGS_DIRECTORY) / "prompt/items"; }
-
-    entry_ref DestinationRef()
-    {
-        fs::create_directories(Destination());
-        entry_ref ref;
-        BEntry(Destination().c_str()).GetRef(&ref);
-        return ref;
-    }
-
-private:
-    InstallerWin* fWindow = nullptr;
-};
-
-// Holds a looper's lock for one scope.
-class Locked {
-public:
-    explicit Locked(BLooper* looper) : fLooper(looper) { fLooper->Lock(); }
-    ~Locked() { fLooper->Unlock(); }
-
-private:
-    BLooper* fLooper;
-};
 
 // The application the window posts to; its loop does not run, so what is
 // posted to it stays in its queue for the tests to read.
@@ -128,14 +52,6 @@ private:
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-bool QuitRequestQueued()
-{
-    BMessageQueue* queue = be_app->MessageQueue();
-    queue->Lock();
-    const bool queued = queue->FindMessage(uint32(B_QUIT_REQUESTED)) != nullptr;
-    queue->Unlock();
-    return queued;
-}
 
 // Takes the first tool-tip request the window posted to the application,
 // waiting for it a while; null when none came.
@@ -155,12 +71,6 @@ std::unique_ptr<BMessage> TakeTipRequest(int milliseconds = 5000)
     return taken;
 }
 
-template <class View>
-View* Find(BWindow* window, const char* name)
-{
-    return dynamic_cast<View*>(window->FindView(name));
-}
-
 // Saves the shown window of that title as a PNG in the folder named by
 // ONDELLE_SCREENSHOT_DIR, when it is set.
 void Screenshot(const char* title, const char* file)
@@ -174,11 +84,6 @@ void Screenshot(const char* title, const char* file)
             EXPECT_TRUE(widget->grab().save(QString::fromUtf8((fs::path(folder) / file).c_str()), "PNG"));
         }
     }
-}
-
-void Press(InstallerWin* window)
-{
-    window->PostMessage(InstallerWin::kMainButton);
 }
 
 } // namespace
@@ -415,56 +320,6 @@ TEST(InstallerWinTest, FailedRequirementKeepsTheChoiceAndEveryInstallRewritesThe
         EXPECT_EQ(window->Configuration().ItemAt(i).IsSelected(), marks[size_t(i)]) << i;
 }
 
-namespace {
-
-// Holds the job at its first replace question until released; answers
-// every other question at once and records its text.
-class HoldingPresenter : public BAlertPresenter {
-public:
-    BAlertAnswer Ask(const BAlertRequest& request) override
-    {
-        std::unique_lock lock(fMutex);
-        if (request.kind == "replace") {
-            fHeld = true;
-            fChanged.notify_all();
-            fChanged.wait(lock, [this] { return fReleased; });
-            return BAlertAnswer{1, true};
-        }
-        fTexts.push_back(request.text);
-        return BAlertAnswer{0, false};
-    }
-    status_t Notify(const BAlertRequest& request) override
-    {
-        std::lock_guard lock(fMutex);
-        fTexts.push_back(request.text);
-        return B_OK;
-    }
-    bool Held()
-    {
-        std::lock_guard lock(fMutex);
-        return fHeld;
-    }
-    void Release()
-    {
-        std::lock_guard lock(fMutex);
-        fReleased = true;
-        fChanged.notify_all();
-    }
-    std::vector<std::string> Texts()
-    {
-        std::lock_guard lock(fMutex);
-        return fTexts;
-    }
-
-private:
-    std::mutex fMutex;
-    std::condition_variable fChanged;
-    bool fHeld = false;
-    bool fReleased = false;
-    std::vector<std::string> fTexts;
-};
-
-} // namespace
 
 TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
 {

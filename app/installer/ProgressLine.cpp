@@ -17,9 +17,7 @@ std::string ProgressLine::Describe(int64 done, int64 total, double elapsedSecond
         done = 0;
     if (done > total)
         done = total;
-    // Whole percents rounded down: 100% only when everything is done.
-    const int percent = int((long double)done * 100 / total);
-    std::string text = std::to_string(percent) + "%";
+    std::string text = std::to_string(Percent(done, total)) + "%";
     if (done > 0 && done < total && elapsedSeconds > 0) {
         const double left = elapsedSeconds * double(total - done) / double(done);
         const long long seconds = std::llround(left);
@@ -28,6 +26,15 @@ std::string ProgressLine::Describe(int64 done, int64 total, double elapsedSecond
         text += buffer;
     }
     return text;
+}
+
+
+int ProgressLine::Percent(int64 done, int64 total)
+{
+    if (total <= 0)
+        return 100;
+    done = done < 0 ? 0 : done > total ? total : done;
+    return int((long double)done * 100 / total);
 }
 
 

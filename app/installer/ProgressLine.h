@@ -23,6 +23,10 @@ public:
     // "42%, about 1:05 left"; the time is left out while it cannot be
     // estimated and once everything is done.
     static std::string Describe(int64 done, int64 total, double elapsedSeconds);
+    // Whole percent of done in total, rounded down so that 100 means
+    // everything is done; done is clamped to 0 .. total, and no total at
+    // all counts as done.
+    static int Percent(int64 done, int64 total);
 
 private:
     void _Clear();

@@ -4,6 +4,7 @@
 #include "FolderButtonBits.h"
 #include "InstallImage.h"
 #include "InstallListItem.h"
+#include "InstallProgressView.h"
 
 #include <Alert.h>
 #include <AppPath.h>
@@ -192,6 +193,11 @@ void InstallerWin::_BuildViews()
     background->AddChild(instructionBox);
     fInstruction = new BStringView(L(10, 6, 230, 15), "instruction", "Read license and select Agree button");
     instructionBox->AddChild(fInstruction);
+    // The bytes done of a running install, in the free end of the
+    // instruction box right of the status line; hidden in the other states.
+    fProgress = new InstallProgressView(L(245, 7, 87, 11));
+    instructionBox->AddChild(fProgress);
+    fProgress->Hide();
 
     const BRect instruction = instructionBox->Frame();
     fButton = new BButton(L(instruction.right + 10, instruction.top - 2, 80, 20), "button", "Agree",
@@ -310,6 +316,13 @@ void InstallerWin::_SetState(State state)
     fButton->SetLabel(state == kLicense ? "Agree" : state == kChoosing ? "Install" : "Stop");
     if (state == kChoosing)
         fInstruction->SetText(kChooseText);
+    if (state == kInstalling) {
+        fProgress->Reset();
+        if (fProgress->IsHidden())
+            fProgress->Show();
+    } else if (!fProgress->IsHidden()) {
+        fProgress->Hide();
+    }
 }
 
 
@@ -627,6 +640,13 @@ void InstallerWin::MessageReceived(BMessage* message)
             if (message->FindInt32("opcode", &opcode) == B_OK
                 && (opcode == B_DEVICE_MOUNTED || opcode == B_DEVICE_UNMOUNTED))
                 GetVolumes();
+            break;
+        }
+        case INSTALL_PROGRESS_UPDATE: {
+            int64 done = 0;
+            int64 total = 0;
+            if (message->FindInt64("done", &done) == B_OK && message->FindInt64("total", &total) == B_OK)
+                fProgress->SetProgress(done, total);
             break;
         }
         case 'isud': {

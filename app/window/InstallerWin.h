@@ -22,6 +22,7 @@ class BScrollView;
 class BStringView;
 class BTextView;
 class InstallImage;
+class InstallProgressView;
 class LibFilePanel;
 class LibStringView;
 class LibVolumeMenu;
@@ -95,5 +96,6 @@ private:
     BListView* fItemList = nullptr;
     BStringView* fInstallSize = nullptr;
     BStringView* fInstruction = nullptr;
+    InstallProgressView* fProgress = nullptr;
     BButton* fButton = nullptr;
 };

@@ -30,6 +30,8 @@ public:
     // Appends length bytes read from fd at offset, streaming.
     status_t CopyFrom(int fd, uint64 offset, uint64 length);
     uint64 Position() const { return fPosition; }
+    // The new file, for writers that place their bytes themselves.
+    int Descriptor() const { return fFd; }
 
     // Gives the new file the permissions, owner and extended attributes of
     // the file open as modelFd (-1: keep the defaults, mode 0644 less the

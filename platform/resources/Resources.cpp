@@ -5,6 +5,7 @@
 
 #include "FileReplacer.h"
 #include "ResourceFormat.h"
+#include "ResourceStreamWriter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -785,66 +786,41 @@ status_t BResources::Sync()
 
 status_t BResources::_WriteFile()
 {
-    std::vector<ResourceLayoutEntry> layout;
-    layout.reserve(fItems.size());
-    for (const auto& item : fItems)
-        layout.push_back({item->type, item->id, &item->name, item->size});
-    ResourceAreaWriter writer;
-    status_t status = writer.Prepare(layout);
-    if (status != B_OK)
-        return status;
-
     FileReplacer replacer;
-    status = replacer.Begin(fPath);
+    status_t status = replacer.Begin(fPath);
     if (status != B_OK)
         return status;
 
-    // What comes before the resources stays as it was.
-    uint64 base = fContainer->base;
-    switch (fContainer->kind) {
-        case ContainerKind::kEmpty:
-        case ContainerKind::kResourceFile:
-            base = kX86ResourceBase;
-            status = replacer.Write("RS\0\0", 4);
-            break;
-        case ContainerKind::kPpcResourceFile:
-        case ContainerKind::kElf:
-        case ContainerKind::kPef: {
-            uint64 kept = std::min(base, fFileSize);
-            status = replacer.CopyFrom(fFd, 0, kept);
-            if (status == B_OK)
-                status = replacer.WriteZeros(base - kept);
-            break;
-        }
-    }
-    if (status == B_OK)
-        status = replacer.Write(writer.AdminBytes().data(), writer.AdminBytes().size());
-
-    std::vector<uint64> newOffsets;
-    newOffsets.reserve(fItems.size());
-    for (size_t i = 0; status == B_OK && i < fItems.size(); i++) {
+    // What comes before the resources stays as it was; found at either
+    // place, the resources are written back at the base.
+    ResourceStreamWriter writer(replacer.Descriptor());
+    writer.Begin(*fContainer, fFd, fFileSize, fItems.size());
+    for (size_t i = 0; writer.Status() == B_OK && i < fItems.size(); i++) {
         const Item& item = *fItems[i];
-        newOffsets.push_back(replacer.Position());
+        writer.BeginResource(item.type, item.id, item.name);
         switch (item.where) {
             case Item::kInFile:
-                status = replacer.CopyFrom(fFd, item.fileOffset, item.size);
+                writer.CopyFrom(fFd, item.fileOffset, item.size);
                 break;
             case Item::kInMemory:
-                status = replacer.Write(item.memory.data(), item.memory.size());
+                writer.Write(item.memory.data(), item.memory.size());
                 break;
             case Item::kInScratch:
-                status = replacer.CopyFrom(item.scratchFd, 0, item.size);
+                writer.CopyFrom(item.scratchFd, 0, item.size);
                 break;
         }
     }
-    if (status == B_OK)
-        status = replacer.Write(writer.InfoTableBytes().data(), writer.InfoTableBytes().size());
-    if (status == B_OK && replacer.Position() != base + writer.AreaSize())
-        status = B_IO_ERROR;
+    status = writer.Finish();
     if (status == B_OK)
         status = replacer.Commit(fFd);
     if (status != B_OK)
         return status;
+    std::vector<uint64> newOffsets;
+    newOffsets.reserve(fItems.size());
+    for (size_t i = 0; i < fItems.size(); i++)
+        newOffsets.push_back(writer.DataOffset(i));
+    const uint64 newSize = writer.FileSize();
+    const uint64 base = writer.Base();
 
     // Read from the new file from now on.
     int fd = open(fPath.c_str(), O_RDONLY | O_CLOEXEC);
@@ -859,7 +835,7 @@ status_t BResources::_WriteFile()
     }
     close(fFd);
     fFd = fd;
-    fFileSize = base + writer.AreaSize();
+    fFileSize = newSize;
     if (fContainer->kind == ContainerKind::kEmpty)
         fContainer->kind = ContainerKind::kResourceFile;
     fContainer->base = base;

@@ -1,12 +1,9 @@
 #include "ZipWriter.h"
 
-#include "NodeAttributes.h"
 #include "ToolRunner.h"
-#include "ZipExtraFields.h"
+#include "ZipSink.h"
 
-#include <MimeType.h>
 #include <StopPoint.h>
-#include <TypeConstants.h>
 
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
@@ -15,7 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -26,17 +22,9 @@
 
 namespace {
 
-// "Version made by": Unix host, zip format version 3.0, as Info-ZIP writes it.
-const uLong kVersionMadeBy = (3 << 8) | 30;
 const size_t kChunkSize = 256 * 1024;
-// How much of a file a guess of its type looks at.
-const size_t kSniffSize = 16 * 1024;
 
-struct Item {
-    std::string path;
-    std::string name;
-    struct stat st;
-};
+using Item = ZipTreeEntry;
 
 // minizip opens archives by name with fopen; this opens the descriptor that
 // was created exclusively for the archive instead.
@@ -50,6 +38,79 @@ voidpf OpenDescriptor(voidpf opaque, const void* /*filename*/, int /*mode*/)
         ::close(fd);
     return file;
 }
+
+// minizip's view of a sink: a stream with a place to write at, which is the
+// end when appending and an earlier place when minizip goes back to a local
+// header.
+class SinkStream {
+public:
+    explicit SinkStream(ZipSink& sink) : fSink(sink) {}
+
+    void Fill(zlib_filefunc64_def& functions)
+    {
+        functions = {};
+        functions.zopen64_file = [](voidpf opaque, const void*, int) -> voidpf { return opaque; };
+        functions.zread_file = [](voidpf, voidpf, void*, uLong) -> uLong { return 0; };
+        functions.zwrite_file = [](voidpf opaque, voidpf, const void* buffer, uLong size) -> uLong {
+            return static_cast<SinkStream*>(opaque)->Write(static_cast<const char*>(buffer), size);
+        };
+        functions.ztell64_file = [](voidpf opaque, voidpf) -> ZPOS64_T {
+            return static_cast<SinkStream*>(opaque)->fPosition;
+        };
+        functions.zseek64_file = [](voidpf opaque, voidpf, ZPOS64_T offset, int origin) -> long {
+            return static_cast<SinkStream*>(opaque)->Seek(offset, origin);
+        };
+        functions.zclose_file = [](voidpf, voidpf) -> int { return 0; };
+        functions.zerror_file = [](voidpf opaque, voidpf) -> int {
+            return static_cast<SinkStream*>(opaque)->fFailed ? 1 : 0;
+        };
+        functions.opaque = this;
+    }
+
+    bool Failed() const { return fFailed; }
+
+private:
+    uLong Write(const char* data, uLong size)
+    {
+        const uint64 end = fSink.Size();
+        uLong done = 0;
+        if (fPosition < end) {
+            const size_t inside = size_t(std::min<uint64>(size, end - fPosition));
+            if (fSink.Patch(fPosition, data, inside) != B_OK) {
+                fFailed = true;
+                return 0;
+            }
+            done = uLong(inside);
+        }
+        if (done < size && fSink.Append(data + done, size - done) != B_OK) {
+            fFailed = true;
+            return done;
+        }
+        fPosition += size;
+        return size;
+    }
+
+    long Seek(ZPOS64_T offset, int origin)
+    {
+        // minizip passes backward moves as negative offsets in the unsigned
+        // type, as the stdio functions it wraps take them.
+        int64 target = 0;
+        switch (origin) {
+            case ZLIB_FILEFUNC_SEEK_SET: target = int64(offset); break;
+            case ZLIB_FILEFUNC_SEEK_CUR: target = int64(fPosition) + int64(offset); break;
+            case ZLIB_FILEFUNC_SEEK_END: target = int64(fSink.Size()) + int64(offset); break;
+            default: return -1;
+        }
+        if (target < 0 || uint64(target) > fSink.Size())
+            return -1;
+        fPosition = uint64(target);
+        return 0;
+    }
+
+    ZipSink& fSink;
+    uint64 fPosition = 0;
+    bool fFailed = false;
+};
 
 mode_t CurrentUmask()
 {
@@ -117,164 +178,6 @@ private:
     dev_t fSkipDevice;
     ino_t fSkipNode;
 };
-
-void FillTime(zip_fileinfo& info, time_t when)
-{
-    struct tm local = {};
-    ::localtime_r(&when, &local);
-    if (local.tm_year < 80) {
-        local = {};
-        local.tm_year = 80;
-        local.tm_mday = 1;
-    }
-    info.tmz_date.tm_sec = uInt(local.tm_sec);
-    info.tmz_date.tm_min = uInt(local.tm_min);
-    info.tmz_date.tm_hour = uInt(local.tm_hour);
-    info.tmz_date.tm_mday = uInt(local.tm_mday);
-    info.tmz_date.tm_mon = uInt(local.tm_mon);
-    info.tmz_date.tm_year = uInt(local.tm_year + 1900);
-}
-
-// Builds the local and central extra areas of one item: time stamp, owner
-// and, when the node has attributes, the "Be" field. Attributes that cannot
-// fit into the 64 KiB extra area are left out and reported.
-// The file type of an item that has none: the folder type for folders, the
-// type guessed from the name and the first block for files.
-void AddMissingType(const Item& item, int fd, ZipAttributeList& attributes)
-{
-    for (const ZipAttribute& attribute : attributes) {
-        if (attribute.name == "BEOS:TYPE")
-            return;
-    }
-    BMimeType type;
-    if (S_ISDIR(item.st.st_mode)) {
-        type.SetTo(B_DIRECTORY_MIME_TYPE);
-    } else if (S_ISREG(item.st.st_mode) && fd >= 0) {
-        std::vector<char> head(kSniffSize);
-        const ssize_t length = ::pread(fd, head.data(), head.size(), 0);
-        const size_t slash = item.path.rfind('/');
-        const std::string leaf = slash == std::string::npos ? item.path : item.path.substr(slash + 1);
-        if (length < 0 || BMimeType::GuessMimeType(leaf.c_str(), head.data(), int32(length), &type) != B_OK)
-            return;
-    } else {
-        return;
-    }
-    if (type.Type() == nullptr)
-        return;
-    ZipAttribute attribute;
-    attribute.name = "BEOS:TYPE";
-    attribute.type = B_MIME_STRING_TYPE;
-    attribute.data.assign(type.Type());
-    attribute.data.push_back('\0');
-    attributes.push_back(attribute);
-}
-
-bool BuildExtras(const Item& item, bool zip64, bool typeUntyped, int fd, std::string& local, std::string& central)
-{
-    const uint32 modified = uint32(item.st.st_mtime);
-    const uint32 accessed = uint32(item.st.st_atime);
-    local = ZipExtra::BuildTimeField(true, modified, accessed)
-        + ZipExtra::BuildUnix2Field(true, item.st.st_uid, item.st.st_gid);
-    central = ZipExtra::BuildTimeField(false, modified, accessed)
-        + ZipExtra::BuildUnix2Field(false, item.st.st_uid, item.st.st_gid);
-
-    ZipAttributeList attributes;
-    bool complete = true;
-    if (ReadNodeAttributes(item.path.c_str(), attributes) != B_OK) {
-        fprintf(stderr, "LibZip: cannot read the attributes of %s\n", item.path.c_str());
-        complete = false;
-    }
-    if (typeUntyped)
-        AddMissingType(item, fd, attributes);
-    if (attributes.empty())
-        return complete;
-
-    // minizip appends its own zip64 field (20 bytes) to the local area.
-    const size_t room = ZipExtra::kMaxExtraSize - local.size() - (zip64 ? 20 : 0);
-    std::string beLocal;
-    std::string beCentral;
-    while (!attributes.empty()) {
-        if (ZipExtra::BuildBeFields(ZipExtra::EncodeAttributeBlock(attributes), room, beLocal, beCentral)) {
-            local += beLocal;
-            central += beCentral;
-            break;
-        }
-        fprintf(stderr, "LibZip: attribute \"%s\" of %s does not fit into the archive; left out\n",
-            attributes.back().name.c_str(), item.path.c_str());
-        attributes.pop_back();
-        complete = false;
-    }
-    return complete;
-}
-
-bool AddItem(zipFile zip, const Item& item, int level, bool typeUntyped)
-{
-    stop_point();
-    const bool isLink = S_ISLNK(item.st.st_mode);
-    const bool isDirectory = S_ISDIR(item.st.st_mode);
-    std::string linkTarget;
-    int fd = -1;
-    if (isLink) {
-        std::vector<char> buffer(size_t(std::max<off_t>(item.st.st_size, 255)) + 1);
-        const ssize_t length = ::readlink(item.path.c_str(), buffer.data(), buffer.size());
-        if (length < 0) {
-            fprintf(stderr, "LibZip: cannot read link %s: %s\n", item.path.c_str(), strerror(errno));
-            return false;
-        }
-        linkTarget.assign(buffer.data(), size_t(length));
-    } else if (!isDirectory) {
-        fd = ::open(item.path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            fprintf(stderr, "LibZip: could not open %s for reading: %s\n", item.path.c_str(), strerror(errno));
-            return false;
-        }
-    }
-    std::unique_ptr<int, void (*)(int*)> closer(&fd, [](int* f) { if (*f >= 0) ::close(*f); });
-
-    const bool zip64 = !isLink && !isDirectory && uint64(item.st.st_size) >= 0xffffffffull;
-    std::string localExtra;
-    std::string centralExtra;
-    bool ok = BuildExtras(item, zip64, typeUntyped, fd, localExtra, centralExtra);
-
-    zip_fileinfo info = {};
-    FillTime(info, item.st.st_mtime);
-    info.external_fa = (uLong(item.st.st_mode & 0xffff) << 16) | (isDirectory ? 0x10 : 0)
-        | ((item.st.st_mode & S_IWUSR) == 0 ? 0x01 : 0);
-    const bool store = level == 0 || isLink || isDirectory;
-    if (zipOpenNewFileInZip4_64(zip, item.name.c_str(), &info, localExtra.data(), uInt(localExtra.size()),
-            centralExtra.data(), uInt(centralExtra.size()), nullptr, store ? 0 : Z_DEFLATED, store ? 0 : level,
-            0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeBy, 0, zip64 ? 1 : 0)
-        != ZIP_OK) {
-        fprintf(stderr, "LibZip: cannot add %s to the archive\n", item.name.c_str());
-        return false;
-    }
-    if (isLink) {
-        if (zipWriteInFileInZip(zip, linkTarget.data(), unsigned(linkTarget.size())) != ZIP_OK)
-            ok = false;
-    } else if (fd >= 0) {
-        std::vector<char> buffer(kChunkSize);
-        for (;;) {
-            const ssize_t length = ::read(fd, buffer.data(), buffer.size());
-            if (length < 0 && errno == EINTR)
-                continue;
-            if (length < 0) {
-                fprintf(stderr, "LibZip: error reading %s: %s\n", item.path.c_str(), strerror(errno));
-                ok = false;
-                break;
-            }
-            if (length == 0)
-                break;
-            if (zipWriteInFileInZip(zip, buffer.data(), unsigned(length)) != ZIP_OK) {
-                fprintf(stderr, "LibZip: error writing the archive\n");
-                ok = false;
-                break;
-            }
-        }
-    }
-    if (zipCloseFileInZip(zip) != ZIP_OK)
-        ok = false;
-    return ok;
-}
 
 // Copies the entries of an existing archive that the new ones do not
 // replace, unchanged (still compressed).
@@ -409,11 +312,17 @@ status_t ZipWriter::AddTree(const char* archive, const char* source, int level, 
             replaced.insert(item.name);
         copied = CopyOldEntries(archive, zip, replaced);
     }
-    for (const Item& item : items) {
-        if (archivePresent && item.st.st_dev == archiveStat.st_dev && item.st.st_ino == archiveStat.st_ino)
-            continue;
-        ok = AddItem(zip, item, level, typeUntyped) && ok;
+    if (archivePresent) {
+        items.erase(std::remove_if(items.begin(), items.end(),
+                        [&](const Item& item) {
+                            return item.st.st_dev == archiveStat.st_dev && item.st.st_ino == archiveStat.st_ino;
+                        }),
+            items.end());
     }
+    ZipPackOptions options;
+    options.level = level;
+    options.typeUntyped = typeUntyped;
+    ok = ZipTreePacker(zip, options).Pack(items) && ok;
     const bool closed = zipClose(zip, nullptr) == ZIP_OK;
     if (!closed || !copied || items.empty()) {
         // Never replace a good archive with a damaged or empty one.
@@ -426,6 +335,43 @@ status_t ZipWriter::AddTree(const char* archive, const char* source, int level, 
         fprintf(stderr, "LibZip: cannot create %s: %s\n", archive, strerror(errno));
         ::unlink(temporary.c_str());
         return status_from_errno(errno);
+    }
+    return ok ? B_OK : B_ERROR;
+}
+
+status_t ZipWriter::WriteTree(ZipSink& sink, const char* source, const ZipPackOptions& options,
+    const std::string& topName)
+{
+    if (source == nullptr || *source == '\0')
+        return B_BAD_VALUE;
+    if (options.level < 0 || options.level > 9) {
+        fprintf(stderr, "LibZip: compression level %d is not between 0 and 9\n", options.level);
+        return B_BAD_VALUE;
+    }
+    const std::string leaf = topName.empty() ? LeafOf(source) : topName;
+    if (leaf.empty() || leaf == "/" || leaf == "." || leaf == ".." || leaf.find('/') != std::string::npos) {
+        fprintf(stderr, "LibZip: %s has no name to store its entries under\n", source);
+        return B_BAD_VALUE;
+    }
+    stop_point();
+    std::vector<Item> items;
+    TreeCollector collector(items, dev_t(-1), ino_t(-1));
+    bool ok = collector.Collect(source, leaf);
+    if (items.empty())
+        return B_ERROR;
+
+    SinkStream stream(sink);
+    zlib_filefunc64_def functions;
+    stream.Fill(functions);
+    zipFile zip = zipOpen2_64("", APPEND_STATUS_CREATE, nullptr, &functions);
+    if (zip == nullptr) {
+        fprintf(stderr, "LibZip: cannot start an archive of %s\n", source);
+        return B_IO_ERROR;
+    }
+    ok = ZipTreePacker(zip, options).Pack(items) && ok;
+    if (zipClose(zip, nullptr) != ZIP_OK || stream.Failed()) {
+        fprintf(stderr, "LibZip: error writing the archive of %s\n", source);
+        return B_IO_ERROR;
     }
     return ok ? B_OK : B_ERROR;
 }

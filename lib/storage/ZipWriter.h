@@ -2,9 +2,13 @@
 // their Unix modes, modification times and typed attributes.
 #pragma once
 
+#include "ZipTreePacker.h"
+
 #include <SupportDefs.h>
 
 #include <string>
+
+class ZipSink;
 
 class ZipWriter {
 public:
@@ -20,4 +24,12 @@ public:
     // files the type guessed from their name and first 16 KiB), so that an
     // install never has to guess it.
     static status_t AddTree(const char* archive, const char* source, int level, bool typeUntyped = false);
+
+    // Writes a new archive of source (a file, a link or a whole folder) into
+    // sink, its entries named below topName (the leaf name of source when
+    // empty), with the same fields, types and checks as AddTree. The result
+    // is B_OK only when every entry was added; the sink then holds the whole
+    // archive. The bytes written do not depend on options.workers.
+    static status_t WriteTree(ZipSink& sink, const char* source, const ZipPackOptions& options,
+        const std::string& topName = std::string());
 };

@@ -1,20 +1,27 @@
 #include "BuildWriter.h"
 
+#include "BuildIdentity.h"
 #include "BuildOutput.h"
 #include "ConfigurationWriter.h"
 #include "PayloadCheck.h"
+#include "ResourceZipSink.h"
 
-#include <AppFileInfo.h>
 #include <ConfigFields.h>
 #include <File.h>
 #include <LibAppResource.h>
 #include <LibFileUtils.h>
 #include <Message.h>
+#include <ResourceFormat.h>
+#include <ResourceStreamWriter.h>
 #include <Sandbox.h>
 #include <StorageDefs.h>
 #include <TypeConstants.h>
+#include <ZipWriter.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
@@ -22,6 +29,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace ondelle::resources;
 
 namespace {
 
@@ -49,23 +57,49 @@ private:
     bool fKeep = false;
 };
 
-// Removes resources that an earlier build left in the starting program, so
-// that a build can also start from a build.
-void RemoveBuildResources(LibAppResource& resources)
-{
-    std::vector<std::pair<type_code, int32>> doomed;
-    for (int32 i = 0;; i++) {
-        type_code type;
-        int32 id;
-        const char* name = nullptr;
-        size_t length = 0;
-        if (!resources.GetResourceInfo(i, &type, &id, &name, &length))
-            break;
-        if ((type == B_STRING_TYPE && id == kConfigResourceId) || (type == B_RAW_TYPE && id >= kDeinstallerResourceId))
-            doomed.emplace_back(type, id);
+// A descriptor closed when the scope ends.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fFd(fd) {}
+    ~FileDescriptor()
+    {
+        if (fFd >= 0)
+            ::close(fFd);
     }
-    for (const auto& [type, id] : doomed)
-        resources.RemoveResource(type, id);
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fFd; }
+    // Closes now; false when closing reported an error (data not written).
+    bool Close()
+    {
+        const int fd = fFd;
+        fFd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fFd;
+};
+
+// The container of the program a build starts from and its resources.
+status_t ReadProgram(int fd, uint64 size, ContainerInfo& container, std::vector<ResourceEntry>& entries)
+{
+    const FdSource source(fd, size);
+    status_t status = DetectContainer(source, container);
+    if (status != B_OK)
+        return status;
+    if (container.kind == ContainerKind::kEmpty)
+        return B_OK;
+    return ReadContainerResources(source, container, entries);
+}
+
+std::string WriteErrorText(status_t status)
+{
+    if (status == B_DEVICE_FULL)
+        return "the volume is full";
+    char text[32];
+    std::snprintf(text, sizeof(text), "error 0x%x", unsigned(status));
+    return text;
 }
 
 } // namespace
@@ -134,78 +168,109 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     }
     ScratchPath partial(partialPath.Path());
     report("Copying the installer program");
-    fs::copy_file(installerProgram, partial.Path(), fs::copy_options::overwrite_existing, fsError);
-    if (fsError)
-        return partial.Path().string() + ": cannot be written (" + fsError.message() + ")";
-
-    {
-        LibAppResource resources(partial.Path().c_str(), B_READ_WRITE);
-        if (resources.InitCheck() != B_OK)
-            return partial.Path().string() + ": the resources of the copy cannot be opened";
-        RemoveBuildResources(resources);
-
-        for (size_t i = 0; i < description.items.size(); i++) {
-            const std::string& path = description.items[i].path;
-            const std::string leaf = fs::path(path).filename().string();
-            report("Packing item " + std::to_string(i + 1) + " of " + std::to_string(description.items.size())
-                + ": " + leaf);
-            if (!resources.AddEntry(path.c_str(), kFirstItemResourceId + int32(i), leaf.c_str(),
-                    description.compressionLevel)) {
-                // Say which entry failed when it can be found again.
-                const std::vector<std::string> problems = PayloadProblems(path, 1);
-                return problems.empty() ? path + ": could not be packed" : problems.front();
-            }
+    // The installer program's image and its own resources, except those an
+    // earlier build added and the identity records this build replaces.
+    const FileDescriptor program(::open(installerProgram.c_str(), O_RDONLY | O_CLOEXEC));
+    ContainerInfo container;
+    std::vector<ResourceEntry> kept;
+    if (program.Get() < 0 || ::fstat(program.Get(), &installerStat) != 0
+        || ReadProgram(program.Get(), uint64(installerStat.st_size), container, kept) != B_OK)
+        return installerProgram + ": the installer program's resources cannot be read";
+    std::vector<BuildResource> current;
+    std::vector<ResourceEntry> others;
+    for (ResourceEntry& entry : kept) {
+        if ((entry.type == kConfigResourceType && entry.id == kConfigResourceId)
+            || (entry.type == B_RAW_TYPE && entry.id >= kDeinstallerResourceId))
+            continue;
+        if (!IsIdentityResource(entry.type, entry.id, entry.name)) {
+            others.push_back(std::move(entry));
+            continue;
         }
-
-        if (!deinstallerProgram.empty()) {
-            report("Packing the deinstaller");
-            // The archive's entry carries the resource's name, so the
-            // program is packed under the deinstaller's own name.
-            BPath scratchFolder;
-            if (LibCreateUniqueFolder(scratchFolder, "ondelle-build") != B_OK)
-                return "a scratch folder for the deinstaller could not be made";
-            ScratchPath scratch(scratchFolder.Path());
-            const fs::path named = scratch.Path() / kDeinstallerResourceName;
-            fs::copy_file(deinstallerProgram, named, fsError);
-            if (fsError)
-                return deinstallerProgram + ": cannot be copied (" + fsError.message() + ")";
-            if (!resources.AddEntry(named.c_str(), kDeinstallerResourceId, kDeinstallerResourceName, description.compressionLevel))
-                return deinstallerProgram + ": could not be packed";
-        }
-
-        if (!description.helpFile.empty()) {
-            report("Packing the help file");
-            if (!resources.AddEntry(description.helpFile.c_str(), kHelpResourceId, kHelpResourceName, 9))
-                return description.helpFile + ": could not be packed";
-        }
-
-        report("Writing the configuration");
-        resources.RemoveResource(kConfigResourceType, kConfigResourceId);
-        if (resources.AddResource(kConfigResourceType, kConfigResourceId, flat.data(), flat.size(), kConfigResourceName)
-                != B_OK
-            || resources.Sync() != B_OK)
-            return partial.Path().string() + ": the configuration could not be written";
+        BuildResource resource;
+        resource.type = entry.type;
+        resource.id = entry.id;
+        resource.name = entry.name;
+        resource.data.resize(size_t(entry.size));
+        if (FdSource(program.Get(), uint64(installerStat.st_size)).ReadAt(entry.offset, resource.data.data(),
+                resource.data.size())
+            != B_OK)
+            return installerProgram + ": the installer program's resources cannot be read";
+        current.push_back(std::move(resource));
     }
-
     // The build names itself as the installer and carries its version, so
     // that the installer finds its version record without rewriting itself.
-    {
-        BFile file(partial.Path().c_str(), B_READ_WRITE);
-        BAppFileInfo info(&file);
-        info.SetInfoLocation(B_USE_RESOURCES);
-        version_info version = {};
-        unsigned major = 0, middle = 0, minor = 0;
-        std::sscanf(ONDELLE_VERSION, "%u.%u.%u", &major, &middle, &minor);
-        version.major = major;
-        version.middle = middle;
-        version.minor = minor;
-        version.variety = 5;
-        std::snprintf(version.short_info, sizeof(version.short_info), "Ondelle");
-        std::snprintf(version.long_info, sizeof(version.long_info), "Ondelle installer %s", ONDELLE_VERSION);
-        if (info.InitCheck() != B_OK || info.SetSignature("application/x-vnd.Quorvane.Vondl") != B_OK
-            || info.SetVersionInfo(&version, B_APP_VERSION_KIND) != B_OK || info.Sync() != B_OK)
-            return partial.Path().string() + ": the installer's version record could not be written";
+    std::vector<BuildResource> identity;
+    error = MakeBuildIdentity(current, identity);
+    if (!error.empty())
+        return error;
+
+    FileDescriptor out(::open(partial.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (out.Get() < 0)
+        return partial.Path().string() + ": cannot be written (" + std::strerror(errno) + ")";
+    const size_t count = others.size() + description.items.size() + (deinstallerProgram.empty() ? 0 : 1)
+        + (description.helpFile.empty() ? 0 : 1) + 1 + identity.size();
+    ResourceStreamWriter writer(out.Get());
+    auto writeFailed = [&] {
+        return partial.Path().string() + ": cannot be written (" + WriteErrorText(writer.Status()) + ")";
+    };
+    writer.Begin(container, program.Get(), uint64(installerStat.st_size), count);
+    for (const ResourceEntry& entry : others) {
+        writer.BeginResource(entry.type, entry.id, entry.name);
+        writer.CopyFrom(program.Get(), entry.offset, entry.size);
     }
+    if (writer.Status() != B_OK)
+        return writeFailed();
+
+    // Every archive is written straight into its resource.
+    ZipPackOptions options;
+    options.level = description.compressionLevel;
+    options.typeUntyped = true;
+    auto pack = [&](const std::string& path, int32 id, const std::string& name, const ZipPackOptions& packing,
+                    const std::string& topName) {
+        writer.BeginResource(B_RAW_TYPE, id, name);
+        ResourceZipSink sink(writer);
+        return ZipWriter::WriteTree(sink, path.c_str(), packing, topName) == B_OK;
+    };
+    for (size_t i = 0; i < description.items.size(); i++) {
+        const std::string& path = description.items[i].path;
+        const std::string leaf = fs::path(path).filename().string();
+        report("Packing item " + std::to_string(i + 1) + " of " + std::to_string(description.items.size())
+            + ": " + leaf);
+        if (!pack(path, kFirstItemResourceId + int32(i), leaf, options, std::string())) {
+            if (writer.Status() != B_OK)
+                return writeFailed();
+            // Say which entry failed when it can be found again.
+            const std::vector<std::string> problems = PayloadProblems(path, 1);
+            return problems.empty() ? path + ": could not be packed" : problems.front();
+        }
+    }
+
+    if (!deinstallerProgram.empty()) {
+        report("Packing the deinstaller");
+        // The archive's entry carries the resource's name, which the
+        // deinstaller is unpacked under.
+        if (!pack(deinstallerProgram, kDeinstallerResourceId, kDeinstallerResourceName, options,
+                kDeinstallerResourceName))
+            return writer.Status() != B_OK ? writeFailed() : deinstallerProgram + ": could not be packed";
+    }
+
+    if (!description.helpFile.empty()) {
+        report("Packing the help file");
+        ZipPackOptions helpOptions = options;
+        helpOptions.level = 9;
+        if (!pack(description.helpFile, kHelpResourceId, kHelpResourceName, helpOptions, std::string()))
+            return writer.Status() != B_OK ? writeFailed() : description.helpFile + ": could not be packed";
+    }
+
+    report("Writing the configuration");
+    writer.AddResource(kConfigResourceType, kConfigResourceId, kConfigResourceName, flat.data(), flat.size());
+    for (const BuildResource& resource : identity)
+        writer.AddResource(resource.type, resource.id, resource.name, resource.data.data(), resource.data.size());
+    if (writer.Finish() != B_OK)
+        return writer.Status() == B_BAD_VALUE ? partial.Path().string() + ": the resources do not fit the format"
+                                              : writeFailed();
+    if (!out.Close())
+        return partial.Path().string() + ": cannot be written (" + std::strerror(errno) + ")";
 
     ::chmod(partial.Path().c_str(), (installerStat.st_mode & 07777) | S_IXUSR | S_IXGRP | S_IXOTH);
     if (std::rename(partial.Path().c_str(), target.c_str()) != 0)

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "ZipBytes.h"
 
+#include <AppFileInfo.h>
 #include <ConfigFields.h>
 #include <CustomFolder.h>
 #include <Entry.h>
@@ -19,8 +20,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -413,4 +416,69 @@ TEST(BuildWriterTest, AnOutputOutsideTheSandboxIsRefusedByNamingTheSandbox)
     const std::string root = fs::canonical(ondelle::test::SandboxRoot()).string();
     EXPECT_EQ(error, outside + ": lies outside the sandbox " + root
             + " (ONDELLE_SANDBOX); the build can only be written below it");
+}
+
+TEST(BuildWriterTest, ABuildMadeFromABuildHoldsOnlyItsOwnResourcesAndKeepsTheSystemVersion)
+{
+    Build build;
+    ASSERT_EQ(build.Make(), "");
+    // The first build gets a system version record and a resource of its
+    // own, as a vendor's program might carry.
+    {
+        BFile file(build.output.c_str(), B_READ_WRITE);
+        BAppFileInfo info(&file);
+        info.SetInfoLocation(B_USE_RESOURCES);
+        version_info system = {};
+        system.major = 7;
+        std::snprintf(system.short_info, sizeof(system.short_info), "System");
+        ASSERT_EQ(info.SetVersionInfo(&system, B_SYSTEM_VERSION_KIND), B_OK);
+        ASSERT_EQ(info.Sync(), B_OK);
+        BResources resources(build.output.c_str());
+        ASSERT_EQ(resources.AddResource('ICON', 101, "icon", 4, "BEOS:L:STD_ICON"), B_OK);
+    }
+
+    // The second build starts from the first and has one item only.
+    ProductDescription second = build.description;
+    second.items.resize(1);
+    const fs::path output = build.dir / "out/SecondSetup";
+    ASSERT_EQ(MakeInstallerBuild(second, build.output.string(), "", output.string()), "");
+
+    BResources resources(output.c_str());
+    ASSERT_EQ(resources.InitCheck(), B_OK);
+    std::map<std::pair<type_code, int32>, int> seen;
+    for (int32 i = 0;; i++) {
+        type_code type;
+        int32 id;
+        const char* name = nullptr;
+        size_t length = 0;
+        if (!resources.GetResourceInfo(i, &type, &id, &name, &length))
+            break;
+        seen[{type, id}]++;
+    }
+    EXPECT_EQ(seen.size(), 5u) << "the item, the configuration, the signature, the version and the icon";
+    for (const auto& [key, count] : seen)
+        EXPECT_EQ(count, 1) << key.second;
+    EXPECT_EQ(seen.count({B_RAW_TYPE, 2100}), 1u);
+    EXPECT_EQ(seen.count({B_RAW_TYPE, 2101}), 0u) << "items of the first build are gone";
+    EXPECT_EQ(seen.count({B_RAW_TYPE, kDeinstallerResourceId}), 0u);
+    EXPECT_EQ(seen.count({'ICON', 101}), 1u);
+
+    BFile file(output.c_str(), B_READ_ONLY);
+    BAppFileInfo info(&file);
+    info.SetInfoLocation(B_USE_RESOURCES);
+    char signature[B_MIME_TYPE_LENGTH] = {};
+    ASSERT_EQ(info.GetSignature(signature), B_OK);
+    EXPECT_STREQ(signature, "application/x-vnd.Quorvane.Vondl");
+    version_info version = {};
+    ASSERT_EQ(info.GetVersionInfo(&version, B_SYSTEM_VERSION_KIND), B_OK);
+    EXPECT_EQ(version.major, 7u);
+    EXPECT_STREQ(version.short_info, "System");
+    ASSERT_EQ(info.GetVersionInfo(&version, B_APP_VERSION_KIND), B_OK);
+    EXPECT_STREQ(version.short_info, "Ondelle");
+
+    std::ostringstream out, err;
+    EXPECT_EQ(InspectFile(output.string(), out, err), 0) << err.str();
+    // Still the installer program: the image before the resources is kept.
+    const std::string image = ReadFileBytes(Installer());
+    EXPECT_TRUE(ReadFileBytes(output).compare(0, 4096, image, 0, 4096) == 0);
 }

@@ -364,9 +364,12 @@ private:
     // turn (none with 0 workers); they are taken in _InstallItem.
     void                _StartUnpacking(JobRun& run);
     // Unpacks the item at index (or takes it from the workers) and moves it
-    // to itemPath.
+    // to itemPath. With placed (a deinstallable item) the item is tagged as
+    // it is unpacked and placed receives its entries for the record.
     item_extraction_result _ExtractItem(JobRun& run, int32 index, const char* itemPath,
-                            std::string& reason);
+                            std::string& reason, std::vector<ZipPlacedEntry>* placed);
+    // True when the item's rules make it deinstallable.
+    static bool         _IsDeinstallable(const BMessage& item);
     // The item's stated unpacked size in bytes; 0 when it states none.
     static int64        _ItemBytes(const BMessage& item);
     // Gives the item its recorded dates; true when it is a folder.

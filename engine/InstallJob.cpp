@@ -324,12 +324,17 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
     run.done++;
     UpdateStatus("Installing %d of %d (%s)", int(run.done), int(run.selected), leaf.c_str());
 
+    // A deinstallable item is tagged, and its entries described for the
+    // record, while it is unpacked: nothing walks or reads it again.
+    const bool deinstallable = _IsDeinstallable(item);
+    std::vector<ZipPlacedEntry> placedEntries;
     std::string reason;
     item_extraction_result extracted = ITEM_NOT_UNPACKED;
     if (!IsPlainLeaf(leaf))
         reason = "it has no usable name";
     else
-        extracted = _ExtractItem(run, index, itemPath.c_str(), reason);
+        extracted = _ExtractItem(run, index, itemPath.c_str(), reason,
+            deinstallable ? &placedEntries : nullptr);
     if (extracted != ITEM_EXTRACTED) {
         // Nothing to place: the entries at its destination stay untouched.
         Log("\t\t\tUnable to extract %s: %s\n", leaf.c_str(), reason.c_str());
@@ -398,11 +403,8 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
     item.AddString(kFieldFileName, itemPath.c_str());
     run.instructions.ReplaceMessage(kFieldInstallFile, index, &item);
 
-    const bool deinstallable
-        = strcmp(StringField(meta, kFieldDeinstallable, ""), kValueTrue) == 0;
     if (deinstallable) {
-        AddDeinstallTag(itemPath.c_str(), DeinstallTag());
-        run.record.AddTree(itemPath.c_str());
+        run.record.AddPlaced(itemPath.c_str(), placedEntries);
     } else {
         Log("\t\t\tThis file will not be removed by the de-installer\n");
     }
@@ -454,6 +456,10 @@ InstallConfig::_StartUnpacking(JobRun& run)
                 != ITEM_EXTRACTED
             || !archive.ReadInPlace())
             continue;
+        if (_IsDeinstallable(item)) {
+            archive.tag = DeinstallTag();
+            archive.describe = true;
+        }
         run.queued.back() = int32(archives.size());
         archives.push_back(std::move(archive));
     }
@@ -467,16 +473,33 @@ InstallConfig::_StartUnpacking(JobRun& run)
 
 
 item_extraction_result
-InstallConfig::_ExtractItem(JobRun& run, int32 index, const char* itemPath, std::string& reason)
+InstallConfig::_ExtractItem(JobRun& run, int32 index, const char* itemPath, std::string& reason,
+    std::vector<ZipPlacedEntry>* placed)
 {
     if (run.pool != nullptr && index < int32(run.queued.size()) && run.queued[size_t(index)] >= 0) {
         UnpackedItem unpacked = run.pool->Take(run.queued[size_t(index)]);
         const item_extraction_result result = unpacked.MoveTo(itemPath);
         reason = unpacked.Reason();
+        if (placed != nullptr)
+            *placed = unpacked.Placed();
         return result;
     }
+    ItemExtractionExtras extras;
+    if (placed != nullptr) {
+        extras.tag = DeinstallTag();
+        extras.placed = placed;
+    }
     return ExtractItemArchive(*run.resources, kFirstItemResourceId + index, itemPath, reason,
-        fWorkFolders.get());
+        fWorkFolders.get(), &extras);
+}
+
+
+bool
+InstallConfig::_IsDeinstallable(const BMessage& item)
+{
+    BMessage meta;
+    item.FindMessage(kFieldInstallMeta, 0, &meta);
+    return strcmp(StringField(meta, kFieldDeinstallable, ""), kValueTrue) == 0;
 }
 
 

@@ -5,6 +5,7 @@
 #include <FileDigest.h>
 #include <StopPoint.h>
 #include <SymLink.h>
+#include <ZipExtractor.h>
 
 #include <cstdio>
 #include <fstream>
@@ -60,6 +61,19 @@ bool Unescape(const std::string& text, std::string& result)
 char KindLetter(install_record_entry::kind_t kind)
 {
     return kind == install_record_entry::FOLDER ? 'd' : kind == install_record_entry::LINK ? 'l' : 'f';
+}
+
+install_record_entry::kind_t KindOf(ZipEntrySummary::Kind kind)
+{
+    return kind == ZipEntrySummary::kFolder ? install_record_entry::FOLDER
+        : kind == ZipEntrySummary::kLink    ? install_record_entry::LINK
+                                            : install_record_entry::FILE;
+}
+
+std::string Line(const std::string& path, const install_record_entry& entry)
+{
+    return std::string(1, KindLetter(entry.kind)) + '\t' + std::to_string(entry.size) + '\t'
+        + std::to_string(entry.modified) + '\t' + Escape(entry.detail) + '\t' + Escape(path) + '\n';
 }
 
 } // namespace
@@ -145,15 +159,67 @@ InstallRecord::AddTree(const char* path)
 
 
 status_t
+InstallRecord::AddPlaced(const char* path, const std::vector<ZipPlacedEntry>& entries)
+{
+    if (path == nullptr || fPath.empty())
+        return B_NO_INIT;
+    stop_point();
+    const std::string item = path;
+    std::vector<std::pair<std::string, install_record_entry>> lines;
+    lines.reserve(entries.size());
+    for (const ZipPlacedEntry& placed : entries) {
+        install_record_entry entry;
+        entry.kind = KindOf(placed.kind);
+        entry.modified = placed.modified;
+        if (entry.kind == install_record_entry::FILE)
+            entry.size = int64(placed.size);
+        if (entry.kind != install_record_entry::FOLDER)
+            entry.detail = placed.detail;
+        if (!placed.name.empty()) {
+            lines.emplace_back(item + "/" + placed.name, entry);
+            continue;
+        }
+        // The job dated the item itself after unpacking; what stands there
+        // must still be what was unpacked, else it is described afresh.
+        struct stat st;
+        BEntry node(path, false);
+        if (node.InitCheck() != B_OK || node.GetStat(&st) != B_OK)
+            continue;
+        const bool sameKind = S_ISDIR(st.st_mode) ? entry.kind == install_record_entry::FOLDER
+            : S_ISLNK(st.st_mode)                ? entry.kind == install_record_entry::LINK
+                                                 : entry.kind == install_record_entry::FILE;
+        if (!sameKind || (entry.kind == install_record_entry::FILE && st.st_size != entry.size)) {
+            if (!Describe(path, entry))
+                continue;
+        }
+        entry.modified = int64(st.st_mtime);
+        lines.emplace_back(item, entry);
+    }
+    return _AppendAll(lines);
+}
+
+
+status_t
 InstallRecord::_Append(const std::string& path, const install_record_entry& entry)
 {
-    fEntries[path] = entry;
+    return _AppendAll({{path, entry}});
+}
+
+
+status_t
+InstallRecord::_AppendAll(const std::vector<std::pair<std::string, install_record_entry>>& entries)
+{
+    if (entries.empty())
+        return B_OK;
+    std::string text;
+    for (const auto& [path, entry] : entries) {
+        fEntries[path] = entry;
+        text += Line(path, entry);
+    }
     FILE* out = fopen(fPath.c_str(), "a");
     if (out == nullptr)
         return B_ERROR;
-    fprintf(out, "%c\t%lld\t%lld\t%s\t%s\n", KindLetter(entry.kind), (long long)entry.size,
-        (long long)entry.modified, Escape(entry.detail).c_str(), Escape(path).c_str());
-    bool ok = ferror(out) == 0;
+    bool ok = fwrite(text.data(), 1, text.size(), out) == text.size();
     ok = fclose(out) == 0 && ok;
     return ok ? B_OK : B_ERROR;
 }

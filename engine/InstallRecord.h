@@ -14,6 +14,9 @@
 
 #include <map>
 #include <string>
+#include <vector>
+
+struct ZipPlacedEntry;
 
 struct install_record_entry {
     enum kind_t { FILE, FOLDER, LINK };
@@ -34,6 +37,11 @@ public:
     // Appends the entry at path and, for a folder, everything inside it at
     // every depth (links as links, never entered).
     status_t            AddTree(const char* path);
+    // Appends what unpacking reported for the item now at path (entries
+    // named below it, "" for the item itself), in one write, without
+    // reading any file back. Only the item itself is looked at again: its
+    // kind and the dates the job gave it after unpacking.
+    status_t            AddPlaced(const char* path, const std::vector<ZipPlacedEntry>& entries);
 
     // Reads a record; B_ENTRY_NOT_FOUND when there is none, B_BAD_DATA when
     // it is not a record.
@@ -52,6 +60,8 @@ public:
 
 private:
     status_t            _Append(const std::string& path, const install_record_entry& entry);
+    // Appends the lines of several entries at once.
+    status_t            _AppendAll(const std::vector<std::pair<std::string, install_record_entry>>& entries);
 
     std::string         fPath;
     std::map<std::string, install_record_entry> fEntries;

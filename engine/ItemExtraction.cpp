@@ -97,8 +97,10 @@ MakeItemWorkFolder(const std::string& folder, std::string& workPath)
 
 item_extraction_result
 ExtractItemArchive(BResources& resources, int32 id, const char* target, std::string& reason,
-    LibWorkFolders* workFolders)
+    LibWorkFolders* workFolders, const ItemExtractionExtras* extras)
 {
+    if (extras != nullptr && extras->placed != nullptr)
+        extras->placed->clear();
     reason.clear();
     if (target == nullptr) {
         reason = "the installer holds no archive for it";
@@ -109,9 +111,15 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
     if (located != ITEM_EXTRACTED)
         return located;
 
+    if (extras != nullptr) {
+        archive.tag = extras->tag;
+        archive.describe = extras->placed != nullptr;
+    }
     UnpackedItem item;
     item.Unpack(archive, ParentFolderOf(target), workFolders, &resources);
     const item_extraction_result result = item.MoveTo(target);
     reason = item.Reason();
+    if (result == ITEM_EXTRACTED && extras != nullptr && extras->placed != nullptr)
+        *extras->placed = item.Placed();
     return result;
 }

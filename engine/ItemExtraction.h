@@ -15,8 +15,11 @@
 
 #include <SupportDefs.h>
 
+#include <ZipExtractor.h>
+
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class BResources;
 class LibWorkFolders;
@@ -49,7 +52,23 @@ struct ItemArchive {
     off_t offset = 0;
     uint64 length = 0;
 
+    // When not empty, the deinstall tag, written on every file and folder
+    // of the item as it is unpacked.
+    std::string tag;
+    // Describe every entry as it is unpacked (UnpackedItem::Placed), with
+    // the checksum of each file's data, so that nothing reads the item again
+    // for the install record.
+    bool describe = false;
+
     bool ReadInPlace() const { return !file.empty(); }
+};
+
+// What ExtractItemArchive also does: the same as ItemArchive's tag and
+// describe, with the entries handed to placed (left empty when the item
+// was not extracted).
+struct ItemExtractionExtras {
+    std::string tag;
+    std::vector<ZipPlacedEntry>* placed = nullptr;
 };
 
 // Finds raw resource id. ITEM_EXTRACTED when it is there with a usable
@@ -70,4 +89,4 @@ bool MakeItemWorkFolder(const std::string& folder, std::string& workPath);
 // The working folder is registered with workFolders, when given, while it
 // exists, so that a stop can remove it.
 item_extraction_result ExtractItemArchive(BResources& resources, int32 id, const char* target,
-    std::string& reason, LibWorkFolders* workFolders = nullptr);
+    std::string& reason, LibWorkFolders* workFolders = nullptr, const ItemExtractionExtras* extras = nullptr);

@@ -1,5 +1,7 @@
 #include "UnpackedItem.h"
 
+#include "DeinstallTag.h"
+
 #include <Entry.h>
 #include <File.h>
 #include <LibFileUtils.h>
@@ -35,6 +37,8 @@ UnpackedItem::operator=(UnpackedItem&& other) noexcept
         fResult = other.fResult;
         fReason = std::move(other.fReason);
         fTyped = other.fTyped;
+        fPlaced = std::move(other.fPlaced);
+        other.fPlaced.clear();
         other.fWorkPath.clear();
         other.fItemPath.clear();
         other.fWorkFolders = nullptr;
@@ -51,6 +55,7 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
 {
     _RemoveWorkFolder();
     fItemPath.clear();
+    fPlaced.clear();
     fTyped = false;
     fWorkFolders = workFolders;
     if (!MakeItemWorkFolder(folder, fWorkPath)) {
@@ -63,11 +68,26 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
     const std::string contents = fWorkPath + "/contents";
     ::mkdir(contents.c_str(), 0700);
 
+    // The tag and the descriptions are made while the entries are written.
+    ZipExtractOptions options;
+    std::vector<ZipPlacedEntry> placed;
+    if (!archive.tag.empty()) {
+        ZipAttribute tag;
+        tag.name = DEINSTALL_TAG_ATTRIBUTE;
+        tag.type = B_STRING_TYPE;
+        tag.data = archive.tag;
+        options.mark.push_back(tag);
+    }
+    if (archive.describe) {
+        options.digests = true;
+        options.placed = &placed;
+    }
+
     bool unpacked = false;
     status_t unpackStatus = B_OK;
     if (archive.ReadInPlace()) {
         unpacked = LibUnzipRange(archive.file.c_str(), archive.offset, archive.length,
-            contents.c_str(), &unpackStatus);
+            contents.c_str(), &unpackStatus, &options);
         fTyped = true;
     } else {
         const std::string written = fWorkPath + "/archive.zip";
@@ -80,7 +100,7 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
                                                             : "its archive could not be written out");
             return fResult;
         }
-        unpacked = LibUnzipTo(written.c_str(), contents.c_str(), &unpackStatus);
+        unpacked = LibUnzipTo(written.c_str(), contents.c_str(), &unpackStatus, &options);
     }
     const std::string item = contents + "/" + archive.entryName;
     if (!unpacked) {
@@ -93,6 +113,7 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
         fItemPath = item;
         fResult = ITEM_EXTRACTED;
         fReason.clear();
+        _KeepItemEntries(archive.entryName, placed);
     }
     return fResult;
 }
@@ -104,6 +125,26 @@ UnpackedItem::Fail(item_extraction_result result, const std::string& reason)
     fResult = result;
     fReason = reason;
     fItemPath.clear();
+    fPlaced.clear();
+}
+
+
+void
+UnpackedItem::_KeepItemEntries(const std::string& entryName, std::vector<ZipPlacedEntry>& placed)
+{
+    // Only the item's own entry and what lies below it reach the target.
+    fPlaced.clear();
+    for (ZipPlacedEntry& entry : placed) {
+        if (entry.name == entryName) {
+            entry.name.clear();
+        } else if (entry.name.size() > entryName.size()
+            && entry.name.compare(0, entryName.size(), entryName) == 0 && entry.name[entryName.size()] == '/') {
+            entry.name.erase(0, entryName.size() + 1);
+        } else {
+            continue;
+        }
+        fPlaced.push_back(std::move(entry));
+    }
 }
 
 

@@ -10,6 +10,7 @@
 #include "ItemExtraction.h"
 
 #include <string>
+#include <vector>
 
 class BResources;
 class LibWorkFolders;
@@ -43,9 +44,16 @@ public:
     const std::string& Reason() const { return fReason; }
     // The working folder while there is one, else empty.
     const std::string& WorkFolder() const { return fWorkPath; }
+    // When the archive asked for descriptions: every file, folder and link
+    // of the item, named below it ("" for the item itself, then
+    // "sub/file"), as unpacking made it. Empty after a failed unpack.
+    const std::vector<ZipPlacedEntry>& Placed() const { return fPlaced; }
 
 private:
     void _RemoveWorkFolder();
+    // Keeps the entries of placed that lie in the item entryName, named
+    // below it.
+    void _KeepItemEntries(const std::string& entryName, std::vector<ZipPlacedEntry>& placed);
 
     std::string fWorkPath;
     // The unpacked item inside the working folder.
@@ -55,4 +63,5 @@ private:
     std::string fReason = "it was not unpacked";
     // The archive gave every entry a type as it was unpacked.
     bool fTyped = false;
+    std::vector<ZipPlacedEntry> fPlaced;
 };

@@ -24,25 +24,29 @@ bool LibZip(const char* archive, const BPath& source, int level, bool typeUntype
     return ZipWriter::AddTree(target.c_str(), source.Path(), level, typeUntyped) == B_OK;
 }
 
-bool LibUnzipTo(const char* archive, const char* target, status_t* status)
+bool LibUnzipTo(const char* archive, const char* target, status_t* status, const ZipExtractOptions* options)
 {
     status_t result = B_BAD_VALUE;
     if (archive != nullptr && target != nullptr && *archive != '\0' && *target != '\0') {
         stop_point();
-        result = MayChange("LibUnzip", target) ? ZipExtractor::Extract(archive, target)
-                                               : B_NOT_ALLOWED;
+        result = MayChange("LibUnzip", target)
+            ? ZipExtractor::Extract(archive, target, options != nullptr ? *options : ZipExtractOptions())
+            : B_NOT_ALLOWED;
     }
     if (status != nullptr)
         *status = result;
     return result == B_OK;
 }
 
-bool LibUnzipRange(const char* file, off_t offset, uint64 length, const char* target, status_t* status)
+bool LibUnzipRange(const char* file, off_t offset, uint64 length, const char* target, status_t* status,
+    const ZipExtractOptions* options)
 {
     status_t result = B_BAD_VALUE;
     if (file != nullptr && target != nullptr && *file != '\0' && *target != '\0') {
         stop_point();
-        result = MayChange("LibUnzip", target) ? ZipExtractor::ExtractRange(file, offset, length, target, true)
+        ZipExtractOptions typed = options != nullptr ? *options : ZipExtractOptions();
+        typed.typeUntyped = true;
+        result = MayChange("LibUnzip", target) ? ZipExtractor::ExtractRange(file, offset, length, target, typed)
                                                : B_NOT_ALLOWED;
     }
     if (status != nullptr)

@@ -18,6 +18,7 @@
 #include <SupportDefs.h>
 
 class BFile;
+struct ZipExtractOptions;
 
 // True when path exists (a dangling symbolic link counts as existing).
 bool LibExists(const char* path);
@@ -68,7 +69,10 @@ bool LibUnzip(const char* archive);
 // given, receives why it failed: B_DEVICE_FULL when the target's volume ran
 // out of room, B_BAD_DATA or B_ERROR for a damaged archive or another
 // failure.
-bool LibUnzipTo(const char* archive, const char* target, status_t* status = nullptr);
+// options, if given, add what ZipExtractOptions describes (a mark on every
+// entry, checksums, the list of what was placed).
+bool LibUnzipTo(const char* archive, const char* target, status_t* status = nullptr,
+    const ZipExtractOptions* options = nullptr);
 
 // Unpacks the archive that lies in file at [offset, offset + length) (a
 // resource of a build) into the folder target, reading it in place. Same
@@ -76,7 +80,7 @@ bool LibUnzipTo(const char* archive, const char* target, status_t* status = null
 // type get one as they are written (files from their name and first block),
 // so that no Libmimeset pass over them is needed.
 bool LibUnzipRange(const char* file, off_t offset, uint64 length, const char* target,
-    status_t* status = nullptr);
+    status_t* status = nullptr, const ZipExtractOptions* options = nullptr);
 
 // "tar -cf <leaf of archive> source" run in the archive's folder. True when
 // tar succeeded.

@@ -2,8 +2,10 @@
 
 #include "NodeAttributes.h"
 #include "ZipExtraFields.h"
+#include "ZipFolderChain.h"
 #include "ZipRangeReader.h"
 
+#include <DataDigest.h>
 #include <MimeType.h>
 #include <Node.h>
 #include <StopPoint.h>
@@ -17,9 +19,12 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -55,12 +60,39 @@ private:
     int fFd;
 };
 
+// A folder below the target that the archive lists or that unpacking
+// made; listed folders get their modes and times once their contents are
+// written.
 struct DeferredFolder {
-    std::string path;
-    mode_t mode;
-    bool hasMode;
-    struct timespec times[2];
+    std::string name; // below the target
+    bool listed = false;
+    bool made = false;
+    // Made where no descriptor was at hand: marked by path at the end.
+    bool markByPath = false;
+    mode_t mode = 0;
+    bool hasMode = false;
+    struct timespec times[2] = {};
 };
+
+// The process's umask, without changing it (umask(2) would, for every
+// thread): from /proc, or -1 when it cannot be told.
+int CurrentUmask()
+{
+    FILE* status = fopen("/proc/self/status", "re");
+    if (status == nullptr)
+        return -1;
+    char line[256];
+    int mask = -1;
+    while (fgets(line, sizeof(line), status) != nullptr) {
+        unsigned value = 0;
+        if (sscanf(line, "Umask: %o", &value) == 1) {
+            mask = int(value & 0777);
+            break;
+        }
+    }
+    fclose(status);
+    return mask;
+}
 
 class Extraction {
 public:
@@ -69,8 +101,10 @@ public:
     // With range, the archive is the part of the file archive that range
     // reads, starting at rangeOffset.
     Extraction(const char* archive, const char* target, ZipRangeReader* range = nullptr, off_t rangeOffset = 0,
-        const ZipExtractor::ProblemFunction* problem = nullptr, const ZipExtractor::EntryFunction* entry = nullptr)
+        const ZipExtractor::ProblemFunction* problem = nullptr, const ZipExtractor::EntryFunction* entry = nullptr,
+        const ZipExtractOptions* options = nullptr)
         : fArchive(archive), fRange(range), fRangeOffset(rangeOffset),
+          fOptions(options != nullptr ? *options : ZipExtractOptions()),
           fShown(target != nullptr ? archive : "the archive"), fTarget(target != nullptr ? target : ""),
           fVerify(target == nullptr), fProblem(problem), fEntry(entry), fName(65536), fCentralExtra(65536),
           fLocalExtra(65536),
@@ -79,9 +113,6 @@ public:
     }
 
     status_t Run();
-    // Gives every file and folder the archive leaves untyped a type as it
-    // is written.
-    void TypeUntyped() { fTypeUntyped = true; }
 
 private:
     void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -90,17 +121,34 @@ private:
     bool VerifyEntry(unzFile zip, const std::vector<std::string>& parts, const std::string& name,
         bool isDirectory, bool isLink, mode_t mode, uint64 size);
     bool SplitName(const std::string& name, std::vector<std::string>& parts);
+    // The folder parts[0..count) below the target, opened (made when
+    // missing) through the chain; -1 after reporting why not.
     int OpenParent(const std::vector<std::string>& parts, size_t count, const std::string& name);
+    // The record of the folder of that name, made when it has none.
+    DeferredFolder& FolderRecord(const std::string& name);
     bool ExtractEntry(unzFile zip);
+    // Writes a file's data and attributes; size and digest receive what
+    // was written.
     bool WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
-        mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes);
+        mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes, uint64& size,
+        std::string& digest);
+    // Writes attributes (and with withMark the mark) through fd, a node
+    // this unpacking made, so nothing is looked up or removed first.
+    bool WriteNewAttributes(int fd, const ZipAttributeList& attributes, const std::string& name, bool withMark);
+    // Drops the archive's attributes that the mark replaces.
+    void RemoveMarked(ZipAttributeList& attributes) const;
+    // Sets the listed folders' modes and times, deepest first, and reports
+    // the folders as placed.
+    void FinishFolders();
+    void Placed(const std::string& name, ZipEntrySummary::Kind kind, uint64 size, int64 modified,
+        const std::string& detail);
     // Adds the file type guessed from the leaf name and the first block,
     // unless the archive gave the entry a type.
     void AddGuessedType(const std::string& leaf, const char* data, int length, ZipAttributeList& attributes);
     // Adds the folder type unless the archive gave the folder a type.
     static void AddFolderType(ZipAttributeList& attributes);
     bool WriteLink(unzFile zip, int directory, const std::string& leaf, const std::string& name,
-        size_t depth, uint64 size, const struct timespec times[2]);
+        size_t depth, uint64 size, const struct timespec times[2], std::string& target);
     void Refuse(const std::string& name, const char* reason);
     // Remembers a failure that means the volume has no room left.
     void NoteError(int error)
@@ -108,12 +156,12 @@ private:
         if (error == ENOSPC || error == EDQUOT)
             fFull = true;
     }
-    std::string FullPath(const std::vector<std::string>& parts) const;
+    std::string FullPath(const std::string& relative) const { return fTarget + "/" + relative; }
 
     const char* fArchive;
     ZipRangeReader* fRange;
-    bool fTypeUntyped = false;
     off_t fRangeOffset;
+    const ZipExtractOptions fOptions;
     // How messages name the archive.
     const char* fShown;
     std::string fTarget;
@@ -125,7 +173,13 @@ private:
     // the entries so far ('d' folder, 'f' file, 'l' link).
     std::map<std::string, char> fNodes;
     FileDescriptor fRoot;
+    std::unique_ptr<ZipFolderChain> fChain;
     std::vector<DeferredFolder> fFolders;
+    std::map<std::string, size_t> fFolderIndex;
+    // The umask, when files may be created with their final mode at once
+    // (-1: every file's mode is set after its data).
+    int fUmask = -1;
+    DataDigest fDigest;
     // Buffers for one entry at a time, kept for the whole archive.
     std::vector<char> fName;
     std::vector<char> fCentralExtra;
@@ -153,25 +207,22 @@ bool Extraction::LocalNameMatches(unzFile zip, const char* name, size_t length)
 {
     const ZPOS64_T data = unzGetCurrentFileZStreamPos64(zip);
     const int extra = unzGetLocalExtrafield(zip, nullptr, 0);
-    if (extra < 0 || data < uint64(extra) + length || fArchiveFile.Get() < 0)
+    if (extra < 0 || data < uint64(extra) + length)
         return false;
     std::string local(length, '\0');
-    const off_t at = fRangeOffset + off_t(data - uint64(extra) - length);
-    const ssize_t got = ::pread(fArchiveFile.Get(), local.data(), length, at);
+    const uint64 at = data - uint64(extra) - length;
+    // The local header was just read, so the range reader's window holds it.
+    if (fRange != nullptr)
+        return fRange->ReadAt(at, local.data(), length) && memcmp(local.data(), name, length) == 0;
+    if (fArchiveFile.Get() < 0)
+        return false;
+    const ssize_t got = ::pread(fArchiveFile.Get(), local.data(), length, fRangeOffset + off_t(at));
     return got == ssize_t(length) && memcmp(local.data(), name, length) == 0;
 }
 
 void Extraction::Refuse(const std::string& name, const char* reason)
 {
     Report("refusing \"%s\" from %s: %s", name.c_str(), fShown, reason);
-}
-
-std::string Extraction::FullPath(const std::vector<std::string>& parts) const
-{
-    std::string path = fTarget;
-    for (const std::string& part : parts)
-        path += "/" + part;
-    return path;
 }
 
 // Splits an entry name into its components; refuses names that would leave
@@ -207,42 +258,104 @@ bool Extraction::SplitName(const std::string& name, std::vector<std::string>& pa
     return true;
 }
 
-// Opens (creating when missing) the folders parts[0..count) below the
-// target, never through a symbolic link.
 int Extraction::OpenParent(const std::vector<std::string>& parts, size_t count, const std::string& name)
 {
-    int current = ::dup(fRoot.Get());
-    for (size_t i = 0; i < count && current >= 0; i++) {
-        const char* part = parts[i].c_str();
-        int next = ::openat(current, part, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0 && errno == ENOENT) {
-            if (::mkdirat(current, part, 0777) != 0 && errno != EEXIST) {
-                NoteError(errno);
-                Report("cannot create folder for \"%s\": %s", name.c_str(), strerror(errno));
-                ::close(current);
-                return -1;
-            }
-            next = ::openat(current, part, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        }
-        if (next < 0) {
-            struct stat st = {};
-            if (::fstatat(current, part, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-                Refuse(name, "its path runs through a symbolic link");
-            else
-                Report("cannot open folder for \"%s\": %s", name.c_str(), strerror(errno));
-        }
-        ::close(current);
-        current = next;
+    std::vector<size_t> made;
+    ZipFolderChain::Failure failure;
+    const int fd = fChain->Open(parts, count, made, failure);
+    // Folders made on the way get the mark now, through the descriptor the
+    // chain holds; one it does not hold gets it by path at the end.
+    for (size_t depth : made) {
+        std::string folder;
+        for (size_t i = 0; i <= depth; i++)
+            folder += (i > 0 ? "/" : "") + parts[i];
+        DeferredFolder& record = FolderRecord(folder);
+        record.made = true;
+        const int held = fChain->At(depth);
+        if (!fOptions.mark.empty() && held >= 0)
+            WriteNewAttributes(held, ZipAttributeList(), folder, true);
+        else
+            record.markByPath = !fOptions.mark.empty();
     }
-    return current;
+    if (fd < 0) {
+        NoteError(failure.error);
+        if (failure.throughLink)
+            Refuse(name, "its path runs through a symbolic link");
+        else if (failure.making)
+            Report("cannot create folder for \"%s\": %s", name.c_str(), strerror(failure.error));
+        else
+            Report("cannot open folder for \"%s\": %s", name.c_str(), strerror(failure.error));
+    }
+    return fd;
+}
+
+DeferredFolder& Extraction::FolderRecord(const std::string& name)
+{
+    const auto found = fFolderIndex.find(name);
+    if (found != fFolderIndex.end())
+        return fFolders[found->second];
+    fFolderIndex.emplace(name, fFolders.size());
+    fFolders.emplace_back();
+    fFolders.back().name = name;
+    return fFolders.back();
+}
+
+void Extraction::RemoveMarked(ZipAttributeList& attributes) const
+{
+    for (const ZipAttribute& marked : fOptions.mark) {
+        attributes.erase(std::remove_if(attributes.begin(), attributes.end(),
+                             [&](const ZipAttribute& attribute) { return attribute.name == marked.name; }),
+            attributes.end());
+    }
+}
+
+bool Extraction::WriteNewAttributes(int fd, const ZipAttributeList& attributes, const std::string& name,
+    bool withMark)
+{
+    bool ok = true;
+    const ZipAttributeList none;
+    for (const ZipAttributeList* list : {&attributes, withMark ? &fOptions.mark : &none}) {
+        for (const ZipAttribute& attribute : *list) {
+            const status_t status = write_new_attribute(fd, attribute.name.c_str(), attribute.type,
+                attribute.data.data(), attribute.data.size());
+            if (status == B_DEVICE_FULL)
+                fFull = true;
+            if (status != B_OK && ok) {
+                Report("could not restore every attribute of \"%s\"", name.c_str());
+                ok = false;
+            }
+        }
+    }
+    return ok;
+}
+
+void Extraction::Placed(const std::string& name, ZipEntrySummary::Kind kind, uint64 size, int64 modified,
+    const std::string& detail)
+{
+    if (fOptions.placed == nullptr)
+        return;
+    ZipPlacedEntry entry;
+    entry.name = name;
+    entry.kind = kind;
+    entry.size = size;
+    entry.modified = modified;
+    entry.detail = detail;
+    fOptions.placed->push_back(std::move(entry));
 }
 
 bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
-    mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes)
+    mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes, uint64& size,
+    std::string& digest)
 {
+    // With the umask known the file is made with its final mode at once
+    // (owner-writable until its attributes are written, which a read-only
+    // file refuses); otherwise it is made private and given its mode last.
+    const mode_t wanted = mode & 0777;
+    const mode_t createMode = !hasMode ? 0666 : fUmask >= 0 ? (wanted | 0200) : 0600;
+    const bool setMode = hasMode && (fUmask < 0 || (createMode & ~mode_t(fUmask)) != wanted);
     // Created afresh: an entry already there (not a folder) is replaced.
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    FileDescriptor out(::openat(directory, leaf.c_str(), flags, hasMode ? 0600 : 0666));
+    FileDescriptor out(::openat(directory, leaf.c_str(), flags, createMode));
     if (out.Get() < 0 && errno == EEXIST) {
         struct stat existing = {};
         if (::fstatat(directory, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(existing.st_mode)) {
@@ -250,7 +363,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
             return false;
         }
         ::unlinkat(directory, leaf.c_str(), 0);
-        out.Reset(::openat(directory, leaf.c_str(), flags, hasMode ? 0600 : 0666));
+        out.Reset(::openat(directory, leaf.c_str(), flags, createMode));
     }
     if (out.Get() < 0) {
         NoteError(errno);
@@ -258,49 +371,47 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
         return false;
     }
     std::vector<char>& buffer = fData;
-    bool ok = true;
     bool first = true;
+    size = 0;
     for (;;) {
         const int length = unzReadCurrentFile(zip, buffer.data(), unsigned(buffer.size()));
         if (length < 0) {
             Report("\"%s\" is damaged in %s", name.c_str(), fShown);
-            ok = false;
-            break;
+            return false;
         }
-        if (first && fTypeUntyped)
+        if (first && fOptions.typeUntyped)
             AddGuessedType(leaf, buffer.data(), length, attributes);
         first = false;
         if (length == 0)
             break;
+        // The bytes are in memory anyway: the checksum costs no read.
+        if (fOptions.digests)
+            fDigest.Add(buffer.data(), size_t(length));
         for (int done = 0; done < length;) {
             const ssize_t written = ::write(out.Get(), buffer.data() + done, size_t(length - done));
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0) {
                 NoteError(written < 0 ? errno : ENOSPC);
-                Report("error writing \"%s\": %s", name.c_str(), strerror(errno));
+                Report("error writing \"%s\": %s", name.c_str(), strerror(written < 0 ? errno : ENOSPC));
+                if (fOptions.digests)
+                    fDigest.Finish();
                 return false;
             }
             done += int(written);
         }
+        size += uint64(length);
     }
+    if (fOptions.digests)
+        digest = fDigest.Finish();
     // The attributes go through the open descriptor, each written once.
-    for (const ZipAttribute& attribute : attributes) {
-        if (!ok)
-            break;
-        const status_t status = write_new_attribute(out.Get(), attribute.name.c_str(), attribute.type,
-            attribute.data.data(), attribute.data.size());
-        if (status != B_OK) {
-            if (status == B_DEVICE_FULL)
-                fFull = true;
-            Report("could not restore every attribute of \"%s\"", name.c_str());
-            ok = false;
-        }
-    }
-    if (hasMode)
-        ::fchmod(out.Get(), mode & 0777);
+    RemoveMarked(attributes);
+    if (!WriteNewAttributes(out.Get(), attributes, name, true))
+        return false;
+    if (setMode)
+        ::fchmod(out.Get(), wanted);
     ::futimens(out.Get(), times);
-    return ok;
+    return true;
 }
 
 void Extraction::AddFolderType(ZipAttributeList& attributes)
@@ -376,9 +487,8 @@ bool Extraction::ReadLinkTarget(unzFile zip, const std::string& name, size_t dep
 }
 
 bool Extraction::WriteLink(unzFile zip, int directory, const std::string& leaf, const std::string& name,
-    size_t depth, uint64 size, const struct timespec times[2])
+    size_t depth, uint64 size, const struct timespec times[2], std::string& target)
 {
-    std::string target;
     if (!ReadLinkTarget(zip, name, depth, size, target))
         return false;
     struct stat existing = {};
@@ -523,29 +633,37 @@ bool Extraction::ExtractEntry(unzFile zip)
             Report("the attributes of \"%s\" are damaged; some may be missing", name.c_str());
     }
 
+    std::string relative;
+    for (const std::string& part : parts)
+        relative += (relative.empty() ? "" : "/") + part;
     bool ok = true;
+    // A listed folder this unpacking made, open in the folder chain.
+    int madeFolder = -1;
+    uint64 size = 0;
+    std::string detail;
     if (fVerify) {
         ok = VerifyEntry(zip, parts, name, isDirectory, isLink, mode, info.uncompressed_size);
     } else if (isDirectory) {
-        FileDescriptor folder(OpenParent(parts, parts.size(), name));
-        ok = folder.Get() >= 0;
+        const int folder = OpenParent(parts, parts.size(), name);
+        ok = folder >= 0;
         if (ok) {
-            DeferredFolder deferred;
-            deferred.path = FullPath(parts);
-            deferred.mode = mode;
-            deferred.hasMode = unixMode;
-            deferred.times[0] = times[0];
-            deferred.times[1] = times[1];
-            fFolders.push_back(deferred);
+            DeferredFolder& record = FolderRecord(relative);
+            record.listed = true;
+            record.mode = mode;
+            record.hasMode = unixMode;
+            record.times[0] = times[0];
+            record.times[1] = times[1];
+            if (record.made)
+                madeFolder = folder;
         }
     } else {
-        FileDescriptor parent(OpenParent(parts, parts.size() - 1, name));
-        if (parent.Get() < 0) {
+        const int parent = OpenParent(parts, parts.size() - 1, name);
+        if (parent < 0) {
             ok = false;
         } else if (isLink) {
-            ok = WriteLink(zip, parent.Get(), parts.back(), name, parts.size() - 1, info.uncompressed_size, times);
+            ok = WriteLink(zip, parent, parts.back(), name, parts.size() - 1, info.uncompressed_size, times, detail);
         } else {
-            ok = WriteFile(zip, parent.Get(), parts.back(), name, mode, unixMode, times, attributes);
+            ok = WriteFile(zip, parent, parts.back(), name, mode, unixMode, times, attributes, size, detail);
         }
     }
     const int closed = unzCloseCurrentFile(zip);
@@ -553,32 +671,92 @@ bool Extraction::ExtractEntry(unzFile zip)
         Report("bad CRC for \"%s\" in %s", name.c_str(), fShown);
         ok = false;
     }
-    if (isDirectory && fTypeUntyped)
+    if (!ok || fVerify)
+        return ok;
+    if (isLink) {
+        // Linux keeps no attributes on links: the archive's are tried (and
+        // reported when refused), the mark is not.
+        if (!attributes.empty() && WriteNodeAttributes(FullPath(relative).c_str(), attributes) != B_OK) {
+            Report("could not restore every attribute of \"%s\"", name.c_str());
+            ok = false;
+        }
+        if (ok)
+            Placed(relative, ZipEntrySummary::kLink, 0, int64(times[1].tv_sec), detail);
+        return ok;
+    }
+    if (!isDirectory) {
+        // Its attributes went through the open descriptor already.
+        Placed(relative, ZipEntrySummary::kFile, size, int64(times[1].tv_sec), detail);
+        return true;
+    }
+    if (fOptions.typeUntyped)
         AddFolderType(attributes);
-    // Files have theirs already, written through the open descriptor.
-    const bool isFile = !isDirectory && !isLink;
-    const status_t attributeStatus = ok && !fVerify && !isFile && !attributes.empty()
-        ? WriteNodeAttributes(FullPath(parts).c_str(), attributes)
-        : B_OK;
-    if (attributeStatus == B_DEVICE_FULL)
-        fFull = true;
-    if (attributeStatus != B_OK) {
-        Report("could not restore every attribute of \"%s\"", name.c_str());
-        ok = false;
+    RemoveMarked(attributes);
+    if (madeFolder >= 0) {
+        // Made by this unpacking, and marked when it was made.
+        ok = WriteNewAttributes(madeFolder, attributes, name, false);
+    } else if (!attributes.empty() || !fOptions.mark.empty()) {
+        // A folder that was there already: each value replaces an old one.
+        ZipAttributeList all = attributes;
+        all.insert(all.end(), fOptions.mark.begin(), fOptions.mark.end());
+        const status_t status = WriteNodeAttributes(FullPath(relative).c_str(), all);
+        if (status == B_DEVICE_FULL)
+            fFull = true;
+        if (status != B_OK) {
+            Report("could not restore every attribute of \"%s\"", name.c_str());
+            ok = false;
+        }
     }
     return ok;
+}
+
+void Extraction::FinishFolders()
+{
+    // Deepest first, so that a read-only mode never stops the folders
+    // inside from getting theirs.
+    std::vector<const DeferredFolder*> order;
+    for (const DeferredFolder& folder : fFolders)
+        order.push_back(&folder);
+    std::stable_sort(order.begin(), order.end(), [](const DeferredFolder* a, const DeferredFolder* b) {
+        return std::count(a->name.begin(), a->name.end(), '/') > std::count(b->name.begin(), b->name.end(), '/');
+    });
+    for (const DeferredFolder* folder : order) {
+        const char* relative = folder->name.c_str();
+        if (folder->markByPath)
+            WriteNodeAttributes(FullPath(folder->name).c_str(), fOptions.mark);
+        int64 modified = 0;
+        if (folder->listed) {
+            if (folder->hasMode)
+                ::fchmodat(fRoot.Get(), relative, folder->mode & 0777, 0);
+            ::utimensat(fRoot.Get(), relative, folder->times, AT_SYMLINK_NOFOLLOW);
+            modified = int64(folder->times[1].tv_sec);
+        } else if (fOptions.placed != nullptr) {
+            struct stat st = {};
+            if (::fstatat(fRoot.Get(), relative, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                modified = int64(st.st_mtime);
+        }
+        Placed(folder->name, ZipEntrySummary::kFolder, 0, modified, std::string());
+    }
 }
 
 status_t Extraction::Run()
 {
     while (fTarget.size() > 1 && fTarget.back() == '/')
         fTarget.pop_back();
-    fArchiveFile.Reset(::open(fArchive, O_RDONLY | O_CLOEXEC));
+    // A range is read through its reader, which opens the file itself.
+    if (fRange == nullptr)
+        fArchiveFile.Reset(::open(fArchive, O_RDONLY | O_CLOEXEC));
     if (!fVerify)
         fRoot.Reset(::open(fTarget.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fVerify && fRoot.Get() < 0) {
         Report("cannot open folder %s: %s", fTarget.c_str(), strerror(errno));
         return status_from_errno(errno);
+    }
+    if (!fVerify) {
+        fChain = std::make_unique<ZipFolderChain>(fRoot.Get());
+        // A default access list decides new files' modes instead of the
+        // umask: then every mode is set explicitly.
+        fUmask = ::fgetxattr(fRoot.Get(), "system.posix_acl_default", nullptr, 0) >= 0 ? -1 : CurrentUmask();
     }
     unzFile zip = fRange != nullptr ? fRange->Open() : unzOpen64(fArchive);
     if (zip == nullptr) {
@@ -596,14 +774,12 @@ status_t Extraction::Run()
         ok = false;
     }
     unzClose(zip);
+    fChain.reset();
 
-    // Folders get their modes and times last, deepest first, so that adding
-    // their contents neither fails on a read-only mode nor moves the times.
-    for (auto it = fFolders.rbegin(); it != fFolders.rend(); ++it) {
-        if (it->hasMode)
-            ::chmod(it->path.c_str(), it->mode & 0777);
-        ::utimensat(AT_FDCWD, it->path.c_str(), it->times, AT_SYMLINK_NOFOLLOW);
-    }
+    // Folders get their modes and times last, so that adding their
+    // contents neither fails on a read-only mode nor moves the times.
+    if (!fVerify)
+        FinishFolders();
     if (ok)
         return B_OK;
     return fFull ? status_t(B_DEVICE_FULL) : status_t(B_ERROR);
@@ -631,10 +807,15 @@ status_t ZipExtractor::VerifyRange(const char* file, off_t offset, uint64 length
 
 status_t ZipExtractor::Extract(const char* archive, const char* target)
 {
+    return Extract(archive, target, ZipExtractOptions());
+}
+
+status_t ZipExtractor::Extract(const char* archive, const char* target, const ZipExtractOptions& options)
+{
     if (archive == nullptr || target == nullptr)
         return B_BAD_VALUE;
     stop_point();
-    Extraction extraction(archive, target);
+    Extraction extraction(archive, target, nullptr, 0, nullptr, nullptr, &options);
     return extraction.Run();
 }
 
@@ -643,10 +824,18 @@ status_t ZipExtractor::ExtractRange(const char* file, off_t offset, uint64 lengt
 {
     if (file == nullptr || target == nullptr || offset < 0)
         return B_BAD_VALUE;
+    ZipExtractOptions options;
+    options.typeUntyped = typeUntyped;
+    return ExtractRange(file, offset, length, target, options);
+}
+
+status_t ZipExtractor::ExtractRange(const char* file, off_t offset, uint64 length, const char* target,
+    const ZipExtractOptions& options)
+{
+    if (file == nullptr || target == nullptr || offset < 0)
+        return B_BAD_VALUE;
     stop_point();
     ZipRangeReader range(file, offset, length);
-    Extraction extraction(file, target, &range, offset);
-    if (typeUntyped)
-        extraction.TypeUntyped();
+    Extraction extraction(file, target, &range, offset, nullptr, nullptr, &options);
     return extraction.Run();
 }

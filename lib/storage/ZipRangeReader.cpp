@@ -58,19 +58,31 @@ voidpf ZipRangeReader::OpenStream(voidpf opaque, const void* /*name*/, int mode)
         return nullptr;
     }
     self->fPosition = 0;
-    self->fBufferFill = 0;
+    for (Window& window : self->fWindows)
+        window = Window();
     self->fFailed = false;
     return self;
+}
+
+ZipRangeReader::Window* ZipRangeReader::WindowAt(uint64 position)
+{
+    for (Window& window : fWindows) {
+        if (position >= window.start && position < window.start + window.fill) {
+            window.lastUse = ++fUses;
+            return &window;
+        }
+    }
+    return nullptr;
 }
 
 uLong ZipRangeReader::Read(char* buffer, uLong size)
 {
     uLong done = 0;
     while (done < size && fPosition < fLength) {
-        if (fPosition >= fBufferStart && fPosition < fBufferStart + fBufferFill) {
-            const size_t at = size_t(fPosition - fBufferStart);
-            const size_t now = std::min(size_t(size - done), fBufferFill - at);
-            std::memcpy(buffer + done, fBuffer.data() + at, now);
+        if (Window* window = WindowAt(fPosition)) {
+            const size_t at = size_t(fPosition - window->start);
+            const size_t now = std::min(size_t(size - done), window->fill - at);
+            std::memcpy(buffer + done, window->data.data() + at, now);
             done += uLong(now);
             fPosition += now;
             continue;
@@ -79,16 +91,17 @@ uLong ZipRangeReader::Read(char* buffer, uLong size)
         char* into;
         size_t want;
         const bool direct = size - done >= kReadAhead;
+        Window& window = fWindows[0].lastUse <= fWindows[1].lastUse ? fWindows[0] : fWindows[1];
         if (direct) {
             // A large read goes straight into the caller's buffer.
             into = buffer + done;
             want = size_t(std::min<uint64>(size - done, left));
         } else {
-            fBuffer.resize(kReadAhead);
-            into = fBuffer.data();
+            window.data.resize(kReadAhead);
+            into = window.data.data();
             want = size_t(std::min<uint64>(kReadAhead, left));
-            fBufferStart = fPosition;
-            fBufferFill = 0;
+            window.start = fPosition;
+            window.fill = 0;
         }
         const ssize_t got = ::pread(fFd, into, want, fOffset + off_t(fPosition));
         if (got < 0 && errno == EINTR)
@@ -101,10 +114,32 @@ uLong ZipRangeReader::Read(char* buffer, uLong size)
             done += uLong(got);
             fPosition += uint64(got);
         } else {
-            fBufferFill = size_t(got);
+            window.fill = size_t(got);
         }
     }
     return done;
+}
+
+bool ZipRangeReader::ReadAt(uint64 position, char* buffer, size_t size)
+{
+    if (fFd < 0 || position > fLength || fLength - position < size)
+        return false;
+    if (Window* window = WindowAt(position)) {
+        const size_t at = size_t(position - window->start);
+        if (window->fill - at >= size) {
+            std::memcpy(buffer, window->data.data() + at, size);
+            return true;
+        }
+    }
+    for (size_t done = 0; done < size;) {
+        const ssize_t got = ::pread(fFd, buffer + done, size - done, fOffset + off_t(position + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += size_t(got);
+    }
+    return true;
 }
 
 uLong ZipRangeReader::ReadStream(voidpf opaque, voidpf /*stream*/, void* buffer, uLong size)

@@ -22,6 +22,10 @@ public:
     // Opens the archive for minizip; null when the file cannot be opened or
     // the range is no zip archive. Close with unzClose().
     unzFile Open();
+    // Copies size bytes of the range from position into buffer, from the
+    // read-ahead windows when they hold them; false when the range is not
+    // open or ends before.
+    bool ReadAt(uint64 position, char* buffer, size_t size);
 
 private:
     static voidpf OpenStream(voidpf opaque, const void* name, int mode);
@@ -33,6 +37,9 @@ private:
     static int ErrorStream(voidpf opaque, voidpf stream);
 
     uLong Read(char* buffer, uLong size);
+    // The window holding position, or null.
+    struct Window;
+    Window* WindowAt(uint64 position);
 
     std::string fFile;
     off_t fOffset;
@@ -40,9 +47,16 @@ private:
     int fFd = -1;
     bool fFailed = false;
     uint64 fPosition = 0;
-    // The read-ahead window: bytes [fBufferStart, fBufferStart + fBufferFill)
-    // of the range.
-    std::vector<char> fBuffer;
-    uint64 fBufferStart = 0;
-    size_t fBufferFill = 0;
+    // Two read-ahead windows, each bytes [start, start + fill) of the range:
+    // minizip alternates between the central directory at the archive's end
+    // and the entries' data, and each keeps its own window instead of
+    // refilling one for every entry. A miss refills the one used longer ago.
+    struct Window {
+        std::vector<char> data;
+        uint64 start = 0;
+        size_t fill = 0;
+        uint64 lastUse = 0;
+    };
+    Window fWindows[2];
+    uint64 fUses = 0;
 };

@@ -1,26 +1,46 @@
 #include "FileDigest.h"
 
+#include "DataDigest.h"
+
 #include <Errors.h>
 
-#include <QCryptographicHash>
-#include <QFile>
-#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
 
 status_t file_digest(const char* path, std::string* digest)
 {
     if (path == nullptr || digest == nullptr)
         return B_BAD_VALUE;
-    QFile file(QString::fromLocal8Bit(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!QFileInfo::exists(file.fileName()))
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
             return B_ENTRY_NOT_FOUND;
-        return file.error() == QFileDevice::PermissionsError ? B_PERMISSION_DENIED : B_IO_ERROR;
+        return errno == EACCES || errno == EPERM ? B_PERMISSION_DENIED : B_IO_ERROR;
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    // addData(QIODevice*) reads the file in blocks, so large files are not
-    // loaded whole.
-    if (!hash.addData(&file) || file.error() != QFileDevice::NoError)
+    // Read in large blocks, so large files are never loaded whole.
+    std::vector<char> buffer(256 * 1024);
+    DataDigest sum;
+    status_t status = B_OK;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            status = B_IO_ERROR;
+            break;
+        }
+        if (got == 0)
+            break;
+        sum.Add(buffer.data(), size_t(got));
+    }
+    ::close(fd);
+    if (status != B_OK)
+        return status;
+    const std::string text = sum.Finish();
+    if (text.empty())
         return B_IO_ERROR;
-    *digest = hash.result().toHex().toStdString();
+    *digest = text;
     return B_OK;
 }

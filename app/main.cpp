@@ -7,6 +7,7 @@
 #include <InstallApp.h>
 
 #include <AppPath.h>
+#include <InterfaceKit.h>
 #include <LibToolMain.h>
 
 #include <atomic>
@@ -39,8 +40,11 @@ bool HasDisplay()
 
 int RunWindow(const std::string& program)
 {
-    InstallApp app(program);
-    app.Run();
+    {
+        InstallApp app(program);
+        app.Run();
+    }
+    interface_shutdown();
     return 0;
 }
 

@@ -68,7 +68,10 @@ void LibWindow::RequestHelp()
             names.push_back(step->Name() != nullptr ? step->Name() : "");
         BMessage inserts;
         const bool inserted = InsertHelpRequest(view, inserts);
-        BMessage request = LibMakeHelpRequest(Title(), names, inserted ? &inserts : nullptr);
+        // Help files name a window by its name, which stays the same
+        // whatever title the window shows (the installer's is the product's).
+        const char* window = Name() != nullptr && Name()[0] != '\0' ? Name() : Title();
+        BMessage request = LibMakeHelpRequest(window, names, inserted ? &inserts : nullptr);
         if (be_app != nullptr)
             be_app->PostMessage(&request);
     }

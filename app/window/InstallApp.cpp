@@ -1,6 +1,7 @@
 #include "InstallApp.h"
 
 #include "InstallerWin.h"
+#include "TestDriver.h"
 #include "WindowAlertPresenter.h"
 
 #include <DocumentTypeRegistration.h>
@@ -47,6 +48,7 @@ void InstallApp::ReadyToRun()
     }
     fWindow->CenterOnScreen();
     fWindow->Show();
+    fDriver = TestDriver::FromEnvironment(*this);
 }
 
 void InstallApp::MessageReceived(BMessage* message)

@@ -13,6 +13,7 @@
 
 class InstallerWin;
 class LibSound;
+class TestDriver;
 class WindowAlertPresenter;
 
 class InstallApp : public BApplication {
@@ -35,4 +36,6 @@ private:
     std::unique_ptr<LibSound> fSound;
     std::unique_ptr<WindowAlertPresenter> fPresenter;
     HelpManager fHelp;
+    // Only when a test drives the program (see TestDriver.h).
+    std::unique_ptr<TestDriver> fDriver;
 };

@@ -280,9 +280,12 @@ bool InstallerWin::LoadResources(const char* path)
         if (fConfig.DefaultFolderIsCurrent()) {
             LibGetWorkingDirectory(folder);
         } else {
+            // A standard folder that a new account does not have yet is
+            // made, as the unattended install does; else the default
+            // destination could not be installed into.
             directory_which which = B_USER_DIRECTORY;
             if (LibGetStdDirName(fConfig.OptDefaultFolder(), which))
-                find_directory(which, &folder, false);
+                find_directory(which, &folder, true);
         }
         entry_ref ref;
         if (folder.Path() != nullptr && LibGetEntryRef(folder.Path(), ref))

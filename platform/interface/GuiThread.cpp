@@ -61,6 +61,16 @@ void ApplyLook(QApplication* application)
     application->setFont(FontEngine::QtFontOf(*be_plain_font));
 }
 
+// The application object made here (none when the program made its own).
+// It must go before the program's static objects and Qt's own do (see
+// interface_shutdown): ending the program with it alive crashes in its
+// destructor.
+std::unique_ptr<QApplication>& OwnApplication()
+{
+    static std::unique_ptr<QApplication> application;
+    return application;
+}
+
 // Lets be_app run Qt's event loop, unless it runs already.
 void AdoptApplication()
 {
@@ -82,8 +92,7 @@ void GuiThread::EnsureApplication()
         static int argc = 1;
         static char name[] = "ondelle";
         static char* argv[] = {name, nullptr};
-        static std::unique_ptr<QApplication> application;
-        application = std::make_unique<QApplication>(argc, argv);
+        OwnApplication() = std::make_unique<QApplication>(argc, argv);
     }
     auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (application == nullptr) {
@@ -163,4 +172,10 @@ status_t interface_init(bool display)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     BPrivate::GuiThread::EnsureApplication();
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr ? B_OK : B_ERROR;
+}
+
+void interface_shutdown()
+{
+    if (BPrivate::GuiThread::IsCurrent())
+        BPrivate::OwnApplication().reset();
 }

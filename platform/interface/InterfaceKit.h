@@ -15,3 +15,9 @@ bool interface_has_display();
 // before creating a window; a window created first does it by itself.
 // B_NOT_ALLOWED when another thread already runs the toolkit.
 status_t interface_init(bool display);
+
+// Deletes the toolkit's application object that interface_init made (not
+// one the program made itself). Call it from the main thread after the
+// application object is deleted, before the program ends: the toolkit's
+// object must not outlive main().
+void interface_shutdown();

@@ -14,6 +14,8 @@ public:
     explicit WindowWidget(BWindow* window);
 
     void Forget() { fWindow = nullptr; }
+    // The window this widget shows; null once the window is gone.
+    BWindow* Window() const { return fWindow; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -201,3 +201,26 @@ TEST(LibWindowTest, ShiftF1AsksForHelpAboutTheViewUnderTheMouse)
     EXPECT_EQ(window->LastMouseMovedView(), nullptr);
     window->Unlock();
 }
+
+TEST(LibWindowTest, HelpRequestNamesTheWindowByItsNameNotItsTitle)
+{
+    // Help files name windows by name; the title may be a product's.
+    BApplication app("application/x-vnd.Ondelle-LibWindowTest");
+    Scoped window(new InsertingWindow());
+    window->SetName("InstallerWin");
+    auto* button = new BView(BRect(10, 10, 89, 34), "install_button", B_FOLLOW_NONE, B_NAVIGABLE);
+    window->AddChild(button);
+    window->Show();
+
+    BMessage moved(B_MOUSE_MOVED);
+    moved.AddPoint("where", BPoint(5, 5));
+    moved.AddInt32("be:transit", B_ENTERED_VIEW);
+    window->PostMessage(&moved, button);
+    QTest::qWait(50);
+    QTest::keyClick(button->_Widget(), Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_TRUE(WaitFor([&] { return !HelpRequests().empty(); }));
+    const auto requests = HelpRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(Strings(requests[0], "window"), std::vector<std::string>{"InstallerWin"});
+    EXPECT_STREQ(window->Title(), "Installer");
+}

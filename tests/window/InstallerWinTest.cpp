@@ -71,21 +71,6 @@ std::unique_ptr<BMessage> TakeTipRequest(int milliseconds = 5000)
     return taken;
 }
 
-// Saves the shown window of that title as a PNG in the folder named by
-// ONDELLE_SCREENSHOT_DIR, when it is set.
-void Screenshot(const char* title, const char* file)
-{
-    const char* folder = std::getenv("ONDELLE_SCREENSHOT_DIR");
-    if (folder == nullptr)
-        return;
-    QCoreApplication::processEvents();
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title)) {
-            EXPECT_TRUE(widget->grab().save(QString::fromUtf8((fs::path(folder) / file).c_str()), "PNG"));
-        }
-    }
-}
-
 } // namespace
 
 TEST(InstallerWinTest, EveryNamedViewAtItsFrame)
@@ -207,7 +192,6 @@ TEST(InstallerWinTest, PromptCollisionAnsweredForAllInTheReplaceAlert)
     WindowAlertPresenter presenter;
     set_alert_presenter(&presenter);
     InstallerWin* window = fixture.Open();
-    Screenshot(window->Title(), "license.png");
     Press(window);
     ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
     {
@@ -219,7 +203,6 @@ TEST(InstallerWinTest, PromptCollisionAnsweredForAllInTheReplaceAlert)
         Locked lock(window);
         return Find<BListView>(window, "custom_list")->IsItemSelected(2);
     }));
-    Screenshot(window->Title(), "choices.png");
     Press(window);
 
     // The first collision: tick "Apply to all future collisions", replace.
@@ -229,8 +212,6 @@ TEST(InstallerWinTest, PromptCollisionAnsweredForAllInTheReplaceAlert)
                 return true;
         return false;
     }, 60000));
-    Screenshot(window->Title(), "installing.png");
-    Screenshot("ReplaceAlert", "replace-alert.png");
     // Tick the check box and press "Replace", as the user does.
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->isVisible() && widget->windowTitle() == "ReplaceAlert") {
@@ -251,7 +232,6 @@ TEST(InstallerWinTest, PromptCollisionAnsweredForAllInTheReplaceAlert)
             auto* dialog = qobject_cast<QDialog*>(widget);
             if (dialog == nullptr || !dialog->isVisible() || dialog->windowTitle() == "ReplaceAlert")
                 continue;
-            Screenshot(dialog->windowTitle().toUtf8().constData(), "complete.png");
             const auto buttons = dialog->findChildren<QPushButton*>();
             if (!buttons.isEmpty()) {
                 buttons.last()->click();

@@ -33,6 +33,9 @@ using namespace ondelle::resources;
 
 namespace {
 
+// The name under which the installer looks for its help file.
+constexpr const char* kInstallerHelpName = "x-vnd.Quorvane.Vondl.help";
+
 // A file or folder removed when the object goes out of scope, unless kept.
 class ScratchPath {
 public:
@@ -258,7 +261,10 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
         report("Packing the help file");
         ZipPackOptions helpOptions = options;
         helpOptions.level = 9;
-        if (!pack(description.helpFile, kHelpResourceId, kHelpResourceName, helpOptions, std::string()))
+        // The installer unpacks only the entry named like its own help file
+        // (its signature's last part and ".help"), so a vendor's file of
+        // any name is packed under that name.
+        if (!pack(description.helpFile, kHelpResourceId, kHelpResourceName, helpOptions, kInstallerHelpName))
             return writer.Status() != B_OK ? writeFailed() : description.helpFile + ": could not be packed";
     }
 

@@ -1,0 +1,230 @@
+// The demo product installed through its window, as a user installs it:
+// the build tool packs examples/skylark into an installer build, the build
+// runs as a program of its own (on the display of xvfb-run, or off screen)
+// and a script drives it through its test hook (demo-install.drive). The
+// test then checks what the user's choices did to the installed tree and
+// the log, that the program ended by itself with status 0 and that it left
+// no process behind. Everything happens in the test's sandbox; pictures of
+// every step go to ONDELLE_SCREENSHOT_DIR when it is set (docs/screenshots
+// is refreshed that way), else to the sandbox's temporary folder.
+#include "TestSupport.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using ondelle::test::BuildDir;
+using ondelle::test::ReadFileBytes;
+using ondelle::test::SandboxRoot;
+using ondelle::test::WriteFileBytes;
+
+namespace {
+
+// Generous: two shared cores under load, and sanitizer builds.
+constexpr int kBuildMilliseconds = 300000;
+constexpr int kRunMilliseconds = 240000;
+
+const char* const kPlanted = "# my own settings, kept by the test\nsync = never\n";
+
+fs::path Source(const std::string& relative)
+{
+    return fs::path(ONDELLE_SOURCE_DIR) / relative;
+}
+
+fs::path EnvironmentFolder(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? fs::path(value) : fs::path();
+}
+
+// The processes whose parent is this one, by id. Orphans of the programs
+// started here come to this process (it is a child subreaper), so a
+// program that leaves a child behind shows up here after it ended.
+std::set<pid_t> Children()
+{
+    std::set<pid_t> children;
+    const std::string self = std::to_string(::getpid());
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream status(entry.path() / "status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.rfind("PPid:", 0) == 0) {
+                if (line.substr(line.find_first_not_of(" \t", 5)) == self)
+                    children.insert(pid_t(std::stoi(name)));
+                break;
+            }
+        }
+    }
+    return children;
+}
+
+// Makes this process the reaper of orphaned descendants for a scope, and
+// ends (and reaps) whatever is left of them when it goes.
+class OrphanWatch {
+public:
+    OrphanWatch() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
+    ~OrphanWatch()
+    {
+        for (pid_t child : Children()) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+        }
+        ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    }
+    OrphanWatch(const OrphanWatch&) = delete;
+    OrphanWatch& operator=(const OrphanWatch&) = delete;
+};
+
+struct ProgramRun {
+    bool finished = false;
+    int exitCode = -1;
+    QProcess::ExitStatus exitStatus = QProcess::CrashExit;
+    std::string output;
+    std::string errors;
+};
+
+// Runs program until it ends or time is up (then it is killed); a report
+// line "driver: failed" ends it at once, since nothing more will happen.
+ProgramRun RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+    int milliseconds)
+{
+    ProgramRun run;
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(QString::fromStdString(SandboxRoot().string()));
+    process.start(program, arguments);
+    if (!process.waitForStarted(30000)) {
+        run.errors = "cannot start " + program.toStdString();
+        return run;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning && clock.elapsed() < milliseconds) {
+        process.waitForFinished(200);
+        run.output += process.readAllStandardOutput().toStdString();
+        run.errors += process.readAllStandardError().toStdString();
+        if (run.output.find("driver: failed") != std::string::npos)
+            break;
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(10000);
+    } else {
+        run.finished = true;
+        run.exitCode = process.exitCode();
+        run.exitStatus = process.exitStatus();
+    }
+    run.output += process.readAllStandardOutput().toStdString();
+    run.errors += process.readAllStandardError().toStdString();
+    return run;
+}
+
+// A picture that was saved and shows something: more than a handful of
+// colours, so neither an empty nor a blank window.
+void ExpectPicture(const fs::path& file, int minimumWidth, int minimumHeight)
+{
+    const QImage image(QString::fromStdString(file.string()));
+    ASSERT_FALSE(image.isNull()) << file;
+    EXPECT_GE(image.width(), minimumWidth) << file;
+    EXPECT_GE(image.height(), minimumHeight) << file;
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height() && colours.size() < 50; y += 3)
+        for (int x = 0; x < image.width() && colours.size() < 50; x += 3)
+            colours.insert(image.pixel(x, y));
+    EXPECT_GE(colours.size(), 8u) << file << " looks blank";
+}
+
+} // namespace
+
+TEST(EndToEndTest, DemoInstalledThroughItsWindowAsAUserDoes)
+{
+    const fs::path root = SandboxRoot();
+    ASSERT_FALSE(root.empty());
+    const fs::path home = EnvironmentFolder("HOME");
+    const fs::path settings = EnvironmentFolder("XDG_CONFIG_HOME");
+    const fs::path buildFolder = root / "demo-build";
+    fs::create_directories(buildFolder);
+    const fs::path build = buildFolder / "SkylarkSetup";
+    fs::path pictures = EnvironmentFolder("ONDELLE_SCREENSHOT_DIR");
+    if (pictures.empty())
+        pictures = EnvironmentFolder("TMPDIR") / "pictures";
+    pictures = fs::absolute(pictures);
+    fs::create_directories(pictures);
+    for (const char* picture : {"license.png", "choices.png", "help-window.png", "installing.png",
+             "replace-alert.png", "complete.png"})
+        fs::remove(pictures / picture);
+
+    OrphanWatch orphans;
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+
+    // The build, as a vendor makes it.
+    const ProgramRun made = RunProgram(QString::fromStdString((BuildDir() / "tools/ondelle-build").string()),
+        {"make", QString::fromStdString(Source("examples/skylark/product.json").string()), "-o",
+            QString::fromStdString(build.string()), "--define",
+            QString::fromStdString(std::string("BUILD=") + ONDELLE_DEMO_LIBRARY_DIR)},
+        environment, kBuildMilliseconds);
+    ASSERT_TRUE(made.finished && made.exitCode == 0) << made.output << made.errors;
+
+    // A settings file of the user's own stands where the product's goes.
+    fs::create_directories(settings);
+    WriteFileBytes(settings / "skylark.conf", kPlanted);
+    ASSERT_EQ(ReadFileBytes(settings / "skylark.conf"), kPlanted);
+
+    QProcessEnvironment driven = environment;
+    driven.insert("ONDELLE_TEST_DRIVER", QString::fromStdString(Source("tests/end_to_end/demo-install.drive").string()));
+    driven.insert("ONDELLE_SCREENSHOT_DIR", QString::fromStdString(pictures.string()));
+    const ProgramRun run = RunProgram(QString::fromStdString(build.string()), {}, driven, kRunMilliseconds);
+
+    // Every line done, and the program ended by itself, well.
+    EXPECT_EQ(run.output.find("driver: failed"), std::string::npos) << run.output << run.errors;
+    EXPECT_NE(run.output.find("driver: done"), std::string::npos) << run.output << run.errors;
+    ASSERT_TRUE(run.finished) << "the installer did not end by itself\n" << run.output << run.errors;
+    EXPECT_EQ(run.exitStatus, QProcess::NormalExit) << run.errors;
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(Children().empty()) << "the installer left a process behind";
+
+    // The tree as chosen: the program, not the read-me; the settings file
+    // the user kept, the product's copy left in the installation folder.
+    const fs::path installed = home / "Applications/Skylark Notes";
+    EXPECT_EQ(ReadFileBytes(installed / "SkylarkNotes"), ReadFileBytes(Source("examples/skylark/payload/SkylarkNotes")));
+    EXPECT_FALSE(fs::exists(installed / "ReadMe.txt"));
+    EXPECT_FALSE(fs::exists(installed / "skylark-sync"));
+    EXPECT_EQ(ReadFileBytes(settings / "skylark.conf"), kPlanted);
+    EXPECT_EQ(ReadFileBytes(installed / "skylark.conf"), ReadFileBytes(Source("examples/skylark/payload/skylark.conf")));
+    EXPECT_FALSE(fs::exists(settings / "Skylark/Templates"));
+    EXPECT_FALSE(fs::exists(home / ".local/lib/libskylark.so"));
+
+    const std::string log = ReadFileBytes(installed / "Log");
+    EXPECT_NE(log.find("\t\tInstalling : SkylarkNotes\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("\t\tInstalling : skylark.conf\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Installing : ReadMe.txt"), std::string::npos) << log;
+    EXPECT_NE(log.find("\t\t\tUser desired not to place item in " + settings.string() + "\n"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("Installation Complete"), std::string::npos) << log;
+
+    // The pictures of the documentation.
+    ExpectPicture(pictures / "license.png", 400, 200);
+    ExpectPicture(pictures / "choices.png", 400, 200);
+    ExpectPicture(pictures / "installing.png", 400, 200);
+    ExpectPicture(pictures / "help-window.png", 400, 150);
+    ExpectPicture(pictures / "replace-alert.png", 300, 280);
+    ExpectPicture(pictures / "complete.png", 150, 60);
+}

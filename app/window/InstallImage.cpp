@@ -134,17 +134,53 @@ void InstallImage::ProcessImage(const char* path)
 }
 
 
+float InstallImage::TextColumn(int index)
+{
+    return index >= 0 && index < kTexts ? kStyles[index].x : 0;
+}
+
+
+float InstallImage::_FittedSize(int index, float previousX, float previousDescent)
+{
+    // The texts run upwards in columns: each glyph lies left of its
+    // baseline by the font's ascent, the previous text's descenders right
+    // of its own. A larger desktop font makes a text smaller rather than
+    // letting it reach into its neighbour or past the frame's ends.
+    const float room = kStyles[index].x - previousX - previousDescent;
+    const float length = Bounds().Height() - 4;
+    float size = kStyles[index].size;
+    for (; size > 1; size -= 0.5f) {
+        SetFontSize(size);
+        font_height height;
+        GetFontHeight(&height);
+        if (height.ascent <= room && StringWidth(fTexts[index]) <= length)
+            break;
+    }
+    return size;
+}
+
+
 void InstallImage::Draw(BRect updateRect)
 {
     if (fShowImage && fImage != nullptr) {
         DrawBitmap(fImage.get(), BPoint(0, 0));
     } else {
+        float previousDescent = 0;
+        float previousX = 2;
         for (int index = 0; index < kTexts; index++) {
             if (IsEmpty(fTexts[index]))
                 continue;
-            SetFontSize(kStyles[index].size);
+            const float size = _FittedSize(index, previousX, previousDescent);
+            fDrawnSizes[index] = size;
+            SetFontSize(size);
             SetHighColor(kStyles[index].colour);
-            DrawString(fTexts[index], BPoint(kStyles[index].x, fPositions[index]));
+            // Centred again when the text had to be drawn smaller.
+            const float y = size == kStyles[index].size ? fPositions[index] : GetStringLocation(fTexts[index]);
+            DrawString(fTexts[index], BPoint(kStyles[index].x, y));
+            font_height height;
+            GetFontHeight(&height);
+            previousDescent = height.descent;
+            previousX = kStyles[index].x;
         }
     }
     BBox::Draw(updateRect);

@@ -47,15 +47,25 @@ public:
     bool HasImage() const { return fImage != nullptr; }
     bool ShowsImage() const { return fShowImage && fImage != nullptr; }
     float TextPosition(int index) const { return fPositions[index]; }
+    // The size text index (name, version, date, company, e-mail) was last
+    // drawn at: its own, or smaller when a larger desktop font would have
+    // pushed it into its neighbour or past the frame; 0 before it was drawn.
+    float DrawnTextSize(int index) const { return fDrawnSizes[index]; }
+    // Where text index runs upwards from (its baseline's x).
+    static float TextColumn(int index);
 
 private:
     enum { kName, kVersion, kDate, kCompany, kEmail, kTexts };
 
     void _SetText(int index, const char* text, float size);
+    // The largest size up to the text's own at which text index stays in
+    // its column right of the previous text and within the frame's length.
+    float _FittedSize(int index, float previousX, float previousDescent);
 
     bool fEditable;
     std::unique_ptr<BBitmap> fImage;
     bool fShowImage = true;
     LibString fTexts[kTexts];
     float fPositions[kTexts] = {};
+    float fDrawnSizes[kTexts] = {};
 };

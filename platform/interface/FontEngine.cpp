@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <strings.h>
@@ -71,9 +72,26 @@ bool FontEngine::IsKnownFamily(const char* family)
     return QFontDatabase::hasFamily(QString::fromUtf8(family));
 }
 
+namespace {
+
+std::atomic<float> sDesktopScale{1.0f};
+
+} // namespace
+
+void FontEngine::SetDesktopScale(float scale)
+{
+    sDesktopScale.store(std::isfinite(scale) && scale > 1.0f ? scale : 1.0f);
+}
+
+float FontEngine::DesktopScale()
+{
+    return sDesktopScale.load();
+}
+
 bool FontEngine::Prepare()
 {
-    if (fMetrics != nullptr)
+    const float scale = DesktopScale();
+    if (fMetrics != nullptr && fPreparedScale == scale)
         return true;
     if (!HasGuiApplication())
         return false;
@@ -95,8 +113,8 @@ bool FontEngine::Prepare()
         font->setFamilies({QString::fromUtf8(fFamily.c_str())});
     }
 
-    // One point of the platform is one pixel.
-    font->setPixelSize(std::max(1, static_cast<int>(std::lround(fSize))));
+    // One point of the platform is one pixel, times the desktop's scale.
+    font->setPixelSize(std::max(1, static_cast<int>(std::lround(fSize * scale))));
     font->setWeight((fFace & B_BOLD_FACE) != 0 ? QFont::Bold : QFont::Normal);
     font->setItalic((fFace & B_ITALIC_FACE) != 0);
     font->setUnderline((fFace & B_UNDERSCORE_FACE) != 0);
@@ -104,6 +122,7 @@ bool FontEngine::Prepare()
 
     fMetrics = std::make_unique<QFontMetricsF>(*font);
     fFont = std::move(font);
+    fPreparedScale = scale;
     return true;
 }
 

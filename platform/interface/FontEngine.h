@@ -42,6 +42,14 @@ public:
     // family counts as drawable.
     static bool IsKnownFamily(const char* family);
 
+    // The desktop's font size as a multiple of the platform's (12 pixels
+    // for the plain font): every font is drawn and measured that much
+    // larger, so that the program's texts follow the desktop's choice.
+    // 1 until the application sets it; taken as 1 below 1 or when not a
+    // number. Engines made before a change follow it on their next use.
+    static void SetDesktopScale(float scale);
+    static float DesktopScale();
+
 private:
     // Builds the QFont and its metrics on first use; false without a GUI
     // application. Called with fLock held.
@@ -54,4 +62,5 @@ private:
     bool fFixedDefault;
     std::unique_ptr<QFont> fFont;
     std::unique_ptr<QFontMetricsF> fMetrics;
+    float fPreparedScale = 1; // the desktop scale fFont was made for
 };

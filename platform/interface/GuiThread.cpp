@@ -10,6 +10,7 @@
 #include <InterfaceKit.h>
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QThread>
@@ -58,6 +59,13 @@ void ApplyLook(QApplication* application)
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, disabled);
     palette.setColor(QPalette::Disabled, QPalette::Text, disabled);
     application->setPalette(palette);
+    // The application's font is still the desktop's here. Against Qt's own
+    // default (9 points at 96 dots per inch, 12 pixels: a desktop that sets
+    // no font) its size scales every font of the program; a desktop with a
+    // larger font gets larger texts, a smaller one keeps the platform's.
+    constexpr float kUsualDesktopPixels = 12;
+    const int desktopPixels = QFontInfo(application->font()).pixelSize();
+    FontEngine::SetDesktopScale(float(desktopPixels) / kUsualDesktopPixels);
     application->setFont(FontEngine::QtFontOf(*be_plain_font));
 }
 

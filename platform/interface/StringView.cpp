@@ -1,5 +1,7 @@
 #include <StringView.h>
 
+#include <Font.h>
+
 #include <cmath>
 
 BStringView::BStringView(BRect frame, const char* name, const char* text, uint32 resizingMode,
@@ -12,20 +14,67 @@ BStringView::BStringView(BRect frame, const char* name, const char* text, uint32
 
 BStringView::~BStringView() = default;
 
+namespace {
+
+// Room left and right of the text.
+const float kTextMargin = 2;
+
+} // namespace
+
+void BStringView::GetDrawnText(std::string* text, BFont* font) const
+{
+    BFont drawn;
+    GetFont(&drawn);
+    const BRect bounds = Bounds();
+    const float room = bounds.Height() + 1;
+    font_height height;
+    drawn.GetHeight(&height);
+    const float needed = std::ceil(height.ascent) + std::ceil(height.descent);
+    if (needed > room && needed > 0) {
+        // Shrunk in steps until whole glyphs fit the view's height.
+        float size = drawn.Size() * room / needed;
+        for (; size > 1; size -= 0.5f) {
+            drawn.SetSize(std::floor(size * 2) / 2);
+            drawn.GetHeight(&height);
+            if (std::ceil(height.ascent) + std::ceil(height.descent) <= room)
+                break;
+        }
+    }
+    std::string shown = fText;
+    const float width = bounds.Width() + 1 - 2 * kTextMargin;
+    if (drawn.StringWidth(shown.c_str()) > width)
+        drawn.TruncateString(&shown, B_TRUNCATE_END, width);
+    if (text != nullptr)
+        *text = shown;
+    if (font != nullptr)
+        *font = drawn;
+}
+
 void BStringView::Draw(BRect)
 {
     if (fText.empty())
         return;
+    std::string text;
+    BFont font;
+    GetDrawnText(&text, &font);
+    if (text.empty())
+        return;
     const BRect bounds = Bounds();
+    PushState();
+    BFont own;
+    GetFont(&own);
+    if (font.Size() != own.Size())
+        SetFont(&font, B_FONT_SIZE);
     font_height height;
-    GetFontHeight(&height);
-    const float width = StringWidth(fText.c_str());
-    float x = 2;
+    font.GetHeight(&height);
+    const float width = font.StringWidth(text.c_str());
+    float x = kTextMargin;
     if (fAlignment == B_ALIGN_RIGHT)
-        x = bounds.Width() - width - 2;
+        x = bounds.Width() - width - kTextMargin;
     else if (fAlignment == B_ALIGN_CENTER)
         x = (bounds.Width() - width) / 2;
-    DrawString(fText.c_str(), BPoint(x, bounds.bottom - std::ceil(height.descent)));
+    DrawString(text.c_str(), BPoint(x, bounds.bottom - std::ceil(height.descent)));
+    PopState();
 }
 
 void BStringView::GetPreferredSize(float* width, float* height)

@@ -1,5 +1,7 @@
 // BStringView: one line of static text, aligned left, right or centred,
-// sitting on the bottom of the view.
+// sitting on the bottom of the view. Text that does not fit is never cut
+// through a glyph: a font too tall for the view is drawn smaller, to the
+// view's height, and a text too wide ends in an ellipsis.
 #pragma once
 
 #include <View.h>
@@ -19,6 +21,10 @@ public:
     const char* Text() const { return fText.c_str(); }
     void SetAlignment(alignment flag);
     alignment Alignment() const { return fAlignment; }
+
+    // What Draw() shows (extension): the text, shortened to the width, and
+    // the font, made smaller when the view's font is taller than the view.
+    void GetDrawnText(std::string* text, BFont* font) const;
 
 private:
     std::string fText;

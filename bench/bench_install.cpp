@@ -3,7 +3,11 @@
 // folder items and 10 single files. In the same run, and on the same data,
 // the same archives unpacked with the unzip program and moved into place
 // with mv, and the payload tree copied with cp -a; the counters give the
-// install's time as a multiple of each. Every tree is removed, and the
+// install's time as a multiple of each. The install runs twice per round:
+// with the workers that unpack archives ahead (as a job does by default) and
+// with every archive unpacked at its turn in the job's thread; the rounds
+// alternate the order of the four, and the counters are medians. Every
+// tree is removed, and the
 // removal synced to disk, right after it was measured, well before the next
 // timed run. Everything lives in a private temporary folder that serves as
 // the sandbox.
@@ -18,6 +22,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -34,6 +39,12 @@ constexpr int kLevel = 6;
 double Seconds(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double MedianOf(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
 }
 
 class Workspace {
@@ -95,7 +106,8 @@ public:
         return destination;
     }
 
-    double Install()
+    // workers: as InstallConfig::SetUnpackWorkers; negative for the default.
+    double Install(int32 workers)
     {
         const fs::path destination = FreshDestination();
         BResources resources(fBuild.c_str());
@@ -109,6 +121,7 @@ public:
         for (int32 index = 0; index < config.CountInstallItems(); index++)
             config.MarkInstallItem(index, true);
         config.SetResourcePath(fBuild.c_str());
+        config.SetUnpackWorkers(workers);
         entry_ref ref;
         get_ref_for_path(destination.c_str(), &ref);
         config.SetDestination(ref);
@@ -172,32 +185,52 @@ Workspace& Shared()
     return workspace;
 }
 
-// Each iteration measures the three side by side; the iteration's time is
-// the install's, the counters the means of all three and the ratios.
+// Each iteration is a round of the four side by side, in an order that
+// changes from round to round; the iteration's time is the default
+// install's, the counters the medians and their ratios.
 void BM_InstallAgainstUnzipAndCopy(benchmark::State& state)
 {
     Workspace& workspace = Shared();
-    double install = 0;
-    double unzip = 0;
-    double copy = 0;
+    std::vector<double> install;
+    std::vector<double> serial;
+    std::vector<double> unzip;
+    std::vector<double> copy;
+    int round = 0;
     for (auto _ : state) {
-        const double seconds = workspace.Install();
-        install += seconds;
-        unzip += workspace.UnzipAndMove();
-        copy += workspace.CopyTree();
+        double seconds = 0;
+        for (int step = 0; step < 4; step++) {
+            switch ((step + round) % 4) {
+                case 0:
+                    seconds = workspace.Install(-1);
+                    install.push_back(seconds);
+                    break;
+                case 1:
+                    serial.push_back(workspace.Install(0));
+                    break;
+                case 2:
+                    unzip.push_back(workspace.UnzipAndMove());
+                    break;
+                default:
+                    copy.push_back(workspace.CopyTree());
+                    break;
+            }
+        }
+        round++;
         state.SetIterationTime(seconds);
     }
     workspace.FreshDestination();
-    const double runs = double(state.iterations());
-    state.counters["install_s"] = install / runs;
-    state.counters["unzip_mv_s"] = unzip / runs;
-    state.counters["cp_a_s"] = copy / runs;
-    state.counters["x_unzip_mv"] = install / unzip;
-    state.counters["x_cp_a"] = install / copy;
+    state.counters["install_s"] = MedianOf(install);
+    state.counters["serial_s"] = MedianOf(serial);
+    state.counters["unzip_mv_s"] = MedianOf(unzip);
+    state.counters["cp_a_s"] = MedianOf(copy);
+    state.counters["x_unzip_mv"] = MedianOf(install) / MedianOf(unzip);
+    state.counters["x_cp_a"] = MedianOf(install) / MedianOf(copy);
+    state.counters["serial_x_unzip_mv"] = MedianOf(serial) / MedianOf(unzip);
+    state.counters["serial_x_cp_a"] = MedianOf(serial) / MedianOf(copy);
 }
 
 } // namespace
 
-BENCHMARK(BM_InstallAgainstUnzipAndCopy)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(BM_InstallAgainstUnzipAndCopy)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 
 BENCHMARK_MAIN();

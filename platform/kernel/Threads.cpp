@@ -311,7 +311,9 @@ thread_id find_thread(const char* name)
         if (ReadTaskStat(team, thread, stat) && stat.comm == wanted) {
             ThreadRegistry& registry = ThreadRegistry::Default();
             std::unique_lock lock(registry.Mutex());
-            if (registry.Find(thread) == nullptr)
+            // A spawned thread that ended or was killed is gone, even while
+            // Linux still lists it.
+            if (registry.Find(thread) == nullptr && !registry.IsDead(thread))
                 return thread;
         }
     }

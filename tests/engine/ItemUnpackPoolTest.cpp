@@ -5,6 +5,7 @@
 #include "ZipBytes.h"
 
 #include <FindDirectory.h>
+#include <InstallConfig.h>
 #include <ItemUnpackPool.h>
 #include <LibWorkFolders.h>
 #include <OS.h>
@@ -14,6 +15,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <cstdlib>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -231,4 +233,32 @@ TEST(ItemUnpackPool, ArchivesNeverTakenAreRemovedWithThePool)
     EXPECT_EQ(CountWorkFolders(), 0);
     EXPECT_TRUE(space.workFolders->IsEmpty());
     EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
+}
+
+TEST(ItemUnpackPool, AJobsWorkersFollowItsSettingThenTheEnvironment)
+{
+    struct Restore {
+        ~Restore() { ::unsetenv("ONDELLE_UNPACK_WORKERS"); }
+    } restore;
+    InstallConfig config;
+    ::unsetenv("ONDELLE_UNPACK_WORKERS");
+    const int32 byMachine = config.UnpackWorkers();
+    EXPECT_EQ(byMachine, ItemUnpackPool::DefaultWorkers());
+    EXPECT_GE(byMachine, 1);
+    EXPECT_LE(byMachine, ItemUnpackPool::kMaxWorkers);
+
+    ::setenv("ONDELLE_UNPACK_WORKERS", "0", 1);
+    EXPECT_EQ(config.UnpackWorkers(), 0);
+    ::setenv("ONDELLE_UNPACK_WORKERS", "3", 1);
+    EXPECT_EQ(config.UnpackWorkers(), 3);
+    // Not a count: the machine decides.
+    for (const char* text : {"", "two", "2x", "-1"}) {
+        ::setenv("ONDELLE_UNPACK_WORKERS", text, 1);
+        EXPECT_EQ(config.UnpackWorkers(), byMachine) << '"' << text << '"';
+    }
+    // The job's own setting comes first, within bounds.
+    config.SetUnpackWorkers(0);
+    EXPECT_EQ(config.UnpackWorkers(), 0);
+    config.SetUnpackWorkers(1000);
+    EXPECT_EQ(config.UnpackWorkers(), 16);
 }

@@ -101,6 +101,19 @@ TEST(Thread, SpawnedThreadWaitsForResumeAndReportsItsExitValue)
     EXPECT_EQ(wait_for_thread(id, &result), B_BAD_THREAD_ID);
 }
 
+TEST(Thread, AThreadThatWasWaitedForIsNotFoundByNameWhileLinuxStillEndsIt)
+{
+    // Linux may list the thread for a moment after the wait returned; the
+    // name must be gone at once all the same.
+    for (int round = 0; round < 300; round++) {
+        thread_id id = spawn_thread(ReturnSeven, "short-lived", B_NORMAL_PRIORITY, nullptr);
+        ASSERT_GT(id, 0);
+        status_t result = 0;
+        ASSERT_EQ(wait_for_thread(id, &result), B_OK);
+        ASSERT_EQ(find_thread("short-lived"), B_NAME_NOT_FOUND) << "round " << round;
+    }
+}
+
 TEST(Thread, WaitStartsANewThreadAndNamesArePriorityClampedAndTruncated)
 {
     thread_id id = spawn_thread(ReturnSeven, "a name that is far longer than thirty-one bytes", 500, nullptr);

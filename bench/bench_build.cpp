@@ -4,10 +4,11 @@
 // the deinstaller with `zip -rq -6` in the same run. Rounds alternate which
 // of the two goes first; the counters are the medians and their ratio.
 //
-// The memory benchmark makes builds of two payload sizes and runs
-// `ondelle-build inspect` and an unattended install on each in a child
-// process, reporting each child's peak resident memory (measured by the time
-// program): the figures must not grow with the payload.
+// The memory benchmark makes builds of two payload sizes with
+// `ondelle-build make`, then runs `ondelle-build inspect` and an unattended
+// install on each, every one in a child process, and reports each child's
+// peak resident memory (measured by the time program): the figures must not
+// grow with the payload.
 //
 // Everything lives in a private temporary folder that serves as sandbox,
 // home and temporary folder.
@@ -190,8 +191,9 @@ void BM_BuildAgainstZip(benchmark::State& state)
 }
 BENCHMARK(BM_BuildAgainstZip)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
-// Peak resident memory (KiB) of inspect and of an unattended install, for a
-// build of about 50 MB of payload and one of about 200 MB.
+// Peak resident memory (KiB) of making a build with the tool, of inspecting
+// it and of an unattended install from it, for about 50 MB of payload and
+// about 200 MB.
 void BM_PeakMemory(benchmark::State& state)
 {
     Workspace& workspace = Shared();
@@ -201,22 +203,33 @@ void BM_PeakMemory(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        for (const size_t meanFileSize : {BenchPayload::kDefaultMeanFileSize / 4, BenchPayload::kDefaultMeanFileSize}) {
+        const size_t large = BenchPayload::kDefaultMeanFileSize;
+        for (const size_t meanFileSize : {large / 4, large}) {
             const BenchPayload& payload = workspace.Payload(meanFileSize);
             const std::string label = std::to_string(payload.Bytes() / 1000000) + "MB";
+            const fs::path description = workspace.Root() / ("product-" + label + ".json");
+            std::string items;
+            for (const fs::path& item : payload.Items())
+                items += std::string(items.empty() ? "" : ",") + "{\"path\": \"" + item.string() + "\"}";
+            std::ofstream(description) << "{\"product\": {\"name\": \"Bench\"}, \"options\": {\"created_folder\": "
+                                          "\"Bench\", \"compression_level\": "
+                                       << kLevel << "}, \"items\": [" << items << "]}";
             const fs::path build = workspace.Root() / ("Setup-" + label);
-            if (!fs::exists(build))
-                workspace.Build(payload, build);
+            const long make = RunMeasured(workspace, {tool.string(), "make", description.string(), "-o",
+                build.string(), "--installer", workspace.Installer(), "--deinstaller", workspace.Deinstaller(),
+                "--quiet"});
             const long inspect = RunMeasured(workspace, {tool.string(), "inspect", build.string()});
             const fs::path destination = workspace.Root() / ("installed-" + label);
             fs::create_directories(destination);
             const long install = RunMeasured(workspace,
                 {build.string(), "--unattended", "--all", "--quiet", "--folder", destination.string()});
             fs::remove_all(destination);
-            if (inspect < 0 || install < 0) {
-                state.SkipWithError("inspect or install failed");
+            fs::remove(build);
+            if (make < 0 || inspect < 0 || install < 0) {
+                state.SkipWithError("make, inspect or install failed");
                 return;
             }
+            state.counters["make_KiB_" + label] = double(make);
             state.counters["inspect_KiB_" + label] = double(inspect);
             state.counters["install_KiB_" + label] = double(install);
         }

@@ -6,8 +6,10 @@
 // finished entries in order. Every entry is prepared the same way on any
 // thread, so the archive's bytes do not depend on the number of workers.
 //
-// Files up to kInMemoryLimit are deflated into memory by the workers; larger
-// ones are deflated by the calling thread straight into the archive. At most
+// A file larger than kBlockSize is deflated in blocks of that size, each
+// block by whichever worker takes it, with the 32 KiB before it as its
+// dictionary and ending on a byte boundary (the last one ends the stream),
+// so that the blocks joined in order are one deflate stream. At most
 // kMaxBytesAhead bytes of files are held ahead of the writer, so memory does
 // not grow with the payload.
 #pragma once
@@ -41,8 +43,8 @@ struct ZipPackOptions {
 
 class ZipTreePacker {
 public:
-    static constexpr uint64 kInMemoryLimit = 16 << 20;
-    static constexpr uint64 kMaxBytesAhead = 64 << 20;
+    static constexpr uint64 kBlockSize = 4 << 20;
+    static constexpr uint64 kMaxBytesAhead = 32 << 20;
 
     ZipTreePacker(zipFile zip, const ZipPackOptions& options);
 
@@ -53,12 +55,21 @@ public:
 
 private:
     struct Prepared;
+    struct Task;
     class Deflater;
 
-    Prepared _Prepare(const ZipTreeEntry& entry, Deflater& deflater) const;
-    bool _Write(const ZipTreeEntry& entry, Prepared& prepared);
-    bool _WriteStreamed(const ZipTreeEntry& entry, Prepared& prepared);
-    int _WorkerCount(size_t entries) const;
+    Prepared _Prepare(const ZipTreeEntry& entry, const Task& task, Deflater& deflater) const;
+    void _PrepareFile(const ZipTreeEntry& entry, const Task& task, Deflater& deflater, Prepared& prepared,
+        std::string& head) const;
+    void _AddExtras(const ZipTreeEntry& entry, const std::string& head, Prepared& prepared) const;
+    bool _Write(const ZipTreeEntry& entry, const Task& task, Prepared& prepared);
+    int _WorkerCount(size_t tasks) const;
+
+    // The entry being written: its checksum and size so far.
+    bool fEntryOpen = false;
+    bool fEntryOk = true;
+    uLong fEntryCrc = 0;
+    uint64 fEntrySize = 0;
 
     zipFile fZip;
     ZipPackOptions fOptions;

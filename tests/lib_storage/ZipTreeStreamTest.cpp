@@ -1,7 +1,7 @@
 // Archives written into a sink by ZipWriter::WriteTree: the bytes do not
-// depend on how many workers prepare the entries, large files streamed by
-// the writer and small ones deflated ahead both unpack whole, and a name
-// given for the top entry is the one stored.
+// depend on how many workers prepare the entries, large files deflated in
+// blocks and small ones deflated whole both unpack whole, and a name given
+// for the top entry is the one stored.
 #include "StorageTestSupport.h"
 #include "ZipExtractor.h"
 #include "ZipSink.h"
@@ -77,7 +77,8 @@ void MakeTree(const fs::path& root)
         WriteFileBytes(folder / ("file" + std::to_string(i) + (i % 2 ? ".txt" : ".bin")), data);
     }
     WriteFileBytes(root / "empty", "");
-    WriteFileBytes(root / "large.log", Text(size_t(ZipTreePacker::kInMemoryLimit) + 4097, 5));
+    // Three blocks, the last one short.
+    WriteFileBytes(root / "large.log", Text(size_t(2 * ZipTreePacker::kBlockSize) + 4097, 5));
     fs::create_symlink("level0/file1.txt", root / "link");
     ASSERT_TRUE(SetAttribute((root / "file0.bin").string(), "note", B_STRING_TYPE, "kept"));
     ::chmod((root / "empty").c_str(), 0600);
@@ -104,22 +105,12 @@ std::string Archive(const fs::path& source, int level, int workers, const std::s
     return sink.Bytes();
 }
 
-} // namespace
-
-TEST(ZipTreeStream, BytesDoNotDependOnTheNumberOfWorkersAndUnpackWhole)
+void ExpectUnpacksTo(const fs::path& dir, const fs::path& source, const std::string& bytes)
 {
-    TempDir dir;
-    const fs::path source = dir / "Product";
-    MakeTree(source);
-
-    const std::string serial = Archive(source, 6, 0);
-    ASSERT_FALSE(serial.empty());
-    EXPECT_TRUE(Archive(source, 6, 1) == serial);
-    EXPECT_TRUE(Archive(source, 6, 3) == serial);
-
     const fs::path archive = dir / "product.zip";
-    WriteFileBytes(archive, serial);
+    WriteFileBytes(archive, bytes);
     const fs::path out = dir / "out";
+    fs::remove_all(out);
     fs::create_directory(out);
     ASSERT_EQ(ZipExtractor::Extract(archive.c_str(), out.c_str()), B_OK);
     for (const auto& entry : fs::recursive_directory_iterator(source)) {
@@ -144,6 +135,29 @@ TEST(ZipTreeStream, BytesDoNotDependOnTheNumberOfWorkersAndUnpackWhole)
     EXPECT_EQ(type, uint32(B_MIME_STRING_TYPE));
     ASSERT_TRUE(GetAttribute((out / "Product/level0/file1.txt").string(), "BEOS:TYPE", type, data));
     EXPECT_EQ(data, std::string("text/plain", 11));
+}
+
+} // namespace
+
+TEST(ZipTreeStream, BytesDoNotDependOnTheNumberOfWorkersAndUnpackWhole)
+{
+    TempDir dir;
+    const fs::path source = dir / "Product";
+    MakeTree(source);
+
+    const std::string serial = Archive(source, 6, 0);
+    ASSERT_FALSE(serial.empty());
+    EXPECT_TRUE(Archive(source, 6, 1) == serial);
+    EXPECT_TRUE(Archive(source, 6, 3) == serial);
+
+    // Stored, the blocks of the large file are its bytes and its checksum
+    // is put together from theirs.
+    const std::string stored = Archive(source, 0, 0);
+    EXPECT_TRUE(Archive(source, 0, 2) == stored);
+    EXPECT_NE(stored.find(ReadFileBytes(source / "large.log")), std::string::npos);
+
+    for (const std::string& bytes : {serial, stored})
+        ExpectUnpacksTo(dir.Path(), source, bytes);
 }
 
 TEST(ZipTreeStream, StoredArchivesAndAGivenTopNameAreWrittenAsAsked)

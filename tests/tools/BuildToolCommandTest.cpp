@@ -186,7 +186,7 @@ TEST(BuildToolCommand, PayloadEntriesThatCannotBePackedStopCheckAndMake)
 }
 
 // The help file a build carries: its 'qv:help' resource is a zip archive
-// of the file under its own leaf name; unpacked into folder.
+// of the file under the name the installer reads; unpacked into folder.
 std::string PackedHelp(const fs::path& build, const fs::path& folder, const std::string& leaf)
 {
     BResources resources(build.c_str());
@@ -220,5 +220,7 @@ TEST(BuildToolCommand, BuildsCarryTheInstallersHelpUnlessTheVendorGivesOne)
   "help_file": "vendor.help", "items": [{"path": "payload"}], "options": {"created_folder": "Tool Test"}})");
     made = RunBuildTool({"make", "product.json", "-o", "Vendor"}, folder);
     ASSERT_EQ(made.status, 0) << made.err;
-    EXPECT_EQ(PackedHelp(dir / "Vendor", dir / "vendor-help", "vendor.help"), ReadFileBytes(dir / "vendor.help"));
+    // A vendor's file of any name is packed under the name the installer
+    // looks for.
+    EXPECT_EQ(PackedHelp(dir / "Vendor", dir / "vendor-help", ownLeaf), ReadFileBytes(dir / "vendor.help"));
 }

@@ -15,6 +15,12 @@ LibMenuButton::LibMenuButton(BPoint where, const char* name, const char* label,
         label, 3, ":", resizingMode),
       fMenu(new LibMenuField(LibRect(labelWidth - 3, 0, menuWidth, kHeight), "menu", fontSize, radioMode))
 {
+    // The menu field, which takes the focus, is what a screen reader names
+    // after the control's label.
+    if (label != nullptr && label[0] != '\0') {
+        SetAccessibleName(label);
+        fMenu->SetAccessibleName(label);
+    }
     AddChild(fMenu);
 }
 

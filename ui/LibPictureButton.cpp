@@ -44,6 +44,8 @@ void LibPictureButton::AddTip(const uint32& command, const char* text)
 {
     fTipCommand = command;
     fTipText = text != nullptr ? text : "";
+    // What the tip shows, a screen reader reads.
+    SetAccessibleDescription(static_cast<const char*>(fTipText));
 }
 
 bool LibPictureButton::WindowIsActive() const

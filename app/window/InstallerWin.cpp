@@ -205,6 +205,43 @@ void InstallerWin::_BuildViews()
     background->AddChild(fButton);
     SetDefaultButton(fButton);
     LibAdoptPanelColor(background);
+    _DescribeViews();
+}
+
+
+void InstallerWin::_DescribeViews()
+{
+    struct Description {
+        const char* view;
+        const char* name;  // null: the label or text the view shows
+        const char* description;
+    };
+    static const Description kDescriptions[] = {
+        {"bgview", "Installer", nullptr},
+        {"InstallImage", "About", "The product's picture or its name, version, date, company and support address"},
+        {"license_view", "License", nullptr},
+        {"license_text", "License", "The license text; read it, then press Agree"},
+        {"install_type_scroll", "Groups", nullptr},
+        {"install_type", "Groups", "Install groups; choosing one selects its files"},
+        {"custom_scroll_view", "Files", nullptr},
+        {"custom_list", "Files", "The items to install; select those you want"},
+        {"install_size", "Size of the selection", "Total size of the selected items"},
+        {"folder", "Change destination folder", nullptr},
+        {"volume_size", "Free space", "Free space on the chosen volume"},
+        {"destination", "Destination folder", "Where the product is installed"},
+        {"inst_box", "Instructions", nullptr},
+        {"instruction", nullptr, "What to do next, and while installing what is being done"},
+        {"button", nullptr, "Agree to the license, then install; Stop ends a running install"},
+    };
+    for (const Description& entry : kDescriptions) {
+        BView* view = FindView(entry.view);
+        if (view == nullptr)
+            continue;
+        if (entry.name != nullptr)
+            view->SetAccessibleName(entry.name);
+        if (entry.description != nullptr)
+            view->SetAccessibleDescription(entry.description);
+    }
 }
 
 

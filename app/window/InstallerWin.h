@@ -77,6 +77,9 @@ public:
 
 private:
     void _BuildViews();
+    // Names and descriptions for screen readers where a view's label or
+    // text does not say what it is.
+    void _DescribeViews();
     void _SetState(State state);
 
     InstallConfig fConfig;

@@ -80,6 +80,7 @@ ReplaceAlert::ReplaceAlert(const BAlertRequest& question, bool offerApplyToAll)
     const BRect bounds = Bounds();
     BView* top = new BView(bounds, "TAlertView", B_FOLLOW_ALL, B_WILL_DRAW);
     top->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+    top->SetAccessibleName("Replace question");
     AddChild(top);
 
     // The darker stripe on the left with the warning sign.
@@ -89,6 +90,8 @@ ReplaceAlert::ReplaceAlert(const BAlertRequest& question, bool offerApplyToAll)
     BStringView* icon = new BStringView(BRect(18, 6, 49, 37), "warning_icon", "\xE2\x9A\xA0");
     icon->SetFontSize(26);
     icon->SetHighColor(230, 160, 0);
+    stripe->SetAccessibleName("Warning");
+    icon->SetAccessibleName("Warning");
     top->AddChild(icon);
 
     // The text area: the sentence at its top, the facts below it, every
@@ -96,6 +99,7 @@ ReplaceAlert::ReplaceAlert(const BAlertRequest& question, bool offerApplyToAll)
     BView* textArea = new BView(BRect(55, 6, bounds.right - 10, bounds.bottom - 45), "_tv_",
         B_FOLLOW_ALL, B_WILL_DRAW);
     textArea->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+    textArea->SetAccessibleName("Facts");
     top->AddChild(textArea);
     const float textWidth = textArea->Bounds().Width();
     BTextView* sentence = new BTextView(BRect(0, 0, textWidth, 32), "message",
@@ -105,10 +109,12 @@ ReplaceAlert::ReplaceAlert(const BAlertRequest& question, bool offerApplyToAll)
     sentence->MakeSelectable(false);
     sentence->SetWordWrap(true);
     sentence->SetText(question.text.c_str());
+    sentence->SetAccessibleName(question.text.c_str());
     textArea->AddChild(sentence);
 
     _AddBlock(textArea, "to_", 35, 65, 0, fExisting, 245);
     BStringView* with = new BStringView(BRect(0, 125, 50, 140), "with", "With");
+    with->SetAccessibleDescription("The facts below are those of the incoming entry");
     textArea->AddChild(with);
     _AddBlock(textArea, "from_", 140, 170, kRows + 1, fIncoming, 310);
 
@@ -130,6 +136,8 @@ ReplaceAlert::ReplaceAlert(const BAlertRequest& question, bool offerApplyToAll)
     BRect left(right.left - 9 - width, buttonTop, right.left - 9, buttonTop + 23);
     BButton* keep = new BButton(left, "_b0_", first, new BMessage(kDontReplace));
     BButton* replace = new BButton(right, "_b1_", second, new BMessage(kReplace));
+    keep->SetAccessibleDescription("Keep the existing entry (key D)");
+    replace->SetAccessibleDescription("Put the incoming entry in its place (key R)");
     top->AddChild(keep);
     top->AddChild(replace);
     SetDefaultButton(replace);
@@ -146,7 +154,11 @@ void ReplaceAlert::_AddBlock(BView* textArea, const char* prefix, float top, flo
     const std::string& path, float modifiedRight)
 {
     const std::string pre = prefix;
-    textArea->AddChild(new BitmapView(BPoint(0, iconTop), (pre + "image").c_str(), path.c_str()));
+    const std::string entry = firstFact == 0 ? "Existing entry" : "Incoming entry";
+    BitmapView* icon = new BitmapView(BPoint(0, iconTop), (pre + "image").c_str(), path.c_str());
+    icon->SetAccessibleName(("Icon of the " + std::string(firstFact == 0 ? "existing" : "incoming")
+        + " entry").c_str());
+    textArea->AddChild(icon);
     for (size_t row = 0; row < kRows; row++) {
         const auto& fact = fQuestion.facts[firstFact + row];
         const float rowTop = top + kRowHeight * float(row);
@@ -158,15 +170,21 @@ void ReplaceAlert::_AddBlock(BView* textArea, const char* prefix, float top, flo
 
         const float right = row == 1 ? modifiedRight : 245;
         const BRect frame(90, rowTop, right, rowTop + kRowHeight);
+        // Read aloud as "Existing entry, Created :" with the stamp as value.
+        const std::string spoken = entry + ", " + fact.first;
         if (row == kPathRow) {
             // The end of a long path matters most: cut at its beginning.
             LibStringView* value = new LibStringView(frame, name.c_str(), "");
             value->SetFontSize(10);
             value->SetTruncatedText(fact.second.c_str(), B_TRUNCATE_BEGINNING);
+            value->SetAccessibleName(spoken.c_str());
+            // The path may be cut short on screen: the whole of it is read.
+            value->SetAccessibleDescription(fact.second.c_str());
             textArea->AddChild(value);
         } else {
             BStringView* value = new BStringView(frame, name.c_str(), fact.second.c_str());
             value->SetFontSize(10);
+            value->SetAccessibleName(spoken.c_str());
             textArea->AddChild(value);
         }
     }

@@ -1,5 +1,7 @@
 #include <Box.h>
 
+#include <QAccessible>
+
 #include <cmath>
 
 BBox::BBox(BRect frame, const char* name, uint32 resizingMode, uint32 flags, border_style border)
@@ -10,6 +12,7 @@ BBox::BBox(BRect frame, const char* name, uint32 resizingMode, uint32 flags, bor
     fBorder(border)
 {
     SetFont(be_bold_font);
+    _SetAccessibleRole(QAccessible::Grouping);
     SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
     SetLowColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 }
@@ -52,6 +55,7 @@ void BBox::SetLabel(const char* label)
     }
     fHasLabel = label != nullptr;
     fLabel = label != nullptr ? label : "";
+    _SetAccessibleDefaultName(fLabel.c_str());
     Invalidate();
 }
 

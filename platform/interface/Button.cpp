@@ -43,8 +43,6 @@ BButton::BButton(BRect frame, const char* name, const char* label, BMessage* mes
         QObject::connect(fButton, &QPushButton::clicked, fButton, [this] { _NativeChanged(B_CONTROL_ON); });
     });
     _SetNativeWidget(fButton);
-    if (label != nullptr)
-        GuiThread::Call([this, label] { fButton->setAccessibleName(QString::fromUtf8(label)); });
 }
 
 BButton::~BButton()
@@ -123,10 +121,7 @@ void BButton::_Press()
 void BButton::LabelChanged()
 {
     const QString text = ButtonText(Label());
-    GuiThread::Call([this, &text] {
-        fButton->setText(text);
-        fButton->setAccessibleName(text);
-    });
+    GuiThread::Call([this, &text] { fButton->setText(text); });
 }
 
 void BButton::EnabledChanged()

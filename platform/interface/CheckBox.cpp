@@ -28,8 +28,6 @@ BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage*
     GuiThread::Call([this, label] {
         fCheckBox = new QCheckBox(CheckBoxText(label));
         fCheckBox->setFocusPolicy((Flags() & B_NAVIGABLE) ? Qt::StrongFocus : Qt::NoFocus);
-        if (label != nullptr)
-            fCheckBox->setAccessibleName(QString::fromUtf8(label));
         QObject::connect(fCheckBox, &QCheckBox::toggled, fCheckBox,
             [this](bool checked) { _NativeChanged(checked ? B_CONTROL_ON : B_CONTROL_OFF); });
     });
@@ -65,10 +63,7 @@ void BCheckBox::KeyDown(const char* bytes, int32 numBytes)
 void BCheckBox::LabelChanged()
 {
     const QString text = CheckBoxText(Label());
-    GuiThread::Call([this, &text] {
-        fCheckBox->setText(text);
-        fCheckBox->setAccessibleName(text);
-    });
+    GuiThread::Call([this, &text] { fCheckBox->setText(text); });
 }
 
 void BCheckBox::ValueChanged()

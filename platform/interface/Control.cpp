@@ -3,6 +3,8 @@
 #include <Message.h>
 #include <Window.h>
 
+#include <QAccessible>
+
 namespace {
 
 // The user's action on a control's Qt widget, on its way to the control.
@@ -20,6 +22,8 @@ BControl::BControl(BRect frame, const char* name, const char* label, BMessage* m
     fValue(B_CONTROL_OFF),
     fEnabled(true)
 {
+    _SetAccessibleRole(QAccessible::Button);
+    _SetAccessibleDefaultName(fLabel.c_str());
     SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
     SetLowColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 }
@@ -66,6 +70,7 @@ void BControl::SetLabel(const char* label)
         return;
     fLabel = text;
     fHasLabel = label != nullptr;
+    _SetAccessibleDefaultName(fLabel.c_str());
     LabelChanged();
     Invalidate();
 }

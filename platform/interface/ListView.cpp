@@ -2,6 +2,8 @@
 
 #include <Message.h>
 #include <ScrollBar.h>
+
+#include <QAccessible>
 #include <Window.h>
 
 #include <algorithm>
@@ -23,6 +25,7 @@ BListView::BListView(BRect frame, const char* name, list_view_type type, uint32 
     SetViewColor(ui_color(B_LIST_BACKGROUND_COLOR));
     SetLowColor(ui_color(B_LIST_BACKGROUND_COLOR));
     SetFont(be_plain_font);
+    _SetAccessibleRole(QAccessible::List);
 }
 
 BListView::~BListView()

@@ -3,6 +3,8 @@
 #include <InterfaceDefs.h>
 #include <PopUpMenu.h>
 
+#include <QAccessible>
+
 #include <cmath>
 
 namespace {
@@ -28,6 +30,8 @@ BMenuField::BMenuField(BRect frame, const char* name, const char* label, BMenu* 
     SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
     if (fMenu != nullptr)
         fMenu->SetOwner(this);
+    _SetAccessibleRole(QAccessible::ComboBox);
+    _SetAccessibleDefaultName(fLabel.c_str());
 }
 
 BMenuField::~BMenuField()
@@ -96,6 +100,8 @@ void BMenuField::Draw(BRect)
     }
 
     const std::string shown = MenuText();
+    // The entry shown is the field's value for a screen reader.
+    _SetAccessibleValue(shown.c_str());
     if (!shown.empty()) {
         SetHighColor(text);
         DrawString(shown.c_str(), BPoint(bar.left + 5, bar.bottom - std::ceil(height.descent) - 3));
@@ -145,6 +151,7 @@ void BMenuField::OpenMenu()
 void BMenuField::SetLabel(const char* label)
 {
     fLabel = label != nullptr ? label : "";
+    _SetAccessibleDefaultName(fLabel.c_str());
     Invalidate();
 }
 

@@ -45,6 +45,7 @@ BScrollBar::BScrollBar(BRect frame, const char* name, BView* target, float min, 
         });
     });
     _SetNativeWidget(fBar);
+    _SetAccessibleDefaultName(fOrientation == B_VERTICAL ? "Vertical scroll bar" : "Horizontal scroll bar");
     _ApplyRange();
     SetTarget(target);
 }

@@ -2,6 +2,8 @@
 
 #include <Font.h>
 
+#include <QAccessible>
+
 #include <cmath>
 
 BStringView::BStringView(BRect frame, const char* name, const char* text, uint32 resizingMode,
@@ -10,6 +12,10 @@ BStringView::BStringView(BRect frame, const char* name, const char* text, uint32
       fText(text != nullptr ? text : ""),
       fAlignment(B_ALIGN_LEFT)
 {
+    // A screen reader reads the text as the view's name and its value.
+    _SetAccessibleRole(QAccessible::StaticText);
+    _SetAccessibleDefaultName(fText.c_str());
+    _SetAccessibleValue(fText.c_str());
 }
 
 BStringView::~BStringView() = default;
@@ -93,6 +99,8 @@ void BStringView::SetText(const char* text)
     if (value == fText)
         return;
     fText = value;
+    _SetAccessibleDefaultName(fText.c_str());
+    _SetAccessibleValue(fText.c_str());
     Invalidate();
 }
 

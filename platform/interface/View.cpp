@@ -10,6 +10,7 @@
 #include <ScrollBar.h>
 #include <Window.h>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEventLoop>
@@ -56,6 +57,7 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
             fWidget->setObjectName(QString::fromUtf8(Name()));
             fWidget->setAccessibleName(QString::fromUtf8(Name()));
         }
+        fWidget->SetAccessibleRole(QAccessible::Pane);
         // Navigable views are reached with Tab; the views set the focus
         // themselves when clicked.
         if (fFlags & B_NAVIGABLE)
@@ -943,11 +945,66 @@ void BView::_SetNativeWidget(QWidget* widget)
     fNative = widget;
     GuiThread::Call([this, widget] {
         fWidget->SetNative(widget);
-        if (widget != nullptr && Name() != nullptr) {
+        if (widget != nullptr && Name() != nullptr)
             widget->setObjectName(QString::fromUtf8(Name()));
-            if (widget->accessibleName().isEmpty())
-                widget->setAccessibleName(QString::fromUtf8(Name()));
-        }
+        // The native widget tells a screen reader what it is; the view's
+        // own widget around it is a plain pane of the same name.
+        if (widget != nullptr)
+            fWidget->SetAccessibleRole(QAccessible::Pane);
+    });
+    _ApplyAccessibleName();
+}
+
+void BView::SetAccessibleName(const char* name)
+{
+    fAccessibleName = name != nullptr ? name : "";
+    _ApplyAccessibleName();
+}
+
+void BView::SetAccessibleDescription(const char* description)
+{
+    const QString text = QString::fromUtf8(description != nullptr ? description : "");
+    GuiThread::Call([this, &text] {
+        fWidget->setAccessibleDescription(text);
+        if (fNative != nullptr)
+            fNative->setAccessibleDescription(text);
+    });
+}
+
+void BView::_SetAccessibleRole(int32 role)
+{
+    GuiThread::Call([this, role] { fWidget->SetAccessibleRole(int(role)); });
+}
+
+void BView::_SetAccessibleDefaultName(const char* name)
+{
+    fAccessibleDefaultName = name != nullptr ? name : "";
+    _ApplyAccessibleName();
+}
+
+void BView::_SetAccessibleValue(const char* value)
+{
+    const QString text = QString::fromUtf8(value != nullptr ? value : "");
+    GuiThread::Call([this, &text] {
+        if (fWidget->AccessibleValue() == text)
+            return;
+        fWidget->SetAccessibleValue(text);
+        QAccessibleValueChangeEvent changed(fWidget, text);
+        QAccessible::updateAccessibility(&changed);
+    });
+}
+
+void BView::_ApplyAccessibleName()
+{
+    std::string name = !fAccessibleName.empty() ? fAccessibleName : fAccessibleDefaultName;
+    if (name.empty() && Name() != nullptr)
+        name = Name();
+    const QString text = QString::fromUtf8(name.c_str());
+    GuiThread::Call([this, &text] {
+        if (fWidget->accessibleName() != text)
+            fWidget->setAccessibleName(text);
+        if (fNative != nullptr && fNative->accessibleName() != text)
+            fNative->setAccessibleName(text);
     });
 }
 

@@ -205,6 +205,13 @@ public:
         DrawBitmap(bitmap, source, destination);
     }
 
+    // --- Assistive technology --------------------------------------------------
+    // What a screen reader says of the view: its name (until set: the
+    // view's label or text where it has one, else the view's name) and a
+    // description (none until set). Null or empty goes back to the default.
+    void SetAccessibleName(const char* name);
+    void SetAccessibleDescription(const char* description);
+
     // --- For the platform layer -----------------------------------------------
     // The widget that shows this view.
     QWidget* _Widget() const;
@@ -234,6 +241,13 @@ protected:
     // forwarding mouse movements over it to MouseMoved(). The view owns it.
     void _SetNativeWidget(QWidget* widget);
     QWidget* _NativeWidget() const;
+    // The kind of view a screen reader announces (a QAccessible::Role),
+    // the name the kit gives it (its label or text; null: the view's name)
+    // and its current value (the text of a value view, the chosen entry).
+    // An explicit SetAccessibleName() wins over the kit's name.
+    void _SetAccessibleRole(int32 role);
+    void _SetAccessibleDefaultName(const char* name);
+    void _SetAccessibleValue(const char* value);
     // A navigable view takes the focus by Tab only while it is enabled;
     // controls call this when they are enabled or disabled.
     void _SetFocusable(bool enabled);
@@ -267,6 +281,11 @@ private:
     std::unique_ptr<BPrivate::ViewState> fState;
     std::vector<BPrivate::ViewState> fStateStack;
     bool fAttached;
+    void _ApplyAccessibleName();
+
+    // The name given by SetAccessibleName() and the one the kit gives.
+    std::string fAccessibleName;
+    std::string fAccessibleDefaultName;
     // Set while MakeFocus() follows a focus change Qt has already made.
     bool fFollowingWidgetFocus = false;
     BScrollBar* fScrollBars[2] = {nullptr, nullptr};

@@ -10,6 +10,8 @@
 #include <Window.h>
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
@@ -57,10 +59,54 @@ bool FilesMessage(const QMimeData* data, BMessage* message)
 
 } // namespace
 
+namespace {
+
+// The accessible face of a view's widget: Qt's widget interface with the
+// role and value the view gave it.
+class ViewAccessible : public QAccessibleWidget {
+public:
+    explicit ViewAccessible(ViewWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::Client)
+    {
+    }
+
+    QAccessible::Role role() const override
+    {
+        return QAccessible::Role(static_cast<const ViewWidget*>(widget())->AccessibleRole());
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return static_cast<const ViewWidget*>(widget())->AccessibleValue();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* ViewAccessibleFactory(const QString&, QObject* object)
+{
+    if (auto* widget = dynamic_cast<ViewWidget*>(object))
+        return new ViewAccessible(widget);
+    return nullptr;
+}
+
+} // namespace
+
+void ViewWidget::InstallAccessibility()
+{
+    static bool installed = false;
+    if (!installed) {
+        installed = true;
+        QAccessible::installFactory(ViewAccessibleFactory);
+    }
+}
+
 ViewWidget::ViewWidget(BView* view)
     :
-    fView(view)
+    fView(view),
+    fRole(QAccessible::Client)
 {
+    InstallAccessibility();
     setMouseTracking(true);
     setAcceptDrops(true);
     setAttribute(Qt::WA_NoMousePropagation);

@@ -5,6 +5,7 @@
 
 #include <SupportDefs.h>
 
+#include <QString>
 #include <QWidget>
 
 #include <memory>
@@ -23,6 +24,15 @@ public:
     void Forget() { fView = nullptr; }
     // The native widget that fills this one (see BView::_SetNativeWidget).
     void SetNative(QWidget* native);
+
+    // What a screen reader learns of the view (QAccessible::Role, value).
+    int AccessibleRole() const { return fRole; }
+    void SetAccessibleRole(int role) { fRole = role; }
+    const QString& AccessibleValue() const { return fValue; }
+    void SetAccessibleValue(const QString& value) { fValue = value; }
+    // Lets Qt's accessibility ask these widgets for their role and value;
+    // done once, on the GUI thread.
+    static void InstallAccessibility();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -61,6 +71,8 @@ private:
 
     BView* fView;
     QWidget* fNative = nullptr;
+    int fRole;
+    QString fValue;
     bool fInside = false;
     std::unique_ptr<BMessage> fDrag;
 };

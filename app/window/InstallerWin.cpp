@@ -633,8 +633,13 @@ void InstallerWin::QuitRunning()
 
 bool InstallerWin::QuitRequested()
 {
-    if (be_app != nullptr)
+    // The application decides: it stops a running job first and then
+    // closes this window. Closing it here would free the configuration
+    // under the running job and leave the application a dangling window.
+    if (be_app != nullptr) {
         be_app->PostMessage(B_QUIT_REQUESTED);
+        return false;
+    }
     return true;
 }
 

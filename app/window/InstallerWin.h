@@ -68,6 +68,9 @@ public:
     // Kills a running job and tells the user it was stopped.
     void QuitRunning();
 
+    // Asks the application to quit, which closes this window once a
+    // running job is stopped; the window stays until then (it closes
+    // itself only when there is no application).
     bool QuitRequested() override;
     void MessageReceived(BMessage* message) override;
 

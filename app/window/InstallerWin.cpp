@@ -231,6 +231,7 @@ void InstallerWin::_DescribeViews()
         {"destination", "Destination folder", "Where the product is installed"},
         {"inst_box", "Instructions", nullptr},
         {"instruction", nullptr, "What to do next, and while installing what is being done"},
+        {"install_progress", "Progress", "How much of the install is done"},
         {"button", nullptr, "Agree to the license, then install; Stop ends a running install"},
     };
     for (const Description& entry : kDescriptions) {

@@ -12,6 +12,8 @@
 // version record) lands in a private temporary folder that serves as their
 // home, data folders and sandbox. The Qt platform is "offscreen" unless
 // ONDELLE_BENCH_QPA names another (e.g. "xcb" under xvfb-run).
+#include "BenchSandbox.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -36,30 +38,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The private root of the run, removed at exit.
-class BenchRoot {
-public:
-    BenchRoot()
-    {
-        std::string pattern = (fs::temp_directory_path() / "ondelle-bench-startup-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            fPath = pattern;
-    }
-    ~BenchRoot()
-    {
-        std::error_code error;
-        if (!fPath.empty())
-            fs::remove_all(fPath, error);
-    }
-    const fs::path& Path() const { return fPath; }
-
-private:
-    fs::path fPath;
-};
-
 // The environment of a started program: ours, with every folder it may
 // write to moved below the root.
-std::vector<std::string> ChildEnvironment(const fs::path& root)
+std::vector<std::string> ChildEnvironment(const BenchSandbox& sandbox)
 {
     std::map<std::string, std::string> values;
     for (char** entry = environ; *entry != nullptr; entry++) {
@@ -70,13 +51,8 @@ std::vector<std::string> ChildEnvironment(const fs::path& root)
     const char* platform = std::getenv("ONDELLE_BENCH_QPA");
     values["QT_QPA_PLATFORM"] = platform != nullptr && platform[0] != '\0' ? platform : "offscreen";
     values["ONDELLE_REPORT_SHOWN"] = "1";
-    values["ONDELLE_SANDBOX"] = root.string();
-    values["HOME"] = (root / "home").string();
-    values["TMPDIR"] = (root / "tmp").string();
-    values["XDG_DATA_HOME"] = (root / "home/.local/share").string();
-    values["XDG_CONFIG_HOME"] = (root / "home/.config").string();
-    values["XDG_CACHE_HOME"] = (root / "home/.cache").string();
-    values["XDG_RUNTIME_DIR"] = (root / "runtime").string();
+    for (const auto& [name, value] : sandbox.Variables())
+        values[name] = value;
     std::vector<std::string> environment;
     for (const auto& [name, value] : values)
         environment.push_back(name + "=" + value);
@@ -172,16 +148,14 @@ StartTimes TimeToShown(const std::vector<std::string>& arguments, const std::vec
 class StartupSetup {
 public:
     StartupSetup()
-        : fEnvironment(ChildEnvironment(fRoot.Path()))
+        : fRoot("ondelle-bench-startup-"), fEnvironment(ChildEnvironment(fRoot))
     {
         const fs::path root = fRoot.Path();
         if (root.empty()) {
             fError = "no temporary folder";
             return;
         }
-        for (const char* folder : {"home/.local/share", "home/.config", "home/.cache", "tmp", "runtime", "lib"})
-            fs::create_directories(root / folder);
-        fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+        fs::create_directories(root / "lib");
         // The demo's library is compiled when the demo is built for real;
         // any file does for timing the start.
         std::ofstream(root / "lib/libskylark.so") << "library";
@@ -202,7 +176,7 @@ public:
     StartTimes Bare() { return TimeToShown({ONDELLE_BARE_WINDOW}, fEnvironment, fRoot.Path()); }
 
 private:
-    BenchRoot fRoot;
+    BenchSandbox fRoot;
     std::vector<std::string> fEnvironment;
     fs::path fBuild;
     std::string fError;

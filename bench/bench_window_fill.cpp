@@ -7,6 +7,7 @@
 // size after the last run, "close_ms" the time to close the filled window
 // (untimed otherwise). Everything lives in a private temporary folder
 // that serves as home, data folders and sandbox.
+#include "BenchSandbox.h"
 #include "ConfigurationWriter.h"
 #include "ProductDescription.h"
 
@@ -35,38 +36,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The private root, made before anything reads the standard folders, and
-// removed at exit.
+// The private root, made before anything reads the standard folders and
+// removed at exit; the process's own folders are moved into it.
 class BenchRoot {
 public:
     BenchRoot()
+        : fSandbox("ondelle-bench-fill-")
     {
-        std::string pattern = (fs::temp_directory_path() / "ondelle-bench-fill-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
+        if (fSandbox.Path().empty())
             return;
-        fPath = pattern;
-        ::setenv("ONDELLE_SANDBOX", pattern.c_str(), 1);
-        ::setenv("HOME", (fPath / "home").c_str(), 1);
-        ::setenv("TMPDIR", (fPath / "tmp").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (fPath / "home/.local/share").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (fPath / "home/.config").c_str(), 1);
-        ::setenv("XDG_CACHE_HOME", (fPath / "home/.cache").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (fPath / "run").c_str(), 1);
+        for (const auto& [name, value] : fSandbox.Variables())
+            ::setenv(name.c_str(), value.c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        for (const char* folder : {"home/.local/share", "home/.config", "home/.cache", "tmp", "run", "payload"})
-            fs::create_directories(fPath / folder);
-        fs::permissions(fPath / "run", fs::perms::owner_all, fs::perm_options::replace);
+        fs::create_directories(fSandbox.Path() / "payload");
     }
-    ~BenchRoot()
-    {
-        std::error_code error;
-        if (!fPath.empty())
-            fs::remove_all(fPath, error);
-    }
-    const fs::path& Path() const { return fPath; }
+    const fs::path& Path() const { return fSandbox.Path(); }
 
 private:
-    fs::path fPath;
+    BenchSandbox fSandbox;
 };
 
 BenchRoot& Root()

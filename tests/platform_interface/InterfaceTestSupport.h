@@ -7,9 +7,12 @@
 #include <View.h>
 #include <Window.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QImage>
+#include <QWidget>
 
 #include <functional>
 #include <mutex>
@@ -26,6 +29,19 @@ inline bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// The picture of the shown window of that title at device resolution (twice
+// the window's size at device pixel ratio 2), as 32-bit RGB; a null image
+// when no shown window has that title.
+inline QImage GrabShownWindow(const char* title)
+{
+    QCoreApplication::processEvents();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title))
+            return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    return QImage();
 }
 
 // A view that keeps every message it receives (apart from input).

@@ -22,18 +22,6 @@ using namespace installtest;
 
 namespace {
 
-// The window's widget on screen, grabbed as an image at the window's own
-// pixel size; a null image when no shown window has that title.
-QImage GrabWindow(const char* title)
-{
-    QCoreApplication::processEvents();
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title))
-            return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
-    return QImage();
-}
-
 // A window with nothing but a progress bar, quit at the end of the test.
 struct BarWindow {
     BWindow* window;
@@ -102,7 +90,7 @@ TEST(InstallProgressTest, BarIsFilledFromTheLeftInProportion)
     w.window->Unlock();
     QImage image;
     ASSERT_TRUE(WaitFor([&] {
-        image = GrabWindow("progress bar");
+        image = GrabShownWindow("progress bar");
         return !image.isNull();
     }));
     image = image.scaled(120, 40);

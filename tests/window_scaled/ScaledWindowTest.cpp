@@ -111,17 +111,6 @@ private:
     InstallerWin* fWindow = nullptr;
 };
 
-// The shown window's picture at device resolution; null when not shown.
-QImage Grab(const char* title)
-{
-    QCoreApplication::processEvents();
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title))
-            return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
-    return QImage();
-}
-
 // A view's frame in its window's coordinates.
 BRect WindowFrame(BView* view)
 {
@@ -203,7 +192,7 @@ TEST(ScaledWindowTest, StringViewsKeepTheirTextsInsideTheirFrames)
     window->Unlock();
 
     if (const char* folder = std::getenv("ONDELLE_SCREENSHOT_DIR")) {
-        const QImage image = Grab(window->Title());
+        const QImage image = GrabShownWindow(window->Title());
         image.save(QString::fromUtf8((fs::path(folder) / "choices-scale2-large-font.png").c_str()), "PNG");
     }
 }
@@ -222,7 +211,7 @@ TEST(ScaledWindowTest, PicturesAreScaledSmoothlyOnAHighDensityScreen)
 
     QImage image;
     ASSERT_TRUE(WaitFor([&] {
-        image = Grab(title);
+        image = GrabShownWindow(title);
         return !image.isNull();
     }));
     ASSERT_EQ(image.width(), 2 * 456);
@@ -295,5 +284,5 @@ TEST(ScaledWindowTest, ProductTextsStayInTheirColumnsWithALargerFont)
     const char* title = window->Title();
     window->Unlock();
     if (const char* folder = std::getenv("ONDELLE_SCREENSHOT_DIR"))
-        Grab(title).save(QString::fromUtf8((fs::path(folder) / "license-scale2-large-font.png").c_str()), "PNG");
+        GrabShownWindow(title).save(QString::fromUtf8((fs::path(folder) / "license-scale2-large-font.png").c_str()), "PNG");
 }

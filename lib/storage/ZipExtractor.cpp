@@ -377,6 +377,9 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
         const int length = unzReadCurrentFile(zip, buffer.data(), unsigned(buffer.size()));
         if (length < 0) {
             Report("\"%s\" is damaged in %s", name.c_str(), fShown);
+            // The next file's checksum starts afresh.
+            if (fOptions.digests)
+                fDigest.Finish();
             return false;
         }
         if (first && fOptions.typeUntyped)

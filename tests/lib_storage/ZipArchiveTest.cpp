@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 
 #include <Process.h>
+#include <FileDigest.h>
 #include <MimeType.h>
 #include <TypeConstants.h>
 
@@ -349,4 +350,51 @@ TEST(ZipArchive, InfoZipUnzipReadsOurArchives)
         B_OK);
     EXPECT_EQ(ReadFileBytes(dir / "x" / "tree" / "sub" / "file"), std::string(50000, 'z'));
     EXPECT_TRUE(IsLink(dir / "x" / "tree" / "link"));
+}
+
+TEST(ZipArchive, ADataErrorInOneFileDoesNotSpoilTheNextFilesChecksum)
+{
+    TempDir dir;
+    const fs::path archive = dir / "damaged.zip";
+    // Deflated at level 0: stored blocks, whose headers can be found and
+    // spoilt, so that inflating fails well after the first read.
+    const std::string bad(600000, 'b');
+    zipFile zip = zipOpen64(archive.c_str(), APPEND_STATUS_CREATE);
+    ASSERT_NE(zip, nullptr);
+    for (const auto& [name, data] : {std::pair<std::string, std::string>("Item/bad", bad), {"Item/good", "good"}}) {
+        zip_fileinfo info = {};
+        ASSERT_EQ(zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 0, 0),
+            ZIP_OK);
+        zipWriteInFileInZip(zip, data.data(), unsigned(data.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipClose(zip, nullptr);
+    std::string bytes = ReadFileBytes(archive);
+    const size_t data = bytes.find("Item/bad") + std::string("Item/bad").size();
+    const size_t header = bytes.find_first_not_of('b', data + 400000);
+    ASSERT_LT(header, data + bad.size());
+    // The block's length and its complement no longer agree.
+    bytes[header + 3] = char(bytes[header + 3] ^ 0x55);
+    WriteFileBytes(archive, bytes);
+
+    const fs::path out = dir / "out";
+    fs::create_directory(out);
+    std::vector<ZipPlacedEntry> placed;
+    ZipExtractOptions options;
+    options.digests = true;
+    options.placed = &placed;
+    testing::internal::CaptureStderr();
+    EXPECT_NE(ZipExtractor::Extract(archive.c_str(), out.c_str(), options), B_OK);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("\"Item/bad\" is damaged"), std::string::npos);
+    bool sawGood = false;
+    for (const ZipPlacedEntry& entry : placed) {
+        EXPECT_NE(entry.name, "Item/bad");
+        if (entry.name != "Item/good")
+            continue;
+        sawGood = true;
+        std::string digest;
+        ASSERT_EQ(file_digest((out / "Item/good").c_str(), &digest), B_OK);
+        EXPECT_EQ(entry.detail, digest);
+    }
+    EXPECT_TRUE(sawGood);
 }

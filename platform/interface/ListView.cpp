@@ -505,6 +505,23 @@ void BListView::Draw(BRect updateRect)
             break;
         fItems[size_t(i)]->DrawItem(this, frame, false);
     }
+    if (fType == B_MULTIPLE_SELECTION_LIST && IsFocus() && fKeyboardIndex >= 0 && fKeyboardIndex < count) {
+        PushState();
+        SetHighColor(ui_color(B_KEYBOARD_NAVIGATION_COLOR));
+        StrokeRect(ItemFrame(fKeyboardIndex));
+        PopState();
+    }
+}
+
+void BListView::_SetKeyboardIndex(int32 index)
+{
+    if (index == fKeyboardIndex)
+        return;
+    if (fKeyboardIndex >= 0 && fKeyboardIndex < int32(fItems.size()))
+        Invalidate(ItemFrame(fKeyboardIndex));
+    fKeyboardIndex = index;
+    if (index >= 0 && index < int32(fItems.size()))
+        Invalidate(ItemFrame(index));
 }
 
 uint32 BListView::_CurrentModifiers() const
@@ -525,6 +542,8 @@ void BListView::MouseDown(BPoint where)
         Window()->CurrentMessage()->FindInt32("clicks", &clicks);
     if (index < 0)
         return;
+    if (fType == B_MULTIPLE_SELECTION_LIST)
+        _SetKeyboardIndex(index);
     if (clicks >= 2 && index == fLastSelected) {
         Invoke();
         return;
@@ -579,9 +598,15 @@ void BListView::KeyDown(const char* bytes, int32 numBytes)
         BView::KeyDown(bytes, numBytes);
         return;
     }
-    const bool extend = fType == B_MULTIPLE_SELECTION_LIST && (_CurrentModifiers() & B_SHIFT_KEY);
+    const bool multiple = fType == B_MULTIPLE_SELECTION_LIST;
+    const uint32 held = _CurrentModifiers();
+    const bool extend = multiple && (held & B_SHIFT_KEY);
+    // Ctrl moves the keyboard's entry of a multiple-selection list alone.
+    const bool moveOnly = multiple && (held & B_COMMAND_KEY) && !extend;
     const int32 last = int32(fItems.size()) - 1;
-    const int32 current = fLastSelected >= 0 ? fLastSelected : -1;
+    int32 current = fLastSelected >= 0 ? fLastSelected : -1;
+    if (multiple && fKeyboardIndex >= 0 && fKeyboardIndex <= last)
+        current = fKeyboardIndex;
     const float page = Bounds().Height();
     int32 target = -1;
     switch (bytes[0]) {
@@ -605,14 +630,30 @@ void BListView::KeyDown(const char* bytes, int32 numBytes)
             target = below < 0 ? last : below;
             break;
         }
-        case B_ENTER:
         case B_SPACE:
+            if (multiple) {
+                const int32 index = current >= 0 ? current : 0;
+                _SetKeyboardIndex(index);
+                if (IsItemSelected(index))
+                    Deselect(index);
+                else
+                    Select(index, true);
+                return;
+            }
+            [[fallthrough]];
+        case B_ENTER:
             if (CurrentSelection(0) >= 0)
                 Invoke();
             return;
         default:
             BView::KeyDown(bytes, numBytes);
             return;
+    }
+    if (multiple)
+        _SetKeyboardIndex(target);
+    if (moveOnly) {
+        ScrollTo(target);
+        return;
     }
     if (extend && fAnchor >= 0) {
         const int32 anchor = fAnchor;

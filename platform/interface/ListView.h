@@ -81,6 +81,11 @@ public:
     void MouseDown(BPoint where) override;
     void MouseUp(BPoint where) override;
     void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage) override;
+    // The arrow, Home, End and page keys select (Shift extends the
+    // selection of a multiple-selection list). In a multiple-selection list
+    // the same keys with Ctrl move only the keyboard's entry, which is
+    // framed while the list has the focus, and Space selects or deselects
+    // that entry, as a Ctrl+click does. Elsewhere Space and Enter invoke.
     void KeyDown(const char* bytes, int32 numBytes) override;
     void FrameResized(float width, float height) override;
     void AttachedToWindow() override;
@@ -95,6 +100,8 @@ private:
     bool _SetSelected(int32 index, bool selected);
     void _SelectionDone(bool changed);
     uint32 _CurrentModifiers() const;
+    // Moves the keyboard's entry and redraws the frame around it.
+    void _SetKeyboardIndex(int32 index);
 
     std::vector<BListItem*> fItems;
     std::vector<float> fTops;      // top of each item; valid below fValidTops
@@ -109,4 +116,6 @@ private:
     bool fTracking;
     bool fDragStarted;
     bool fTrackWasSelected;
+    // The keyboard's entry of a multiple-selection list (-1: none yet).
+    int32 fKeyboardIndex = -1;
 };

@@ -9,6 +9,8 @@
 #include <Picture.h>
 #include <PictureButton.h>
 #include <StringItem.h>
+
+#include <memory>
 #include <TextView.h>
 
 #include <QApplication>
@@ -152,5 +154,72 @@ TEST(KeyboardFocusTest, TabVisitsNavigableEnabledViewsAndTheWindowFollows)
 
     ASSERT_TRUE(window->Lock());
     list->RemoveItem(&item);
+    window->Unlock();
+}
+
+namespace {
+
+void PostKey(BWindow* window, BView* view, char byte, uint32 modifiers = 0)
+{
+    BMessage key(B_KEY_DOWN);
+    const char bytes[2] = {byte, '\0'};
+    key.AddString("bytes", bytes);
+    key.AddInt32("modifiers", int32(modifiers));
+    window->PostMessage(&key, view);
+}
+
+std::string Selected(BWindow* window, BListView* list)
+{
+    std::string selected;
+    window->Lock();
+    for (int32 i = 0; i < list->CountItems(); i++)
+        selected += list->IsItemSelected(i) ? '1' : '0';
+    window->Unlock();
+    return selected;
+}
+
+} // namespace
+
+TEST(KeyboardFocusTest, TheKeyboardTakesSingleEntriesInAndOutOfAMultipleSelection)
+{
+    TestWindow window;
+    auto* recorder = new RecordingView();
+    window->AddChild(recorder);
+    auto* list = new BListView(BRect(10, 10, 109, 109), "files", B_MULTIPLE_SELECTION_LIST,
+        B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
+    std::vector<std::unique_ptr<BStringItem>> items;
+    for (int i = 0; i < 4; i++) {
+        items.push_back(std::make_unique<BStringItem>(("Entry " + std::to_string(i)).c_str()));
+        list->AddItem(items.back().get());
+    }
+    window->AddChild(list);
+    list->SetTarget(recorder);
+    list->SetSelectionMessage(new BMessage('sel '));
+    list->Select(0);
+    window.Show();
+
+    // The arrows select one entry, Shift extends.
+    PostKey(window.Get(), list, B_DOWN_ARROW);
+    PostKey(window.Get(), list, B_DOWN_ARROW, B_SHIFT_KEY);
+    EXPECT_TRUE(WaitFor([&] { return Selected(window.Get(), list) == "0110"; })) << Selected(window.Get(), list);
+    const size_t messages = recorder->Count();
+
+    // Ctrl moves only the keyboard's entry; Space takes it in or out.
+    PostKey(window.Get(), list, B_DOWN_ARROW, B_COMMAND_KEY);
+    PostKey(window.Get(), list, B_SPACE);
+    EXPECT_TRUE(WaitFor([&] { return Selected(window.Get(), list) == "0111"; })) << Selected(window.Get(), list);
+    PostKey(window.Get(), list, B_UP_ARROW, B_COMMAND_KEY);
+    PostKey(window.Get(), list, B_UP_ARROW, B_COMMAND_KEY);
+    PostKey(window.Get(), list, B_SPACE, B_COMMAND_KEY);
+    EXPECT_TRUE(WaitFor([&] { return Selected(window.Get(), list) == "0011"; })) << Selected(window.Get(), list);
+    // Each change told the target.
+    EXPECT_TRUE(WaitFor([&] { return recorder->Count() == messages + 2; })) << recorder->Count();
+
+    // A plain arrow selects from the keyboard's entry on.
+    PostKey(window.Get(), list, B_UP_ARROW);
+    EXPECT_TRUE(WaitFor([&] { return Selected(window.Get(), list) == "1000"; })) << Selected(window.Get(), list);
+
+    ASSERT_TRUE(window->Lock());
+    list->MakeEmpty();
     window->Unlock();
 }

@@ -2,6 +2,9 @@
 
 #include <Alert.h>
 #include <Button.h>
+#include <InstallListItem.h>
+#include <LibConversions.h>
+#include <StringView.h>
 #include <ListView.h>
 #include <ReplaceAlert.h>
 #include <ReplaceQuestion.h>
@@ -188,6 +191,46 @@ TEST(InstallerWinKeyboardTest, EnterPressesTheDefaultButtonAndTheLicenseScrollsB
     Key(top, Qt::Key_Return);
     EXPECT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kInstalling; }));
     EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 60000));
+}
+
+TEST(InstallerWinKeyboardTest, AGroupAndSingleFilesAreChosenByKeys)
+{
+    WindowFixture fixture;
+    InstallerWin* window = fixture.Open();
+    QWidget* top = Activate(window->Title());
+    ASSERT_NE(top, nullptr);
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
+    auto* items = Find<BListView>(window, "custom_list");
+    auto selected = [&] {
+        Locked lock(window);
+        std::string marks;
+        for (int32 i = 0; i < items->CountItems(); i++)
+            marks += items->IsItemSelected(i) ? '1' : '0';
+        return marks;
+    };
+    EXPECT_EQ(selected(), "100");
+
+    // Down in "Groups" picks "Full", which selects every file.
+    FocusOn(window, "install_type");
+    Key(top, Qt::Key_Down);
+    EXPECT_TRUE(WaitFor([&] { return selected() == "111"; })) << selected();
+
+    // In "Files", Ctrl+Up moves to the manual without selecting, Space
+    // takes it out; the total follows.
+    FocusOn(window, "custom_list");
+    Key(top, Qt::Key_Up, Qt::ControlModifier);
+    Key(top, Qt::Key_Space);
+    EXPECT_TRUE(WaitFor([&] { return selected() == "101"; })) << selected();
+    EXPECT_TRUE(WaitFor([&] {
+        Locked lock(window);
+        const int32 total = window->Configuration().DeinstallerSize()
+            + static_cast<InstallListItem*>(items->ItemAt(0))->Size()
+            + static_cast<InstallListItem*>(items->ItemAt(2))->Size();
+        LibString expected;
+        LibBytesToString(uint64(total), expected, 1);
+        return std::string(Find<BStringView>(window, "install_size")->Text()) == static_cast<const char*>(expected);
+    }));
 }
 
 TEST(InstallerWinKeyboardTest, NeitherEscapeNorCommandWClosesTheWindowOrStopsTheInstall)

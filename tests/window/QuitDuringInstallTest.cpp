@@ -31,6 +31,7 @@ int ThreadCount()
 
 // The threads of this process: name, state letter and CPU ticks used.
 struct ThreadState {
+    std::string id;
     std::string name;
     char state = '?';
     long ticks = 0;
@@ -45,6 +46,7 @@ std::vector<ThreadState> Threads()
                 continue;
             const std::string folder = std::string("/proc/self/task/") + entry->d_name;
             ThreadState thread;
+            thread.id = entry->d_name;
             std::ifstream comm(folder + "/comm");
             std::getline(comm, thread.name);
             std::ifstream stat(folder + "/stat");
@@ -172,15 +174,25 @@ TEST(QuitDuringInstallTest, ClosingTheWindowStopsTheJobAndLeavesNoThreadOrProces
     EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore + 1; }, 10000))
         << Names(Threads()) << "; before: " << Names(before);
     EXPECT_EQ(Count(Threads(), "install"), installsBefore + 1);
+    // The job's thread: the one named "install" that was not there before
+    // (threads of earlier tests keep theirs).
+    std::string job;
+    for (const ThreadState& thread : Threads()) {
+        const bool old = std::any_of(before.begin(), before.end(),
+            [&](const ThreadState& earlier) { return earlier.id == thread.id; });
+        if (thread.name == "install" && !old)
+            job = thread.id;
+    }
+    ASSERT_FALSE(job.empty());
     auto parked = [&] {
-        long ticks = 0;
         for (const ThreadState& thread : Threads()) {
-            if (thread.name != "install")
+            if (thread.id != job)
                 continue;
             EXPECT_EQ(thread.state, 'S');
-            ticks += thread.ticks;
+            return thread.ticks;
         }
-        return ticks;
+        ADD_FAILURE() << "the job's thread is gone";
+        return 0L;
     };
     const long ticks = parked();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -97,16 +97,24 @@ uLong ZipRangeReader::Read(char* buffer, uLong size)
             into = buffer + done;
             want = size_t(std::min<uint64>(size - done, left));
         } else {
+            // Near the end the window ends with the range: minizip looks
+            // for the end records there backwards, a little at a time, and
+            // a window reaching forward from each place would be read anew
+            // for every step.
+            const uint64 start = left >= kReadAhead ? fPosition : fLength > kReadAhead ? fLength - kReadAhead : 0;
             window.data.resize(kReadAhead);
             into = window.data.data();
-            want = size_t(std::min<uint64>(kReadAhead, left));
-            window.start = fPosition;
+            want = size_t(std::min<uint64>(kReadAhead, fLength - start));
+            window.start = start;
             window.fill = 0;
         }
-        const ssize_t got = ::pread(fFd, into, want, fOffset + off_t(fPosition));
+        const uint64 from = direct ? fPosition : window.start;
+        const ssize_t got = ::pread(fFd, into, want, fOffset + off_t(from));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0) {
+        // A file cut short since it was opened may end before the place
+        // asked for.
+        if (got <= 0 || (!direct && from + uint64(got) <= fPosition)) {
             fFailed = true;
             break;
         }

@@ -43,8 +43,8 @@ struct ZipPackOptions {
 
 class ZipTreePacker {
 public:
-    static constexpr uint64 kBlockSize = 4 << 20;
-    static constexpr uint64 kMaxBytesAhead = 32 << 20;
+    static constexpr uint64 kBlockSize = 1 << 20;
+    static constexpr uint64 kMaxBytesAhead = 8 << 20;
 
     ZipTreePacker(zipFile zip, const ZipPackOptions& options);
 

@@ -13,6 +13,7 @@
 // Everything lives in a private temporary folder that serves as sandbox,
 // home and temporary folder.
 #include "BenchPayload.h"
+#include "BenchSandbox.h"
 #include "BuildWriter.h"
 #include "ProductDescription.h"
 
@@ -55,24 +56,16 @@ fs::path BuildFolder()
 class Workspace {
 public:
     Workspace()
+        : fSandbox("ondelle-bench-build-")
     {
-        std::string pattern = (fs::temp_directory_path() / "ondelle-bench-build-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
+        if (fSandbox.Path().empty())
             std::abort();
-        fRoot = pattern;
-        ::setenv("TMPDIR", (fRoot / "tmp").c_str(), 1);
-        ::setenv("HOME", (fRoot / "home").c_str(), 1);
-        ::setenv("ONDELLE_SANDBOX", fRoot.c_str(), 1);
-        fs::create_directories(fRoot / "tmp");
-        fs::create_directories(fRoot / "home");
-    }
-    ~Workspace()
-    {
-        std::error_code error;
-        fs::remove_all(fRoot, error);
+        // This process and every program it starts stay inside.
+        for (const auto& [name, value] : fSandbox.Variables())
+            ::setenv(name.c_str(), value.c_str(), 1);
     }
 
-    const fs::path& Root() const { return fRoot; }
+    const fs::path& Root() const { return fSandbox.Path(); }
 
     // The payload of a mean file size, written once.
     const BenchPayload& Payload(size_t meanFileSize)
@@ -81,7 +74,7 @@ public:
             if (size == meanFileSize)
                 return *payload;
         }
-        const fs::path folder = fRoot / ("payload-" + std::to_string(meanFileSize));
+        const fs::path folder = Root() / ("payload-" + std::to_string(meanFileSize));
         fPayloads.emplace_back(meanFileSize, std::make_unique<BenchPayload>(folder, meanFileSize));
         return *fPayloads.back().second;
     }
@@ -121,7 +114,7 @@ public:
     // Zips the same items and the deinstaller into one archive; its time.
     double Zip(const BenchPayload& payload)
     {
-        const fs::path archive = fRoot / "items.zip";
+        const fs::path archive = Root() / "items.zip";
         fs::remove(archive);
         std::string command = "cd '" + payload.Items().front().parent_path().string() + "' && zip -rq -"
             + std::to_string(kLevel) + " '" + archive.string() + "'";
@@ -135,7 +128,7 @@ public:
     }
 
 private:
-    fs::path fRoot;
+    BenchSandbox fSandbox;
     std::vector<std::pair<size_t, std::unique_ptr<BenchPayload>>> fPayloads;
 };
 

@@ -147,7 +147,9 @@ void BBox::Draw(BRect)
         FillRect(BRect(6, 1, 12 + width, std::ceil(height.ascent + height.descent)));
         SetHighColor(ui_color(B_PANEL_TEXT_COLOR));
         SetLowColor(base);
-        DrawString(fLabel.c_str(), BPoint(10, std::ceil(height.ascent - height.descent) + 1));
+        // The baseline sits a whole ascent down, so that no glyph of the
+        // label (at any font size) reaches above the view's top edge.
+        DrawString(fLabel.c_str(), BPoint(10, std::ceil(height.ascent)));
     }
     PopState();
 }

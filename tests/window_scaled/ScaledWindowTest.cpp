@@ -7,6 +7,7 @@
 #include "../platform_interface/InterfaceTestSupport.h"
 
 #include <Application.h>
+#include <Box.h>
 #include <Entry.h>
 #include <Font.h>
 #include <InstallImage.h>
@@ -285,4 +286,41 @@ TEST(ScaledWindowTest, ProductTextsStayInTheirColumnsWithALargerFont)
     window->Unlock();
     if (const char* folder = std::getenv("ONDELLE_SCREENSHOT_DIR"))
         GrabShownWindow(title).save(QString::fromUtf8((fs::path(folder) / "license-scale2-large-font.png").c_str()), "PNG");
+}
+
+TEST(ScaledWindowTest, BoxLabelsAreNotCutAtTheTop)
+{
+    // A label whose accent reaches the font's full ascent, in a box at the
+    // top of its window.
+    TestWindow window(BRect(100, 100, 299, 179));
+    auto* box = new BBox(BRect(0, 0, 199, 79), "box");
+    box->SetLabel("\xC3\x89rable");
+    window->AddChild(box);
+    window.Show();
+    ASSERT_TRUE(window->Lock());
+    BFont font;
+    box->GetFont(&font);
+    const float labelWidth = font.StringWidth("\xC3\x89rable");
+    window->Unlock();
+
+    QImage image;
+    ASSERT_TRUE(WaitFor([&] {
+        image = GrabShownWindow("Test");
+        return !image.isNull();
+    }));
+    // The label's top rows (two device pixels) show only the panel, and the
+    // text starts below them.
+    const QRgb panel = image.pixel(4, 0);
+    const int left = 2 * 10;
+    const int right = int(2 * (10 + labelWidth));
+    bool topClear = true;
+    bool textBelow = false;
+    for (int x = left; x < right; x++) {
+        for (int row = 0; row < 2; row++)
+            topClear = topClear && image.pixel(x, row) == panel;
+        for (int row = 2; row < 30; row++)
+            textBelow = textBelow || qGray(image.pixel(x, row)) < 80;
+    }
+    EXPECT_TRUE(topClear) << "the label is cut at the box's top edge";
+    EXPECT_TRUE(textBelow);
 }

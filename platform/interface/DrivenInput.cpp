@@ -5,6 +5,7 @@
 #include <Control.h>
 #include <InterfaceDefs.h>
 #include <ListView.h>
+#include <MenuField.h>
 #include <OS.h>
 #include <StringView.h>
 #include <TextView.h>
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
@@ -244,8 +246,37 @@ status_t DrivenInput::Click(const char* window, const char* view, const BPoint* 
         return B_NAME_NOT_FOUND;
     BView* found = target.View();
     QWidget* widget = found->_Widget();
-    const QPoint point = where != nullptr ? WidgetPoint(found, *where) : widget->rect().center();
+    QPoint point = widget->rect().center();
+    if (where != nullptr) {
+        point = WidgetPoint(found, *where);
+    } else if (auto* field = dynamic_cast<BMenuField*>(found)) {
+        const BRect bar = field->MenuBarFrame();
+        point = WidgetPoint(found, BPoint((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2));
+    }
     return ClickWidget(widget, point, modifiers, why);
+}
+
+status_t DrivenInput::PickMenuItem(const char* label, std::string* why)
+{
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) {
+        *why = "no menu is open";
+        return B_NAME_NOT_FOUND;
+    }
+    const QString wanted = QString::fromUtf8(label);
+    for (QAction* action : menu->actions()) {
+        QString text = action->text();
+        text.replace("&&", "\x01").remove('&').replace("\x01", "&");
+        if (action->isSeparator() || text != wanted)
+            continue;
+        if (!action->isEnabled()) {
+            *why = std::string("the entry \"") + label + "\" is disabled";
+            return B_NOT_ALLOWED;
+        }
+        return ClickWidget(menu, menu->actionGeometry(action).center(), 0, why);
+    }
+    *why = std::string("the open menu has no entry \"") + label + "\"";
+    return B_NAME_NOT_FOUND;
 }
 
 status_t DrivenInput::ClickItem(const char* window, const char* list,

@@ -30,10 +30,15 @@ public:
     static bool WindowShown(const char* window);
 
     // Moves the mouse over the view and clicks its left button at where
-    // (in the view's coordinates; the middle of the view when null), with
-    // the modifier keys (B_SHIFT_KEY, B_COMMAND_KEY, ...) held.
+    // (in the view's coordinates; the middle of the view when null, or of
+    // its menu bar for a menu field), with the modifier keys (B_SHIFT_KEY,
+    // B_COMMAND_KEY, ...) held.
     static status_t Click(const char* window, const char* view, const BPoint* where, uint32 modifiers,
         std::string* why);
+
+    // Picks the enabled entry labelled label of the open pop-up menu (a
+    // click on a menu field opens it).
+    static status_t PickMenuItem(const char* label, std::string* why);
 
     // Clicks the first item of the list view for which match answers true
     // (it gets the item's index and the item), in the middle of its frame.

@@ -281,6 +281,11 @@ void ScriptRunner::_AddStandardCommands()
             return kFailed;
         return Result(DrivenInput::Press(words[0].c_str(), words[1].c_str(), why));
     });
+    AddCommand("pick", [](const Words& words, std::string* why) {
+        if (WrongCount(words, 1, 1, why))
+            return kFailed;
+        return Result(DrivenInput::PickMenuItem(words[0].c_str(), why));
+    });
     AddCommand("help", [](const Words& words, std::string* why) {
         if (WrongCount(words, 2, 2, why))
             return kFailed;

@@ -18,6 +18,8 @@
 //   select WINDOW LIST ITEM      clicks the item of the list
 //   toggle WINDOW LIST ITEM      clicks the item with Ctrl held
 //   press WINDOW LABEL           clicks the button or check box so labelled
+//   pick LABEL                   clicks the entry of the open pop-up menu
+//                                (a click on a menu field opens one)
 //   help WINDOW VIEW             Shift+F1 with the mouse over the view
 //   shot WINDOW FILE             saves the window as FILE (a PNG) in the
 //                                folder given to SetPictureFolder; skipped

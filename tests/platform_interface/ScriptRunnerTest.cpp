@@ -6,11 +6,17 @@
 #include <Button.h>
 #include <CheckBox.h>
 #include <ListView.h>
+#include <MenuField.h>
+#include <MenuItem.h>
+#include <PopUpMenu.h>
 #include <ScriptRunner.h>
 #include <StringItem.h>
 #include <StringView.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -297,4 +303,84 @@ TEST(ScriptRunnerTest, DisabledButtonsAndMissingItemsAreWaitedForNotPressed)
     EXPECT_TRUE(search.Failed());
     EXPECT_NE(missing.Text().find("no such item in the list"), std::string::npos) << missing.Text();
     EXPECT_EQ(window.Selection(), (std::vector<bool>{false, false, false}));
+}
+
+TEST(ScriptRunnerTest, AModalWindowInFrontKeepsInputFromTheOthers)
+{
+    ScriptedWindow window;
+    auto* modal = new BWindow(BRect(150, 150, 299, 249), "Question", B_MODAL_WINDOW, 0);
+    auto* answer = new BButton(BRect(10, 10, 89, 34), "answer", "Answer", new BMessage('answ'));
+    modal->AddChild(answer);
+    answer->SetTarget(window.Recorder());
+    modal->Show();
+
+    Report report;
+    ScriptRunner runner(report.File());
+    ASSERT_EQ(runner.StartText("timeout 0.5\npress ScriptedWindow Go\n"), B_OK);
+    ASSERT_TRUE(Finish(runner));
+    EXPECT_TRUE(runner.Failed());
+    EXPECT_NE(report.Text().find("a modal window (Question) is in front"), std::string::npos) << report.Text();
+    // The shown windows are listed with the failure.
+    EXPECT_NE(report.Text().find("named \"ScriptedWindow\""), std::string::npos) << report.Text();
+
+    // The modal window itself takes input.
+    Report second;
+    ScriptRunner answering(second.File());
+    ASSERT_EQ(answering.StartText("press Question Answer\n"), B_OK);
+    ASSERT_TRUE(Finish(answering));
+    EXPECT_FALSE(answering.Failed()) << second.Text();
+    EXPECT_TRUE(WaitFor([&] { return window.Recorder()->Count() == 1; }));
+    EXPECT_EQ(window.Recorder()->Messages()[0].what, uint32('answ'));
+    if (modal->Lock())
+        modal->Quit();
+}
+
+TEST(ScriptRunnerTest, AMenuFieldOpensOnAClickAndAnEntryIsPicked)
+{
+    TestWindow window;
+    auto* recorder = new RecordingView();
+    window->AddChild(recorder);
+    auto* menu = new BPopUpMenu("volumes", true, true);
+    menu->AddItem(new BMenuItem("Boot", new BMessage('boot')));
+    auto* locked = new BMenuItem("Locked", new BMessage('lock'));
+    locked->SetEnabled(false);
+    menu->AddItem(locked);
+    menu->AddItem(new BMenuItem("Data", new BMessage('data')));
+    menu->SetTargetForItems(recorder);
+    window->AddChild(new BMenuField(BRect(10, 10, 209, 34), "volume_field", "Disk", menu));
+    window->SetName("Menus");
+    window.Show();
+
+    // Nothing is open: the line waits, and fails when its time is up.
+    Report closed;
+    ScriptRunner early(closed.File());
+    ASSERT_EQ(early.StartText("timeout 0.3\npick Data\n"), B_OK);
+    ASSERT_TRUE(Finish(early));
+    EXPECT_NE(closed.Text().find("no menu is open"), std::string::npos) << closed.Text();
+
+    Report report;
+    ScriptRunner runner(report.File());
+    ASSERT_EQ(runner.StartText("click Menus volume_field\npick Data\n"), B_OK);
+    ASSERT_TRUE(Finish(runner)) << report.Text();
+    EXPECT_FALSE(runner.Failed()) << report.Text();
+    ASSERT_TRUE(WaitFor([&] { return recorder->Count() == 1; }));
+    EXPECT_EQ(recorder->Messages()[0].what, uint32('data'));
+
+    // A disabled entry is never picked.
+    Report disabled;
+    ScriptRunner again(disabled.File());
+    // The menu stays open after the failure, running its own loop inside
+    // this test's wait: a timer closes it as a user would.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&again] {
+        if (QWidget* popup = QApplication::activePopupWidget(); popup != nullptr && again.Finished())
+            popup->close();
+    });
+    closer.start(20);
+    ASSERT_EQ(again.StartText("click Menus volume_field\ntimeout 0.3\npick Locked\n"), B_OK);
+    ASSERT_TRUE(Finish(again));
+    EXPECT_TRUE(again.Failed());
+    EXPECT_NE(disabled.Text().find("is disabled"), std::string::npos) << disabled.Text();
+    EXPECT_TRUE(WaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+    EXPECT_EQ(recorder->Count(), 1u);
 }

@@ -54,18 +54,6 @@ std::map<std::string, Accessible> Walk(QWidget* top)
     return found;
 }
 
-QWidget* TopWidget(const char* title)
-{
-    QWidget* found = nullptr;
-    WaitFor([&] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title))
-                found = widget;
-        return found != nullptr;
-    });
-    return found;
-}
-
 // Every view of the tree below view with a name.
 void NamedViews(BView* view, std::vector<std::string>& names)
 {
@@ -90,22 +78,28 @@ std::vector<std::string> NamedViews(BWindow* window)
     return names;
 }
 
+// Every named view of the window is in the tree under a name a person can
+// read (not a view name such as "_b1_" or "custom_list").
+void ExpectEveryViewReadable(BWindow* window, std::map<std::string, Accessible>& tree)
+{
+    for (const std::string& view : NamedViews(window)) {
+        ASSERT_TRUE(tree.count(view)) << view;
+        EXPECT_FALSE(tree[view].name.empty()) << view;
+        EXPECT_EQ(tree[view].name.find('_'), std::string::npos) << view << ": " << tree[view].name;
+    }
+}
+
 } // namespace
 
 TEST(AccessibilityTest, EveryViewOfTheInstallerWindowIsNamedForAScreenReader)
 {
     WindowFixture fixture;
     InstallerWin* window = fixture.Open();
-    QWidget* top = TopWidget(window->Title());
+    QWidget* top = ShownTopWidget(window->Title());
     ASSERT_NE(top, nullptr);
     std::map<std::string, Accessible> tree = Walk(top);
 
-    // Every named view is in the tree under a name a person can read.
-    for (const std::string& view : NamedViews(window)) {
-        ASSERT_TRUE(tree.count(view)) << view;
-        EXPECT_FALSE(tree[view].name.empty()) << view;
-        EXPECT_EQ(tree[view].name.find('_'), std::string::npos) << view << ": " << tree[view].name;
-    }
+    ExpectEveryViewReadable(window, tree);
 
     EXPECT_EQ(tree["button"].role, QAccessible::Button);
     EXPECT_EQ(tree["button"].name, "Agree");
@@ -146,30 +140,15 @@ TEST(AccessibilityTest, EveryViewOfTheInstallerWindowIsNamedForAScreenReader)
 
 TEST(AccessibilityTest, TheReplaceAlertReadsItsQuestionFactsAndAnswers)
 {
-    ondelle::test::TempDir root;
-    fs::create_directories(root / "dest");
-    fs::create_directories(root / "new");
-    ondelle::test::WriteFileBytes(root / "dest/readme.txt", "old");
-    ondelle::test::WriteFileBytes(root / "new/readme.txt", "new");
-    BAlert question("", "", "OK");
-    BuildReplaceQuestion((root / "new/readme.txt").c_str(), (root / "dest/readme.txt").c_str(), question);
-    const BAlertRequest request = question.Request();
-    std::atomic<ReplaceAlert*> alert{nullptr};
-    std::future<BAlertAnswer> answer = std::async(std::launch::async, [&] {
-        auto* dialog = new ReplaceAlert(request, true);
-        alert = dialog;
-        return dialog->Go();
-    });
-    ASSERT_TRUE(WaitFor([&] { return alert.load() != nullptr && !alert.load()->IsHidden(); }));
-    QWidget* top = TopWidget("ReplaceAlert");
+    ReplaceRun run;
+    ReplaceAlert* alert = run.alert.load();
+    ASSERT_NE(alert, nullptr);
+    const BAlertRequest& request = run.request;
+    QWidget* top = ShownTopWidget("ReplaceAlert");
     ASSERT_NE(top, nullptr);
     std::map<std::string, Accessible> tree = Walk(top);
 
-    for (const std::string& view : NamedViews(alert.load())) {
-        ASSERT_TRUE(tree.count(view)) << view;
-        EXPECT_FALSE(tree[view].name.empty()) << view;
-        EXPECT_EQ(tree[view].name.find('_'), std::string::npos) << view << ": " << tree[view].name;
-    }
+    ExpectEveryViewReadable(alert, tree);
     EXPECT_EQ(tree["message"].name, request.text);
     EXPECT_EQ(tree["_b0_"].name, "Don't Replace");
     EXPECT_EQ(tree["_b1_"].name, "Replace");
@@ -182,9 +161,9 @@ TEST(AccessibilityTest, TheReplaceAlertReadsItsQuestionFactsAndAnswers)
     EXPECT_EQ(tree["from_size"].name, "Incoming entry, Size :");
     EXPECT_EQ(tree["from_image"].name, "Icon of the incoming entry");
     // A path cut short on screen is read whole.
-    EXPECT_EQ(tree["from_path"].description, (root / "new").string());
+    EXPECT_EQ(tree["from_path"].description, (run.root / "new").string());
 
-    alert.load()->PostMessage(B_QUIT_REQUESTED);
-    ASSERT_TRUE(WaitFor([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
-    EXPECT_EQ(answer.get().button, 0);
+    alert->PostMessage(B_QUIT_REQUESTED);
+    ASSERT_TRUE(WaitFor([&] { return run.Answered(); }));
+    EXPECT_EQ(run.answer.get().button, 0);
 }

@@ -30,13 +30,7 @@ namespace {
 // window so that it takes keys.
 QWidget* Activate(const char* title)
 {
-    QWidget* found = nullptr;
-    WaitFor([&] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title))
-                found = widget;
-        return found != nullptr;
-    });
+    QWidget* found = ShownTopWidget(title);
     if (found != nullptr) {
         found->activateWindow();
         WaitFor([&] { return QApplication::activeWindow() == found; }, 2000);
@@ -269,35 +263,6 @@ TEST(InstallerWinKeyboardTest, NeitherEscapeNorCommandWClosesTheWindowOrStopsThe
     set_alert_presenter(nullptr);
 }
 
-namespace {
-
-// The job's question for an existing and an incoming entry of one name,
-// answered in the dialog run on a worker, as the install job runs it.
-struct ReplaceRun {
-    ondelle::test::TempDir root;
-    std::atomic<ReplaceAlert*> alert{nullptr};
-    std::future<BAlertAnswer> answer;
-
-    ReplaceRun()
-    {
-        fs::create_directories(root / "dest");
-        fs::create_directories(root / "new");
-        ondelle::test::WriteFileBytes(root / "dest/readme.txt", "old");
-        ondelle::test::WriteFileBytes(root / "new/readme.txt", "new");
-        BAlert question("", "", "OK");
-        BuildReplaceQuestion((root / "new/readme.txt").c_str(), (root / "dest/readme.txt").c_str(), question);
-        const BAlertRequest request = question.Request();
-        answer = std::async(std::launch::async, [this, request] {
-            auto* dialog = new ReplaceAlert(request, true);
-            alert = dialog;
-            return dialog->Go();
-        });
-        EXPECT_TRUE(WaitFor([&] { return alert.load() != nullptr && !alert.load()->IsHidden(); }));
-    }
-    bool Answered() { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
-};
-
-} // namespace
 
 TEST(ReplaceAlertKeyboardTest, TabEnterAndEscape)
 {

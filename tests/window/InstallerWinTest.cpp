@@ -313,15 +313,7 @@ TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
     ASSERT_TRUE(WaitFor([&] { return presenter.Held(); }, 60000));
 
     // What the application does when it quits: stop the job, tell the user.
-    std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        presenter.Release();
-    });
-    {
-        Locked lock(window);
-        window->QuitRunning();
-    }
-    release.join();
+    QuitRunningWhileHeld(window, presenter);
     EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 10000));
     const std::vector<std::string> texts = presenter.Texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Installation was stopped before it could complete."),

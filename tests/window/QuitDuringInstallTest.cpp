@@ -102,14 +102,6 @@ int ChildCount()
     return count;
 }
 
-QWidget* TopWidget(const char* title)
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title))
-            return widget;
-    return nullptr;
-}
-
 } // namespace
 
 TEST(QuitDuringInstallTest, ClosingTheWindowStopsTheJobAndLeavesNoThreadOrProcess)
@@ -132,7 +124,7 @@ TEST(QuitDuringInstallTest, ClosingTheWindowStopsTheJobAndLeavesNoThreadOrProces
 
     // The close box: the window asks the application to quit, and nothing
     // else; it stays until the application has stopped the job.
-    QWidget* top = TopWidget(window->Title());
+    QWidget* top = ShownTopWidget(window->Title());
     ASSERT_NE(top, nullptr);
     top->close();
     EXPECT_TRUE(WaitFor(QuitRequestQueued));
@@ -142,15 +134,7 @@ TEST(QuitDuringInstallTest, ClosingTheWindowStopsTheJobAndLeavesNoThreadOrProces
     // What the application does on quitting: stop the job (the user is told
     // once), then close the window. The job is held in a question; it stops
     // at the answer.
-    std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        presenter.Release();
-    });
-    {
-        Locked lock(window);
-        window->QuitRunning();
-    }
-    release.join();
+    QuitRunningWhileHeld(window, presenter);
     EXPECT_EQ(presenter.Texts(), (std::vector<std::string>{"Installation was stopped before it could complete."}));
     EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 10000));
     // A killed thread cannot be taken out of a running process: it parks

@@ -8,15 +8,25 @@
 #include <Entry.h>
 #include <FindDirectory.h>
 #include <InstallerWin.h>
+#include <ReplaceAlert.h>
+#include <ReplaceQuestion.h>
+#include <Alert.h>
 #include <Application.h>
 #include <MessageQueue.h>
 #include <Window.h>
 
+#include <QApplication>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <future>
 #include <fstream>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -180,5 +190,62 @@ private:
     bool fReleased = false;
     std::vector<std::string> fTexts;
 };
+
+// The job's question for an existing and an incoming entry of one name,
+// answered in the dialog run on a worker, as the install job runs it.
+struct ReplaceRun {
+    ondelle::test::TempDir root;
+    BAlertRequest request;
+    std::atomic<ReplaceAlert*> alert{nullptr};
+    std::future<BAlertAnswer> answer;
+
+    ReplaceRun()
+    {
+        fs::create_directories(root / "dest");
+        fs::create_directories(root / "new");
+        ondelle::test::WriteFileBytes(root / "dest/readme.txt", "old");
+        ondelle::test::WriteFileBytes(root / "new/readme.txt", "new");
+        BAlert question("", "", "OK");
+        BuildReplaceQuestion((root / "new/readme.txt").c_str(), (root / "dest/readme.txt").c_str(), question);
+        request = question.Request();
+        answer = std::async(std::launch::async, [this] {
+            auto* dialog = new ReplaceAlert(request, true);
+            alert = dialog;
+            return dialog->Go();
+        });
+        EXPECT_TRUE(WaitFor([&] { return alert.load() != nullptr && !alert.load()->IsHidden(); }));
+    }
+    bool Answered() { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
+};
+
+// The shown top-level widget of the window of that title, waited for a
+// while; null when none is shown.
+inline QWidget* ShownTopWidget(const char* title)
+{
+    QWidget* found = nullptr;
+    WaitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->windowTitle() == QString::fromUtf8(title))
+                found = widget;
+        return found != nullptr;
+    });
+    return found;
+}
+
+// What the application does when it quits during an install held in a
+// question: stop the job (the question is answered a moment later, and the
+// job stops at that answer).
+inline void QuitRunningWhileHeld(InstallerWin* window, HoldingPresenter& presenter)
+{
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        presenter.Release();
+    });
+    {
+        Locked lock(window);
+        window->QuitRunning();
+    }
+    release.join();
+}
 
 } // namespace windowtest

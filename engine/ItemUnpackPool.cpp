@@ -5,6 +5,7 @@
 #include <ThreadWaitMark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <utility>
@@ -15,14 +16,16 @@ struct Worker {
     thread_id id = -1;
     // The thread no longer touches the pool's state.
     bool exited = false;
+    // A stop or the destructor waits for the thread; only one of them may,
+    // since a waited-for id can be given to a new thread.
+    bool claimed = false;
 };
 
 } // namespace
 
 
-// What the workers share with the pool. Each worker holds it, so that a
-// worker parked for good by a stop keeps it (and never touches it again),
-// and one that ends after the pool was destroyed still finds it.
+// What the workers share with the pool. Each worker holds it too, so that
+// nothing it touches on its way out can go before it.
 struct ItemUnpackPool::State {
     // Never changed once the workers run.
     std::vector<ItemArchive> archives;
@@ -40,11 +43,24 @@ struct ItemUnpackPool::State {
     int32 nextToStart = 0;
     int32 nextToTake = 0;
     std::vector<Worker> workers;
+    // No unpack starts any more.
     bool stopping = false;
-    // A stop is sending its kills; no worker ends until they are all sent,
-    // so that no other thread can have taken the id of one meanwhile.
-    bool killing = false;
-    bool killsSent = false;
+    // The unpacks under way end at their next block.
+    std::atomic<bool> cancel{false};
+
+    // With the lock held: the workers no one waits for yet, claimed for
+    // the caller to wait for.
+    std::vector<thread_id> ClaimWorkers()
+    {
+        std::vector<thread_id> claimed;
+        for (Worker& worker : workers) {
+            if (!worker.claimed) {
+                worker.claimed = true;
+                claimed.push_back(worker.id);
+            }
+        }
+        return claimed;
+    }
 
     int32 Count() const { return int32(archives.size()); }
     // With the lock held: a worker may start the next archive.
@@ -96,18 +112,16 @@ ItemUnpackPool::ItemUnpackPool(std::vector<ItemArchive> archives, const std::str
 ItemUnpackPool::~ItemUnpackPool()
 {
     State& state = *fState;
-    std::vector<thread_id> running;
+    std::vector<thread_id> workers;
     {
         std::unique_lock lock(state.lock);
+        // Whatever is still being unpacked will not be taken.
         state.stopping = true;
+        state.cancel = true;
         state.changed.notify_all();
-        // Killed workers are not waited for: they park for good.
-        if (!state.killing) {
-            for (const Worker& worker : state.workers)
-                running.push_back(worker.id);
-        }
+        workers = state.ClaimWorkers();
     }
-    for (thread_id thread : running) {
+    for (thread_id thread : workers) {
         status_t ignored = B_OK;
         wait_for_thread(thread, &ignored);
     }
@@ -135,7 +149,8 @@ ItemUnpackPool::_WorkerMain(void* data)
         lock.unlock();
 
         UnpackedItem item;
-        item.Unpack(state.archives[size_t(position)], state.folder, state.workFolders.get());
+        item.Unpack(state.archives[size_t(position)], state.folder, state.workFolders.get(), nullptr,
+            &state.cancel);
 
         lock.lock();
         if (state.stopping || position < state.nextToTake) {
@@ -151,10 +166,7 @@ ItemUnpackPool::_WorkerMain(void* data)
         state.done[size_t(position)] = 1;
         state.changed.notify_all();
     }
-    {
-        ThreadWaitMark mark(B_THREAD_WAITING);
-        state.changed.wait(lock, [&] { return !state.killing || state.killsSent; });
-    }
+    // Its last unpack, when it was stopped, is removed already.
     state.workers[slot].exited = true;
     state.changed.notify_all();
     return 0;
@@ -187,7 +199,8 @@ ItemUnpackPool::Take(int32 position)
         state.nextToTake = position + 1;
         state.changed.notify_all();
         lock.unlock();
-        item.Unpack(state.archives[size_t(position)], state.folder, state.workFolders.get());
+        item.Unpack(state.archives[size_t(position)], state.folder, state.workFolders.get(), nullptr,
+            &state.cancel);
         return item;
     }
     {
@@ -213,34 +226,32 @@ void
 ItemUnpackPool::Kill()
 {
     State& state = *fState;
-    std::vector<thread_id> victims;
-    {
-        std::unique_lock lock(state.lock);
-        if (state.killing)
-            return;
-        state.stopping = true;
-        state.killing = true;
-        for (const Worker& worker : state.workers) {
-            if (!worker.exited)
-                victims.push_back(worker.id);
-        }
-        state.changed.notify_all();
-    }
-    // Each returns once its worker has parked or waits in the pool.
-    for (thread_id thread : victims)
-        kill_thread(thread);
-
     std::vector<UnpackedItem> waiting;
+    std::vector<thread_id> workers;
     {
         std::unique_lock lock(state.lock);
-        state.killsSent = true;
+        state.stopping = true;
+        state.cancel = true;
+        state.changed.notify_all();
+        // Each worker ends its unpack at the next block, removes what it
+        // unpacked and ends.
+        ThreadWaitMark mark(B_THREAD_WAITING);
+        state.changed.wait(lock, [&] {
+            return std::all_of(state.workers.begin(), state.workers.end(),
+                [](const Worker& worker) { return worker.exited; });
+        });
+        workers = state.ClaimWorkers();
         for (size_t position = 0; position < state.results.size(); position++) {
             if (state.done[position] != 0) {
                 waiting.push_back(std::move(state.results[position]));
                 state.done[position] = 0;
             }
         }
-        state.changed.notify_all();
+    }
+    // Their threads are gone once Kill() returns.
+    for (thread_id thread : workers) {
+        status_t ignored = B_OK;
+        wait_for_thread(thread, &ignored);
     }
     // Their working folders go with them.
     waiting.clear();

@@ -10,13 +10,14 @@
 // its result and reason are reported at the item's turn.
 //
 // Kill() is the stop: it is called once the job's own thread was killed.
-// No unpack starts afterwards; a worker in the middle of an unpack parks at
-// its next stop point, like any killed thread (docs/threads.md), and its
-// working folder stays registered with the job's LibWorkFolders, which the
-// caller empties next; archives unpacked and waiting are removed by Kill().
+// No unpack starts afterwards; a worker in the middle of an unpack ends it
+// at the next block of data, removes its working folder and ends; Kill()
+// returns once every worker has ended, with the archives that were unpacked
+// and waiting removed too. The workers are never killed themselves: a
+// killed thread would park for good (docs/threads.md) instead of ending.
 //
-// The destructor stops the workers and waits for them (killed ones
-// excepted: they never run again); archives not taken are removed then.
+// The destructor stops the workers the same way and waits for them;
+// archives not taken are removed then.
 #pragma once
 
 #include "ItemExtraction.h"
@@ -47,7 +48,8 @@ public:
     // and a pool that was killed, give an item that failed.
     UnpackedItem Take(int32 position);
 
-    // The stop (see above). Any thread may call it, more than once.
+    // The stop (see above). Any thread but the workers may call it, more
+    // than once.
     void Kill();
 
     // The worker threads that were started.

@@ -51,7 +51,7 @@ UnpackedItem::operator=(UnpackedItem&& other) noexcept
 
 item_extraction_result
 UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
-    LibWorkFolders* workFolders, BResources* resources)
+    LibWorkFolders* workFolders, BResources* resources, const std::atomic<bool>* cancel)
 {
     _RemoveWorkFolder();
     fItemPath.clear();
@@ -70,6 +70,7 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
 
     // The tag and the descriptions are made while the entries are written.
     ZipExtractOptions options;
+    options.cancel = cancel;
     std::vector<ZipPlacedEntry> placed;
     if (!archive.tag.empty()) {
         ZipAttribute tag;
@@ -105,7 +106,8 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
     const std::string item = contents + "/" + archive.entryName;
     if (!unpacked) {
         Fail(ITEM_NOT_UNPACKED, unpackStatus == B_DEVICE_FULL ? VolumeFullReason(contents.c_str())
-                                                              : "its archive is damaged");
+                : unpackStatus == B_CANCELED                 ? std::string("the installation was stopped")
+                                                             : std::string("its archive is damaged"));
     } else if (!BEntry(item.c_str(), false).Exists()) {
         // A link counts as itself, whether it points anywhere here or not.
         Fail(ITEM_NOT_UNPACKED, "its archive does not hold it");

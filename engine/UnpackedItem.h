@@ -9,6 +9,7 @@
 
 #include "ItemExtraction.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,11 @@ public:
     // folder. An archive that is not read in place is written out of
     // resources first; resources is needed then, and such an unpack belongs
     // on the thread that uses resources. workFolders (may be null) must
-    // outlive this object. Gives ITEM_EXTRACTED or ITEM_NOT_UNPACKED.
+    // outlive this object. When cancel (may be null) turns true, the unpack
+    // ends early and fails. Gives ITEM_EXTRACTED or ITEM_NOT_UNPACKED.
     item_extraction_result Unpack(const ItemArchive& archive, const std::string& folder,
-        LibWorkFolders* workFolders, BResources* resources = nullptr);
+        LibWorkFolders* workFolders, BResources* resources = nullptr,
+        const std::atomic<bool>* cancel = nullptr);
     // Marks the item as failed without unpacking anything.
     void Fail(item_extraction_result result, const std::string& reason);
 

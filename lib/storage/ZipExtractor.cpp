@@ -157,6 +157,13 @@ private:
             fFull = true;
     }
     std::string FullPath(const std::string& relative) const { return fTarget + "/" + relative; }
+    // The caller asked to stop; remembered for the result.
+    bool Cancelled()
+    {
+        if (fOptions.cancel != nullptr && fOptions.cancel->load(std::memory_order_relaxed))
+            fCancelled = true;
+        return fCancelled;
+    }
 
     const char* fArchive;
     ZipRangeReader* fRange;
@@ -186,6 +193,7 @@ private:
     std::vector<char> fLocalExtra;
     std::vector<char> fData;
     bool fFull = false;
+    bool fCancelled = false;
 };
 
 void Extraction::Report(const char* format, ...)
@@ -374,6 +382,11 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
     bool first = true;
     size = 0;
     for (;;) {
+        if (Cancelled()) {
+            if (fOptions.digests)
+                fDigest.Finish();
+            return false;
+        }
         const int length = unzReadCurrentFile(zip, buffer.data(), unsigned(buffer.size()));
         if (length < 0) {
             Report("\"%s\" is damaged in %s", name.c_str(), fShown);
@@ -768,9 +781,14 @@ status_t Extraction::Run()
     }
     bool ok = true;
     int result = unzGoToFirstFile(zip);
-    for (; result == UNZ_OK; result = unzGoToNextFile(zip)) {
+    for (; result == UNZ_OK && !Cancelled(); result = unzGoToNextFile(zip)) {
         stop_point();
         ok = ExtractEntry(zip) && ok;
+    }
+    if (fCancelled) {
+        unzClose(zip);
+        fChain.reset();
+        return B_CANCELED;
     }
     if (result != UNZ_END_OF_LIST_OF_FILE) {
         Report("%s has a damaged directory", fShown);

@@ -6,6 +6,7 @@
 
 #include <SupportDefs.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <sys/types.h>
@@ -48,6 +49,10 @@ struct ZipExtractOptions {
     // When set, receives every file, folder and link written or made,
     // folders included when the archive lists none for them.
     std::vector<ZipPlacedEntry>* placed = nullptr;
+    // When set, unpacking ends as soon as it turns true (before the next
+    // entry, or the next block of a file's data) with B_CANCELED, leaving
+    // what it wrote so far: a worker thread's stop that lets it end.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 class ZipExtractor {

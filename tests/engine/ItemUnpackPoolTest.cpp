@@ -101,6 +101,28 @@ bool WaitForWorkFolders(int count)
     return CountWorkFolders() == count;
 }
 
+// Threads of this process that Linux lists under name.
+int CountTasks(const std::string& name)
+{
+    int count = 0;
+    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+        std::string comm = ReadFileBytes(task.path() / "comm");
+        if (!comm.empty() && comm.back() == '\n')
+            comm.pop_back();
+        count += comm == name ? 1 : 0;
+    }
+    return count;
+}
+
+// Waits up to 5 s until no thread of that name is left.
+bool NoTaskLeft(const std::string& name)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (CountTasks(name) != 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return CountTasks(name) == 0;
+}
+
 std::string Contents(int index)
 {
     return "contents of item " + std::to_string(index) + std::string(size_t(index) * 1000, 'x');
@@ -209,9 +231,11 @@ TEST(ItemUnpackPool, AStopRemovesWhatWaitsAndEndsTheWorkers)
     ASSERT_TRUE(WaitForWorkFolders(3));
 
     pool.Kill();
-    space.workFolders->RemoveAll();
+    // The workers removed what they had unpacked, and ended.
+    EXPECT_TRUE(space.workFolders->IsEmpty());
     EXPECT_EQ(CountWorkFolders(), 0);
     EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
+    EXPECT_TRUE(NoTaskLeft("unpack items"));
     // Nothing more is unpacked, and nothing is handed over.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(CountWorkFolders(), 0);
@@ -220,6 +244,28 @@ TEST(ItemUnpackPool, AStopRemovesWhatWaitsAndEndsTheWorkers)
     EXPECT_EQ(item.Reason(), "the installation was stopped");
     pool.Kill();
     EXPECT_TRUE(fs::is_empty(space.Items()));
+}
+
+TEST(ItemUnpackPool, AStopInTheMiddleOfALargeArchiveEndsItAtOnce)
+{
+    Workspace space;
+    // Large files, written block by block.
+    constexpr size_t kSize = 8 * 1024 * 1024;
+    for (int index = 0; index < 3; index++) {
+        const std::string leaf = "large" + std::to_string(index);
+        space.file.Add(leaf, MakeStoredZip({{leaf + "/", "", 040755}, {leaf + "/data", std::string(kSize, 'd')}}));
+    }
+    ItemUnpackPool pool(space.file.Write(), space.Items(), space.workFolders, 2, 3);
+    ASSERT_TRUE(WaitForWorkFolders(2));
+
+    const auto start = std::chrono::steady_clock::now();
+    pool.Kill();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(CountWorkFolders(), 0);
+    EXPECT_TRUE(space.workFolders->IsEmpty());
+    EXPECT_TRUE(NoTaskLeft("unpack items"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(CountWorkFolders(), 0);
 }
 
 TEST(ItemUnpackPool, ArchivesNeverTakenAreRemovedWithThePool)

@@ -305,6 +305,15 @@ int CountWorkFolders()
     return count;
 }
 
+// Threads of this process that Linux lists as unpacking workers.
+int UnpackingThreads()
+{
+    int count = 0;
+    for (const auto& task : fs::directory_iterator("/proc/self/task"))
+        count += ReadFileBytes(task.path() / "comm") == "unpack items\n" ? 1 : 0;
+    return count;
+}
+
 } // namespace
 
 
@@ -380,9 +389,13 @@ TEST(ParallelUnpack, AStopDuringTheParallelUnpackChangesNothingAfterwards)
     ASSERT_TRUE(reached);
     fixture.Config().Kill();
 
-    // The workers' folders are gone at once, and none of them runs.
+    // The workers' folders are gone at once, and the workers have ended.
     EXPECT_EQ(CountWorkFolders(), 0);
     EXPECT_EQ(find_thread("unpack items"), B_NAME_NOT_FOUND);
+    const auto ended = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (UnpackingThreads() != 0 && std::chrono::steady_clock::now() < ended)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(UnpackingThreads(), 0);
     const fs::path install = fixture.InstallFolder();
     for (const auto& entry : fs::directory_iterator(install))
         EXPECT_NE(entry.path().filename().string().rfind(".ondelle-item-", 0), 0u) << entry.path();

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <sys/stat.h>
 
@@ -257,4 +258,26 @@ TEST(ZipExtractOptions, ADamagedArchiveReportsNothingThatFailed)
     EXPECT_EQ(names.count("Item/good"), 1u);
     EXPECT_EQ(names.count("Item/bad"), 0u);
     EXPECT_EQ(names.count("Item"), 1u);
+}
+
+TEST(ZipExtractOptions, ACancelEndsTheUnpackWithItsOwnResult)
+{
+    TempDir dir;
+    const std::string zip = MakeStoredZip({{"a.txt", "first"}, {"b.txt", "second"}});
+    WriteFileBytes(dir / "archive.zip", zip);
+    std::atomic<bool> cancel{false};
+    ZipExtractOptions options;
+    options.cancel = &cancel;
+
+    fs::create_directories(dir / "whole");
+    EXPECT_EQ(ZipExtractor::Extract((dir / "archive.zip").c_str(), (dir / "whole").c_str(), options), B_OK);
+    EXPECT_EQ(ReadFileBytes(dir / "whole/b.txt"), "second");
+
+    // Cancelled before it starts: nothing is written, and the result is not
+    // taken for a damaged archive.
+    cancel = true;
+    fs::create_directories(dir / "stopped");
+    EXPECT_EQ(ZipExtractor::Extract((dir / "archive.zip").c_str(), (dir / "stopped").c_str(), options),
+        B_CANCELED);
+    EXPECT_TRUE(fs::is_empty(dir / "stopped"));
 }

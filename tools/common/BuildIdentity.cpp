@@ -1,5 +1,7 @@
 #include "BuildIdentity.h"
 
+#include "ScratchFile.h"
+
 #include <AppFileInfo.h>
 #include <File.h>
 #include <LibFileUtils.h>
@@ -21,18 +23,6 @@ struct IdentityRecord {
 const IdentityRecord kRecords[] = {
     {B_MIME_STRING_TYPE, 1, "BEOS:APP_SIG"},
     {'APPV', 1, "BEOS:APP_VERSION"},
-};
-
-// Removes a scratch file when the scope ends.
-class ScratchFile {
-public:
-    explicit ScratchFile(std::string path) : fPath(std::move(path)) {}
-    ~ScratchFile() { std::remove(fPath.c_str()); }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-
-private:
-    std::string fPath;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "Inspector.h"
 
+#include "ScratchFile.h"
+
 #include <AppFileInfo.h>
 #include <ConfigFields.h>
 #include <File.h>
@@ -148,18 +150,6 @@ bool IsPlainLeafName(const char* name)
     return name != nullptr && name[0] != '\0' && std::strchr(name, '/') == nullptr
         && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
 }
-
-// Removes a scratch file when it goes out of scope.
-class ScratchFile {
-public:
-    explicit ScratchFile(std::string path) : fPath(std::move(path)) {}
-    ~ScratchFile() { std::remove(fPath.c_str()); }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-
-private:
-    std::string fPath;
-};
 
 struct ResourceEntry {
     type_code type;

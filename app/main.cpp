@@ -38,14 +38,18 @@ bool HasDisplay()
     return false;
 }
 
+// A build without a readable configuration ends as the unattended run
+// does for it, after the user was told.
 int RunWindow(const std::string& program)
 {
+    bool loadFailed = false;
     {
         InstallApp app(program);
         app.Run();
+        loadFailed = app.LoadFailed();
     }
     interface_shutdown();
-    return 0;
+    return loadFailed ? UNATTENDED_BAD_OPTIONS : UNATTENDED_OK;
 }
 
 } // namespace

@@ -38,9 +38,13 @@ InstallApp::~InstallApp()
 
 void InstallApp::ReadyToRun()
 {
+    // A driving script starts first, so that it can answer an alert that
+    // loading the build brings up as well.
+    fDriver = TestDriver::FromEnvironment(*this);
     fWindow = new InstallerWin();
     if (!fWindow->LoadResources(fBuildPath.c_str())) {
         // The user was told; the quit request is on its way.
+        fLoadFailed = true;
         if (fWindow->Lock())
             fWindow->Quit();
         fWindow = nullptr;
@@ -48,7 +52,6 @@ void InstallApp::ReadyToRun()
     }
     fWindow->CenterOnScreen();
     fWindow->Show();
-    fDriver = TestDriver::FromEnvironment(*this);
 }
 
 void InstallApp::MessageReceived(BMessage* message)

@@ -28,11 +28,15 @@ public:
     bool QuitRequested() override;
 
     InstallerWin* Window() const { return fWindow; }
+    // Whether the build carried no readable configuration (the user was
+    // told, and the program ends without installing).
+    bool LoadFailed() const { return fLoadFailed; }
     HelpManager& Help() { return fHelp; }
 
 private:
     std::string fBuildPath;
     InstallerWin* fWindow = nullptr;
+    bool fLoadFailed = false;
     std::unique_ptr<LibSound> fSound;
     std::unique_ptr<WindowAlertPresenter> fPresenter;
     HelpManager fHelp;

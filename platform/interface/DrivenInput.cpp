@@ -23,7 +23,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <memory>
 
 using BPrivate::WindowWidget;
 

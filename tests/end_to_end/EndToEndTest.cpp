@@ -228,3 +228,24 @@ TEST(EndToEndTest, DemoInstalledThroughItsWindowAsAUserDoes)
     ExpectPicture(pictures / "replace-alert.png", 300, 280);
     ExpectPicture(pictures / "complete.png", 150, 60);
 }
+
+TEST(EndToEndTest, AProgramWithoutAProductTellsTheUserAndEndsWithAnError)
+{
+    // The installer program itself carries no configuration: its window
+    // cannot open, the user is told so, and the program ends by itself.
+    const fs::path script = EnvironmentFolder("TMPDIR") / "bare.drive";
+    WriteFileBytes(script, "timeout 90\n"
+                           "text alert alert_text \"The installer was improperly built.\"\n"
+                           "press alert OK\n");
+    OrphanWatch orphans;
+    QProcessEnvironment driven = QProcessEnvironment::systemEnvironment();
+    driven.insert("ONDELLE_TEST_DRIVER", QString::fromStdString(script.string()));
+    const ProgramRun run = RunProgram(QString::fromStdString((BuildDir() / "app/ondelle").string()), {}, driven,
+        kRunMilliseconds);
+    EXPECT_NE(run.output.find("driver: done"), std::string::npos) << run.output << run.errors;
+    ASSERT_TRUE(run.finished) << "the installer did not end by itself\n" << run.output << run.errors;
+    EXPECT_EQ(run.exitStatus, QProcess::NormalExit) << run.errors;
+    // As the unattended run ends for a program without a product.
+    EXPECT_EQ(run.exitCode, 2) << run.errors;
+    EXPECT_TRUE(Children().empty()) << "the installer left a process behind";
+}

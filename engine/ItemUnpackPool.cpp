@@ -201,6 +201,10 @@ ItemUnpackPool::Take(int32 position)
         lock.unlock();
         item.Unpack(state.archives[size_t(position)], state.folder, state.workFolders.get(), nullptr,
             &state.cancel);
+        // Cut short by a stop: a killed job parks here, before it reports
+        // anything about the item.
+        if (state.cancel)
+            stop_point();
         return item;
     }
     {

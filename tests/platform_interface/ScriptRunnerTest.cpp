@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -84,8 +85,10 @@ public:
         fLabel = new BStringView(BRect(10, 70, 200, 85), "label", "Waiting for you");
         fWindow->AddChild(fLabel);
         fList = new BListView(BRect(10, 90, 200, 180), "entries", B_MULTIPLE_SELECTION_LIST);
-        for (const char* text : {"first", "second", "third"})
-            fList->AddItem(new BStringItem(text));
+        for (const char* text : {"first", "second", "third"}) {
+            fItems.push_back(std::make_unique<BStringItem>(text));
+            fList->AddItem(fItems.back().get());
+        }
         fWindow->AddChild(fList);
         fWindow->SetName("ScriptedWindow");
         fWindow.Show();
@@ -132,6 +135,9 @@ public:
     }
 
 private:
+    // A list does not own its entries: they go after the window and its
+    // list are gone.
+    std::vector<std::unique_ptr<BStringItem>> fItems;
     TestWindow fWindow;
     RecordingView* fRecorder;
     BButton* fButton;

@@ -1,83 +1,68 @@
 #include <SoundPlayback.h>
 
-#include <QAudioSink>
-#include <QBuffer>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QThread>
-#include <QTimer>
+#include <PulseSimple.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace {
 
-// How often the playing thread looks for a stop request.
-constexpr int kStopPollMs = 20;
-// Time allowed after the sound's own length for the device to play out
-// what it has buffered.
-constexpr qint64 kTailMs = 250;
+// Samples go out in pieces of this length, and the stop request is looked
+// at between pieces and while the server plays out its queue.
+constexpr uint32 kChunkMs = 10;
+constexpr auto kStopPoll = std::chrono::milliseconds(20);
+// Latency below which the rest is left to a blocking drain.
+constexpr uint64 kDrainBelowUs = 20000;
+// Time allowed beyond the sound's own length for the server to play it out.
+constexpr auto kPlayOutSlack = std::chrono::seconds(2);
 
-// Length of the samples in milliseconds.
-qint64 DurationMs(const QAudioFormat& format, const QByteArray& samples)
+void PlayOnThisThread(const std::string& name, const std::string& library, uint32 frameRate, uint32 channels,
+    const std::vector<int16>& samples, const std::atomic<bool>& stop)
 {
-    const qint64 frameBytes = format.bytesPerFrame();
-    if (frameBytes <= 0 || format.sampleRate() <= 0)
-        return 0;
-    return samples.size() / frameBytes * 1000 / format.sampleRate();
-}
-
-void PlayOnThisThread(const QAudioDevice& device, const QAudioFormat& format, const QByteArray& samples,
-    float volume, const std::atomic<bool>& stop)
-{
-    QBuffer buffer;
-    buffer.setData(samples);
-    buffer.open(QIODevice::ReadOnly);
-    QAudioSink sink(device, format);
-    sink.setVolume(volume);
-    QEventLoop loop;
-    QElapsedTimer clock;
-    const qint64 duration = DurationMs(format, samples);
-    QObject::connect(&sink, &QAudioSink::stateChanged, &loop, [&](QAudio::State state) {
-        if (state == QAudio::StoppedState) {
-            loop.quit();
-        } else if (state == QAudio::IdleState) {
-            // Every sample was handed to the device, which still has to
-            // play them: stopping the sink now would cut the sound short.
-            const qint64 remaining = duration + kTailMs - clock.elapsed();
-            QTimer::singleShot(std::max<qint64>(0, remaining), &loop, &QEventLoop::quit);
-        }
-    });
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (stop.load())
-            loop.quit();
-    });
-    poll.start(kStopPollMs);
-    clock.start();
-    sink.start(&buffer);
-    if (sink.error() != QAudio::NoError) {
-        std::fprintf(stderr, "sound: the audio device refused the sound (Qt audio error %d)\n", int(sink.error()));
+    PulseSimple stream(library, frameRate, channels, name.c_str());
+    if (!stream.IsOpen()) {
+        std::fprintf(stderr, "%s: no audio output device, the sound is not played (%s)\n", name.c_str(),
+            stream.Error().c_str());
         return;
     }
-    loop.exec();
-    sink.stop();
+    const auto start = std::chrono::steady_clock::now();
+    const size_t chunk = std::max<size_t>(1, size_t(frameRate) * kChunkMs / 1000) * channels;
+    for (size_t offset = 0; offset < samples.size(); offset += chunk) {
+        if (stop.load()) {
+            stream.Flush();
+            return;
+        }
+        const size_t count = std::min(chunk, samples.size() - offset);
+        if (!stream.Write(samples.data() + offset, count * sizeof(int16))) {
+            std::fprintf(stderr, "%s: %s\n", name.c_str(), stream.Error().c_str());
+            return;
+        }
+    }
+    // Every sample is queued; wait in short steps while the server plays
+    // them, so that a stop request still cuts the sound short.
+    const auto length = std::chrono::microseconds(uint64(samples.size() / channels) * 1000000 / frameRate);
+    const auto deadline = start + length + kPlayOutSlack;
+    while (!stop.load() && std::chrono::steady_clock::now() < deadline && stream.Latency() > kDrainBelowUs)
+        std::this_thread::sleep_for(kStopPoll);
+    if (stop.load())
+        stream.Flush();
+    else
+        stream.Drain();
 }
 
 } // namespace
 
-SoundPlayback::SoundPlayback(const QAudioDevice& device, const QAudioFormat& format, QByteArray samples,
-    float volume)
+SoundPlayback::SoundPlayback(std::string name, std::string library, uint32 frameRate, uint32 channels,
+    std::vector<int16> samples)
     : fStop(std::make_shared<std::atomic<bool>>(false))
     , fDone(std::make_shared<std::atomic<bool>>(false))
 {
-    auto stop = fStop;
-    auto done = fDone;
-    fThread.reset(QThread::create([device, format, samples = std::move(samples), volume, stop, done] {
-        PlayOnThisThread(device, format, samples, volume, *stop);
+    fThread = std::thread([name = std::move(name), library = std::move(library), frameRate, channels,
+                              samples = std::move(samples), stop = fStop, done = fDone] {
+        PlayOnThisThread(name, library, frameRate, channels, samples, *stop);
         done->store(true);
-    }));
-    fThread->start();
+    });
 }
 
 SoundPlayback::~SoundPlayback()
@@ -88,6 +73,6 @@ SoundPlayback::~SoundPlayback()
 
 void SoundPlayback::Wait()
 {
-    if (fThread)
-        fThread->wait();
+    if (fThread.joinable())
+        fThread.join();
 }

@@ -5,47 +5,20 @@
 #include <Sound.h>
 #include <SoundPlayback.h>
 
-#include <QAudioDevice>
-#include <QCoreApplication>
-#include <QMediaDevices>
+#include <PulseSimple.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
-// The device format for a sound: floats when the device takes them, else
-// 16-bit integers; invalid when it takes neither at the sound's rate and
-// channel count.
-QAudioFormat DeviceFormat(const QAudioDevice& device, const media_raw_audio_format& sound)
+// The samples as the server takes them: 16-bit integers, volume applied.
+std::vector<int16> Encode(const std::vector<float>& samples, float volume)
 {
-    QAudioFormat format;
-    format.setSampleRate(int(sound.frame_rate));
-    format.setChannelCount(int(sound.channel_count));
-    format.setSampleFormat(QAudioFormat::Float);
-    if (device.isFormatSupported(format))
-        return format;
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (device.isFormatSupported(format))
-        return format;
-    return {};
-}
-
-QByteArray Encode(const std::vector<float>& samples, const QAudioFormat& format)
-{
-    QByteArray bytes;
-    if (format.sampleFormat() == QAudioFormat::Float) {
-        bytes.resize(qsizetype(samples.size() * sizeof(float)));
-        if (!samples.empty())
-            std::memcpy(bytes.data(), samples.data(), samples.size() * sizeof(float));
-        return bytes;
-    }
-    bytes.resize(qsizetype(samples.size() * sizeof(int16)));
-    auto* out = reinterpret_cast<int16*>(bytes.data());
+    std::vector<int16> out(samples.size());
     for (size_t i = 0; i < samples.size(); i++)
-        out[i] = pcm16_from_float(samples[i]);
-    return bytes;
+        out[i] = pcm16_from_float(samples[i] * volume);
+    return out;
 }
 
 } // namespace
@@ -64,9 +37,9 @@ BSoundPlayer::~BSoundPlayer()
 
 bool BSoundPlayer::HasAudioOutput()
 {
-    // Qt's audio devices and event loops work only inside a Qt application
-    // object; without one there is no output to use.
-    return QCoreApplication::instance() != nullptr && !QMediaDevices::defaultAudioOutput().isNull();
+    // A stream is opened and closed again: only a working connection shows
+    // that sounds will be heard.
+    return PulseSimple(PulseSimple::LibraryName(), 44100, 2, "probe").IsOpen();
 }
 
 status_t BSoundPlayer::Start()
@@ -112,26 +85,15 @@ play_id BSoundPlayer::StartPlaying(BSound* sound, bigtime_t atTime, float volume
         std::fprintf(stderr, "%s: the sound cannot be played: %s\n", fName.c_str(), error.c_str());
         return B_BAD_VALUE;
     }
-    if (QCoreApplication::instance() == nullptr) {
-        std::fprintf(stderr, "%s: no application object runs Qt, the sound is not played\n", fName.c_str());
-        return B_ERROR;
-    }
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) {
-        std::fprintf(stderr, "%s: no audio output device, the sound is not played\n", fName.c_str());
-        return B_ERROR;
-    }
-    const QAudioFormat format = DeviceFormat(device, sound->Format());
-    if (!format.isValid()) {
-        std::fprintf(stderr, "%s: the audio device cannot play %u channels at %.0f Hz\n", fName.c_str(),
-            unsigned(sound->Format().channel_count), double(sound->Format().frame_rate));
-        return B_BAD_VALUE;
-    }
     std::lock_guard<std::mutex> lock(fLock);
     ReapFinished();
     const float level = std::clamp(volume, 0.0f, 1.0f) * fVolume;
     const play_id id = fNextID++;
-    fPlaying.push_back({id, std::make_unique<SoundPlayback>(device, format, Encode(samples, format), level)});
+    // The server is reached on the sound's own thread: connecting may take
+    // a while, and a missing server is reported there.
+    fPlaying.push_back({id, std::make_unique<SoundPlayback>(fName, PulseSimple::LibraryName(),
+                                uint32(sound->Format().frame_rate), sound->Format().channel_count,
+                                Encode(samples, level))});
     return id;
 }
 

@@ -1,8 +1,10 @@
-// BSoundPlayer: plays BSound objects through the default audio output with
-// Qt Multimedia. Every sound plays once on a thread of its own, never on the
-// GUI thread. Without an audio device, or for a sound whose format cannot be
-// played, nothing is heard: StartPlaying() writes one line to standard error
-// and returns an error, and the program goes on.
+// BSoundPlayer: plays BSound objects through the sound server's default
+// output (PulseAudio's simple API, loaded at the first sound). Every sound
+// plays once on a thread of its own, never on the GUI thread. For a sound
+// whose format cannot be played, StartPlaying() writes one line to standard
+// error and returns an error; without the library or a server the sound's
+// thread writes the line and ends at once. Nothing is heard, and the
+// program goes on.
 #pragma once
 
 #include <MediaDefs.h>
@@ -38,9 +40,8 @@ public:
 
     // Starts the sound at once; atTime is not used. A positive id, or a
     // negative error: B_BAD_VALUE for a missing or unplayable sound,
-    // B_ERROR without an audio output (or without a running Qt
-    // application object, which Qt's audio needs), B_NOT_ALLOWED after
-    // Stop() until Start().
+    // B_NOT_ALLOWED after Stop() until Start(). A missing audio output is
+    // found on the sound's thread, which then ends without playing.
     play_id StartPlaying(BSound* sound, bigtime_t atTime = 0, float volume = 1.0f);
     status_t StopPlaying(play_id id);
     bool IsPlaying(play_id id);
@@ -50,8 +51,8 @@ public:
     float Volume() const { return fVolume; }
     void SetVolume(float volume);
 
-    // Whether an audio output exists right now (never without a Qt
-    // application object).
+    // Whether an audio output exists right now: the server library loads
+    // and a stream to the server opens (and is closed again).
     static bool HasAudioOutput();
 
 private:

@@ -38,7 +38,7 @@ const int kCreateAttempts = 1000;
 void LibUniqueName(BPath& path, const char* prefix)
 {
     if (path.InitCheck() != B_OK || path.Path() == nullptr || *path.Path() == '\0')
-        find_directory(B_COMMON_TEMP_DIRECTORY, &path);
+        find_directory(B_COMMON_TEMP_DIRECTORY, &path, true);
     char name[256];
     snprintf(name, sizeof(name), "%s%ld%ld%ld", prefix != nullptr ? prefix : "", long(NextCounter()),
         long(::getpid()), long(::time(nullptr)));

@@ -80,6 +80,25 @@ TEST(UniqueName, EmptyPathMeansTheCommonTemporaryFolder)
     EXPECT_STREQ(parent.Path(), temporary.Path());
 }
 
+TEST(UniqueName, AMissingTemporaryFolderIsMadeForTheFirstScratchFile)
+{
+    // A fresh sandbox (or a cleaned /tmp) has no temporary folder yet: the
+    // first scratch file makes it instead of failing.
+    TempDir dir;
+    const std::string saved = std::getenv("ONDELLE_SANDBOX") != nullptr ? std::getenv("ONDELLE_SANDBOX") : "";
+    ::setenv("ONDELLE_SANDBOX", dir.Path().c_str(), 1);
+    BPath path;
+    BFile file;
+    const status_t status = LibCreateUniqueFile(path, "scratch", file);
+    if (saved.empty())
+        ::unsetenv("ONDELLE_SANDBOX");
+    else
+        ::setenv("ONDELLE_SANDBOX", saved.c_str(), 1);
+    ASSERT_EQ(status, B_OK);
+    EXPECT_EQ(fs::path(path.Path()).parent_path(), dir / "tmp");
+    EXPECT_TRUE(fs::is_regular_file(path.Path()));
+}
+
 TEST(UniqueName, CreationIsExclusiveAndNeverFollowsAPlantedLink)
 {
     TempDir dir;

@@ -44,7 +44,7 @@ std::string MakeBuildIdentity(const std::vector<BuildResource>& current, std::ve
     {
         BFile placeholder;
         if (LibCreateUniqueFile(path, "ondelle-identity-", placeholder) != B_OK)
-            return "a scratch file for the installer's version record could not be made";
+            return "a scratch file for the installer's version record could not be made in the temporary folder";
     }
     const ScratchFile remover(path.Path());
     {

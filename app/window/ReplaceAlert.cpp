@@ -195,7 +195,15 @@ BAlertAnswer ReplaceAlert::Go()
 {
     std::future<BAlertAnswer> answer = fAnswer.get_future();
     Show();
-    BAlertAnswer result = answer.get();
+    BAlertAnswer result;
+    try {
+        result = answer.get();
+    } catch (const std::future_error&) {
+        // The dialog was destroyed unanswered (the program ended while it
+        // was up): this object is gone, so touch nothing of it, and keep
+        // the existing entry as closing the dialog does.
+        return BAlertAnswer{0, false};
+    }
     if (Lock())
         Quit();
     return result;

@@ -181,3 +181,26 @@ TEST(QuitDuringInstallTest, ClosingTheWindowStopsTheJobAndLeavesNoThreadOrProces
         EXPECT_EQ(ondelle::test::ReadFileBytes(WindowFixture::PromptFolder() / leaf), "old") << leaf;
     set_alert_presenter(nullptr);
 }
+
+TEST(QuitDuringInstallTest, AReplaceQuestionClosedWithTheProgramKeepsTheExistingEntry)
+{
+    // The program ends while the question is up: the dialog goes without
+    // an answer, and the asking job is told "Don't Replace" instead of
+    // failing in its wait.
+    ReplaceRun run;
+    ReplaceAlert* alert = run.alert.load();
+    ASSERT_NE(alert, nullptr);
+    // Quit from a thread of its own, as the ending program's teardown does,
+    // while this thread goes on dispatching the window's messages.
+    std::thread closer([alert] {
+        if (alert->Lock())
+            alert->Quit();
+    });
+    const bool answered = WaitFor([&] { return run.Answered(); });
+    closer.join();
+    ASSERT_TRUE(answered);
+    BAlertAnswer answer;
+    EXPECT_NO_THROW(answer = run.answer.get());
+    EXPECT_EQ(answer.button, 0);
+    EXPECT_FALSE(answer.checkBox);
+}

@@ -42,6 +42,16 @@ fs::path SandboxRoot()
     return root != nullptr ? fs::path(root) : fs::path();
 }
 
+std::string PatternBytes(size_t size, unsigned seed)
+{
+    std::string out(size, '\0');
+    for (size_t i = 0; i < size; i++) {
+        seed = seed * 1103515245u + 12345u;
+        out[i] = char(seed >> 16);
+    }
+    return out;
+}
+
 std::string ReadFileBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ std::filesystem::path SandboxRoot();
 // Whole file contents as bytes.
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// size bytes that look random, the same for the same seed.
+std::string PatternBytes(size_t size, unsigned seed);
 
 // A fresh, empty folder below the sandbox root, removed with its contents
 // when the object goes out of scope.

@@ -24,15 +24,7 @@ using ondelle::test::WriteFileBytes;
 
 namespace {
 
-std::string Pattern(size_t size, uint32 seed)
-{
-    std::string out(size, '\0');
-    for (size_t i = 0; i < size; i++) {
-        seed = seed * 1103515245 + 12345;
-        out[i] = char(seed >> 16);
-    }
-    return out;
-}
+std::string Pattern(size_t size, uint32 seed) { return ondelle::test::PatternBytes(size, seed); }
 
 struct Sample {
     type_code type;

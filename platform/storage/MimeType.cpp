@@ -11,6 +11,7 @@
 #include <QMimeType>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -338,6 +339,46 @@ status_t BMimeType::GuessMimeType(const void* buffer, int32 length, BMimeType* t
     return B_OK;
 }
 
+namespace {
+
+// The type of an entry from its name and its first bytes, decided the way
+// Qt's typing by name and data does: one matching name pattern wins; else
+// the contents decide among the names' candidates, or alone when no name
+// matches. Done through the database's calls that make no Qt object, since
+// an object made on a thread that is not Qt's own (the build tool's
+// workers, its main thread) leaves a thread record behind that nothing frees.
+QMimeType TypeForNameAndData(const char* name, const unsigned char* bytes, size_t length)
+{
+    // Qt looks at no more than the first 16 KiB.
+    constexpr size_t kSniffedBytes = 16384;
+    QMimeDatabase database;
+    QList<QMimeType> byName = database.mimeTypesForFileName(QString::fromUtf8(name));
+    if (byName.size() == 1)
+        return byName.front();
+    const QMimeType byData = database.mimeTypeForData(QByteArray::fromRawData(
+        reinterpret_cast<const char*>(bytes), qsizetype(std::min(length, kSniffedBytes))));
+    if (byData.isValid() && !byData.isDefault()) {
+        for (const QMimeType& candidate : byName) {
+            if (candidate == byData)
+                return byData;
+        }
+        for (const QMimeType& candidate : byName) {
+            if (candidate.inherits(byData.name()))
+                return candidate;
+        }
+        if (byName.isEmpty())
+            return byData;
+    }
+    if (!byName.isEmpty()) {
+        std::sort(byName.begin(), byName.end(),
+            [](const QMimeType& a, const QMimeType& b) { return a.name() < b.name(); });
+        return byName.front();
+    }
+    return byData;
+}
+
+} // namespace
+
 status_t BMimeType::GuessMimeType(const char* filename, BMimeType* type)
 {
     if (filename == nullptr || filename[0] == '\0' || type == nullptr)
@@ -362,9 +403,7 @@ status_t BMimeType::GuessMimeType(const char* name, const void* buffer, int32 le
     std::string own = length > 0 ? OwnTypeFromContents(bytes, size_t(length)) : std::string();
     if (!own.empty())
         return type->SetTo(own.c_str());
-    QMimeDatabase database;
-    const QMimeType guessed = database.mimeTypeForFileNameAndData(QString::fromStdString(name),
-        QByteArray::fromRawData(static_cast<const char*>(buffer), length));
+    const QMimeType guessed = TypeForNameAndData(name, bytes, size_t(length));
     std::string guessedName = guessed.isValid() ? guessed.name().toStdString() : std::string(B_FILE_MIME_TYPE);
     if (type->SetTo(guessedName.c_str()) != B_OK)
         return type->SetTo(B_FILE_MIME_TYPE);

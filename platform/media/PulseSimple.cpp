@@ -12,7 +12,7 @@ namespace {
 
 // The parts of the simple API's C declarations this player uses, written
 // out here so that building needs no development headers.
-struct SampleSpec {
+struct SampleFormat {
     int format;
     uint32_t rate;
     uint8_t channels;
@@ -36,7 +36,7 @@ constexpr uint32_t kTargetMs = 100;
 } // namespace
 
 struct PulseSimple::Api {
-    void* (*simpleNew)(const char*, const char*, int, const char*, const char*, const SampleSpec*, const void*,
+    void* (*simpleNew)(const char*, const char*, int, const char*, const char*, const SampleFormat*, const void*,
         const BufferAttr*, int*) = nullptr;
     int (*simpleWrite)(void*, const void*, size_t, int*) = nullptr;
     int (*simpleDrain)(void*, int*) = nullptr;
@@ -102,14 +102,14 @@ PulseSimple::PulseSimple(const std::string& library, uint32 frameRate, uint32 ch
         fError = "unsupported channel count or rate";
         return;
     }
-    const SampleSpec spec{kSampleS16LE, frameRate, uint8_t(channels)};
+    const SampleFormat format{kSampleS16LE, frameRate, uint8_t(channels)};
     const uint64_t frameBytes = 2 * uint64_t(channels);
     const BufferAttr attr{kServerDefault, uint32_t(frameBytes * frameRate * kTargetMs / 1000), kServerDefault,
         kServerDefault, kServerDefault};
     const std::string server = ServerName();
     int code = 0;
     fStream = fApi->simpleNew(server.empty() ? nullptr : server.c_str(), "Ondelle", kStreamPlayback, nullptr,
-        streamName != nullptr ? streamName : "sound", &spec, nullptr, &attr, &code);
+        streamName != nullptr ? streamName : "sound", &format, nullptr, &attr, &code);
     if (fStream == nullptr)
         SetError("no connection to the sound server", code);
 }

@@ -14,7 +14,7 @@
 
 namespace {
 
-struct Spec {
+struct SampleFormat {
     int format;
     uint32_t rate;
     uint8_t channels;
@@ -47,16 +47,16 @@ void Note(const std::string& line)
 
 extern "C" {
 
-void* pa_simple_new(const char*, const char*, int, const char*, const char*, const Spec* spec, const void*,
+void* pa_simple_new(const char*, const char*, int, const char*, const char*, const SampleFormat* format, const void*,
     const void*, int* error)
 {
-    if (std::getenv("FAKE_SOUND_SERVER_REFUSE") != nullptr || spec->format != 3) {
+    if (std::getenv("FAKE_SOUND_SERVER_REFUSE") != nullptr || format->format != 3) {
         if (error != nullptr)
             *error = 6;
         return nullptr;
     }
-    Note("new " + std::to_string(spec->rate) + " " + std::to_string(spec->channels));
-    return new Stream{spec->rate, spec->channels};
+    Note("new " + std::to_string(format->rate) + " " + std::to_string(format->channels));
+    return new Stream{format->rate, format->channels};
 }
 
 int pa_simple_write(void* stream, const void* data, size_t bytes, int*)

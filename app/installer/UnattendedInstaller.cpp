@@ -99,14 +99,6 @@ private:
     int32 fStatus = 0;
 };
 
-// Installs a presenter for the life of the object.
-class PresenterScope {
-public:
-    explicit PresenterScope(BAlertPresenter* presenter) { set_alert_presenter(presenter); }
-    ~PresenterScope() { set_alert_presenter(nullptr); }
-    PresenterScope(const PresenterScope&) = delete;
-    PresenterScope& operator=(const PresenterScope&) = delete;
-};
 
 // The first button whose whole label is one of the names, else fallback.
 // Labels are compared whole: "Restart Later" is not "Restart".
@@ -342,7 +334,7 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<bool>*
     };
     answerBy("launch", fOptions.launch, {"Run", "Launch", "Yes", "Start"}, {"Later", "Cancel", "No", "Skip"});
     answerBy("restart", fOptions.restart, {"Restart Now"}, {"Restart Later"});
-    PresenterScope scope(&presenter);
+    BAlertPresenterScope scope(&presenter);
 
     StatusPrinter* printer = new StatusPrinter(fOut, fOptions.quiet);
     printer->Run();

@@ -62,3 +62,12 @@ public:
 // restores the default) before destroying it.
 BAlertPresenter* alert_presenter();
 void set_alert_presenter(BAlertPresenter* presenter);
+
+// Installs a presenter for the life of the object, then restores the default.
+class BAlertPresenterScope {
+public:
+    explicit BAlertPresenterScope(BAlertPresenter* presenter) { set_alert_presenter(presenter); }
+    ~BAlertPresenterScope() { set_alert_presenter(nullptr); }
+    BAlertPresenterScope(const BAlertPresenterScope&) = delete;
+    BAlertPresenterScope& operator=(const BAlertPresenterScope&) = delete;
+};

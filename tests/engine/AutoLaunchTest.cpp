@@ -23,13 +23,12 @@ namespace {
 // Installs the scripted presenter for one test.
 class PresenterScope {
 public:
-    PresenterScope() { set_alert_presenter(&fPresenter); }
-    ~PresenterScope() { set_alert_presenter(nullptr); }
     ScriptedAlertPresenter& operator*() { return fPresenter; }
     ScriptedAlertPresenter* operator->() { return &fPresenter; }
 
 private:
     ScriptedAlertPresenter fPresenter;
+    BAlertPresenterScope fScope{&fPresenter};
 };
 
 BMessage Item(const fs::path& path, bool selected, const char* autoLaunch, const char* reason = nullptr)

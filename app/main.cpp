@@ -19,11 +19,12 @@
 
 namespace {
 
-std::atomic<bool> sStop{false};
+// The signal that asked the unattended run to stop, 0 while none has.
+std::atomic<int> sStop{0};
 
-void StopRequested(int)
+void StopRequested(int signal)
 {
-    sStop.store(true);
+    sStop.store(signal);
 }
 
 // A display is there when one is named (X11 or Wayland) or when Qt is told
@@ -88,12 +89,14 @@ static int RunInstaller(int argc, char** argv)
     if (!options.unattended && !options.list && !options.showLicense && HasDisplay())
         return RunWindow(program);
 
-    // Ctrl-C and termination stop the job like the window's "Stop" does.
+    // Ctrl-C, termination and a closed terminal stop the job like the
+    // window's "Stop" does, and the run says what the stop did.
     struct sigaction action = {};
     action.sa_handler = StopRequested;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 
     UnattendedInstaller installer(options, stdout, stderr);
     return installer.Run(program, &sStop);

@@ -24,7 +24,11 @@ InstallConfig::InstallConfig()
 
 InstallConfig::~InstallConfig()
 {
-    // A job still running uses the members below: end it first.
+    // A job still running uses the members below: end it first. A job that
+    // has finished its work is only answering its last questions or sending
+    // its end message: it is waited for.
+    if (JobFinished())
+        WaitForEnd();
     Kill();
     CloseLog();
 }

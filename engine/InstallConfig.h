@@ -24,6 +24,7 @@
 // Not safe for concurrent use: one thread at a time reads or changes it.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -38,6 +39,7 @@
 #include <LibStringList.h>
 #include <LibThread.h>
 #include <LibWorkFolders.h>
+#include <LockFile.h>
 #include <Message.h>
 #include <Path.h>
 
@@ -238,8 +240,20 @@ public:
     // INSTALL_RESULT_* value.
     virtual int32       Action();
     // Stops the job at its next stop point (nothing is rolled back), then
-    // removes the working folder and archive of the item being unpacked.
+    // removes the working folder and archive of the item being unpacked and
+    // gives up the installation folder's lock. A job that has done its work
+    // (JobFinished()) is not stopped.
     virtual void        Kill();
+    // True once the job has placed every item and written the boot scripts:
+    // what is left are the questions at completion, and stopping it would
+    // leave nothing undone. Also true once Action() has returned.
+    bool                JobFinished() const;
+    // Stops a job that has not finished and notes in the log why (reason,
+    // e.g. "stopped by the user"). what says in a sentence what the stop
+    // did: the item it came at, or that nothing was stopped because the job
+    // had finished its work or was not running. Never waits for the job;
+    // false when nothing was stopped.
+    bool                StopJob(const char* reason, std::string& what);
     // The thread's state line, then every install item's dump, on standard
     // error.
     virtual void        PrintToStream();
@@ -422,4 +436,18 @@ private:
     std::shared_ptr<DesktopIntegration> fDesktop;
     // Indentation of the log lines it writes.
     std::string         fDesktopLogIndent;
+    // Guards fLog: a stop notes itself in the log from another thread.
+    std::mutex          fLogLock;
+    // The lock on the installation folder's name, held while the job runs;
+    // a stop gives it up (the stopped thread never reaches its own end).
+    BLockFile           fJobLock;
+    std::mutex          fJobLockMutex;
+    // Makes the job's last step and a stop exclude each other.
+    std::mutex          fStopLock;
+    // Where the running job is, for a stop to say what it stopped.
+    std::atomic<bool>   fPastLastStep{false};
+    std::atomic<int32>  fItemsStarted{0};
+    std::atomic<int32>  fItemsSelected{0};
+    std::string         fCurrentItem;
+    std::mutex          fCurrentItemLock;
 };

@@ -16,12 +16,14 @@
 #include <LockFile.h>
 #include <Path.h>
 #include <ProtectedFolders.h>
+#include <StopPoint.h>
 #include <SymLink.h>
 #include <Volume.h>
 #include <VolumeSpace.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -121,6 +123,23 @@ InstallConfig::Action()
     fLogOpened = false;
     fInstallFolder = "";
     fDeinstallTag = "";
+    fPastLastStep = false;
+    fItemsStarted = 0;
+    fItemsSelected = 0;
+    {
+        std::lock_guard<std::mutex> guard(fCurrentItemLock);
+        fCurrentItem.clear();
+    }
+    // However the run ends, the installation folder's lock goes with it (a
+    // stop gives it up from the stopping thread).
+    struct JobLockRelease {
+        InstallConfig& config;
+        ~JobLockRelease()
+        {
+            std::lock_guard<std::mutex> guard(config.fJobLockMutex);
+            config.fJobLock.Unlock();
+        }
+    } jobLockRelease{*this};
 
     UpdateStatus("Checking System Resources...");
     int32 check = CheckSystemResources();
@@ -163,10 +182,13 @@ InstallConfig::Action()
     const std::string created = OptCreatedFolder();
     // One job at a time per installation folder: a second one would move the
     // first one's folder to the Trash and mix their items.
-    BLockFile lock;
     if (IsPlainLeaf(created)) {
         const std::string lockPath = InstallLockPath(Text(destinationPath), created.c_str());
-        const status_t locked = lock.TryLock(lockPath.c_str());
+        status_t locked = B_ERROR;
+        {
+            std::lock_guard<std::mutex> guard(fJobLockMutex);
+            locked = fJobLock.TryLock(lockPath.c_str());
+        }
         if (locked == B_BUSY) {
             LibError("Another installation into '%s/%s' is running. Wait until it has finished, then install "
                 "again.", Text(destinationPath), created.c_str());
@@ -263,6 +285,7 @@ InstallConfig::Action()
             run.bytesTotal += _ItemBytes(item);
         }
     }
+    fItemsSelected = run.selected;
 
     for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
             index++) {
@@ -282,6 +305,18 @@ InstallConfig::Action()
     fDesktop->Finish();
     fDesktop->RefreshCaches();
     fDesktop.reset();
+    // Everything is in place; what follows are questions and the log's
+    // last line. A stop from here on waits for the job instead.
+    // A stop that came first wins; after this one, stops wait.
+    bool stopped = false;
+    {
+        std::lock_guard<std::mutex> guard(fStopLock);
+        stopped = stop_requested();
+        if (!stopped)
+            fPastLastStep = true;
+    }
+    if (stopped)
+        stop_point();
     AutoLaunch();
 
     LibString finished;
@@ -322,6 +357,11 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
 
     Log("\t\tInstalling : %s\n", leaf.c_str());
     run.done++;
+    {
+        std::lock_guard<std::mutex> guard(fCurrentItemLock);
+        fCurrentItem = leaf;
+    }
+    fItemsStarted = run.done;
     UpdateStatus("Installing %d of %d (%s)", int(run.done), int(run.selected), leaf.c_str());
 
     // A deinstallable item is tagged, and its entries described for the
@@ -664,10 +704,16 @@ InstallConfig::_ItemFailed(const char* leaf, const char* reason)
 void
 InstallConfig::Kill()
 {
-    // The job's thread first, so that it takes no further item; then the
-    // workers that unpack ahead. Once both are stopped nothing else uses the
-    // working folders.
-    LibThread::Kill();
+    // A job that has done its work is left to end by itself.
+    {
+        std::lock_guard<std::mutex> guard(fStopLock);
+        if (JobFinished())
+            return;
+        // The job's thread first, so that it takes no further item; then
+        // the workers that unpack ahead. Once both are stopped nothing else
+        // uses the working folders.
+        LibThread::Kill();
+    }
     std::shared_ptr<ItemUnpackPool> pool;
     {
         std::lock_guard<std::mutex> guard(fUnpackPoolLock);
@@ -676,4 +722,47 @@ InstallConfig::Kill()
     if (pool != nullptr)
         pool->Kill();
     fWorkFolders->RemoveAll();
+    // The stopped thread never reaches the end of its run, where the lock
+    // would go: another install may start now.
+    std::lock_guard<std::mutex> guard(fJobLockMutex);
+    fJobLock.Unlock();
+}
+
+
+bool
+InstallConfig::JobFinished() const
+{
+    return fPastLastStep || ActionDone();
+}
+
+
+bool
+InstallConfig::StopJob(const char* reason, std::string& what)
+{
+    if (Status() == 0) {
+        what = "Nothing was stopped: no installation was running.";
+        return false;
+    }
+    Kill();
+    if (JobFinished()) {
+        what = "Nothing was stopped: the installation had already completed.";
+        return false;
+    }
+    const int32 started = fItemsStarted;
+    const int32 selected = fItemsSelected;
+    std::string item;
+    {
+        std::lock_guard<std::mutex> guard(fCurrentItemLock);
+        item = fCurrentItem;
+    }
+    char text[B_PATH_NAME_LENGTH + 160];
+    if (started <= 0) {
+        std::snprintf(text, sizeof(text), "It was stopped before its first item.");
+    } else {
+        std::snprintf(text, sizeof(text), "It was stopped at item %d of %d (%s); the items after it were "
+            "not installed.", int(started), int(selected), item.c_str());
+    }
+    what = text;
+    Log("\tInstallation stopped (%s): %s\n", reason != nullptr ? reason : "stopped", text);
+    return true;
 }

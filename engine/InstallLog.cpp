@@ -39,6 +39,7 @@ InstallConfig::OpenLog(const char* path)
     if (!OptLog() || path == nullptr)
         return;
     CloseLog();
+    std::lock_guard<std::mutex> guard(fLogLock);
     fLog = fopen(path, "w");
     if (fLog != nullptr)
         fLogOpened = true;
@@ -48,6 +49,7 @@ InstallConfig::OpenLog(const char* path)
 void
 InstallConfig::Log(const char* format, ...)
 {
+    std::lock_guard<std::mutex> guard(fLogLock);
     if (fLog == nullptr || format == nullptr)
         return;
     va_list arguments;
@@ -62,6 +64,7 @@ InstallConfig::Log(const char* format, ...)
 void
 InstallConfig::CloseLog()
 {
+    std::lock_guard<std::mutex> guard(fLogLock);
     if (fLog != nullptr) {
         fclose(fLog);
         fLog = nullptr;

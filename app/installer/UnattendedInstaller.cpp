@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <csignal>
 #include <vector>
 #include <unistd.h>
 
@@ -77,7 +78,7 @@ public:
     }
 
     // Waits for the end message; false when stop was raised first.
-    bool Wait(const std::atomic<bool>* stop, int32& status)
+    bool Wait(const std::atomic<int>* stop, int32& status)
     {
         std::unique_lock<std::mutex> guard(fLock);
         while (!fDone) {
@@ -305,7 +306,7 @@ bool UnattendedInstaller::_Select(InstallConfig& config)
     return true;
 }
 
-int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<bool>* stop)
+int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* stop)
 {
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
     ConsoleAlertPresenter presenter(fOut, interactive ? stdin : nullptr);
@@ -344,15 +345,32 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<bool>*
         printer->PostMessage(B_QUIT_REQUESTED);
         return UNATTENDED_NO_FOLDER;
     }
+    // The status printer ends before this returns: its thread writes to
+    // the output, which may close right after.
+    auto endPrinter = [printer] {
+        if (printer->Lock())
+            printer->Quit();
+    };
     int32 status = 0;
     if (!printer->Wait(stop, status)) {
-        config.Kill();
-        std::fprintf(fOut, "Installation was stopped before it could complete.\n");
-        std::fflush(fOut);
-        printer->PostMessage(B_QUIT_REQUESTED);
-        return UNATTENDED_STOPPED;
+        std::string what;
+        const int signal = stop != nullptr ? stop->load() : 0;
+        const std::string reason = signal == SIGINT ? "interrupted (SIGINT)"
+            : signal == SIGTERM ? "terminated (SIGTERM)" : signal == SIGHUP ? "hung up (SIGHUP)" : "stopped";
+        if (config.StopJob(reason.c_str(), what)) {
+            endPrinter();
+            std::fprintf(fOut, "Installation was stopped before it could complete.\n%s (Cause: %s.)\n",
+                what.c_str(), reason.c_str());
+            std::fflush(fOut);
+            return UNATTENDED_STOPPED;
+        }
+        // The job had done its work: it ends by itself, its last questions
+        // answered as the options say.
+        std::fprintf(fOut, "%s\n", what.c_str());
+        printer->Wait(nullptr, status);
     }
-    printer->PostMessage(B_QUIT_REQUESTED);
+    config.WaitForEnd();
+    endPrinter();
 
     if (status == INSTALL_RESULT_NO_FOLDER)
         return UNATTENDED_NO_FOLDER;
@@ -367,7 +385,7 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<bool>*
     return config.FailedItems().Size() > 0 ? UNATTENDED_ITEMS_FAILED : UNATTENDED_OK;
 }
 
-int UnattendedInstaller::Run(const std::string& buildPath, const std::atomic<bool>* stop)
+int UnattendedInstaller::Run(const std::string& buildPath, const std::atomic<int>* stop)
 {
     InstallConfig config;
     if (!_Load(buildPath, config))

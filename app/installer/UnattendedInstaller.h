@@ -30,14 +30,14 @@ public:
 
     // Installs from the installer build at buildPath. stop, when set from
     // another thread or a signal handler, stops the job like "Stop" does.
-    int Run(const std::string& buildPath, const std::atomic<bool>* stop = nullptr);
+    int Run(const std::string& buildPath, const std::atomic<int>* stop = nullptr);
 
 private:
     bool _Load(const std::string& buildPath, InstallConfig& config);
     void _List(InstallConfig& config);
     bool _ChooseDestination(InstallConfig& config);
     bool _Select(InstallConfig& config);
-    int _RunJob(InstallConfig& config, const std::atomic<bool>* stop);
+    int _RunJob(InstallConfig& config, const std::atomic<int>* stop);
 
     const InstallerOptions& fOptions;
     FILE* fOut;

@@ -8,6 +8,7 @@
 #include <InstallerIdentity.h>
 #include <InterfaceKit.h>
 #include <LibSound.h>
+#include <SignalQuitter.h>
 
 namespace {
 
@@ -25,6 +26,8 @@ InstallApp::InstallApp(const std::string& buildPath)
     // unwritable data folder leaves start-up going on without it.
     DocumentTypeRegistration(fBuildPath).Register();
     set_alert_presenter(fPresenter.get());
+    // Termination signals quit the program in order, as closing it does.
+    fSignals = std::make_unique<SignalQuitter>(BMessenger(this));
     // The help file is the one in the build itself (or a copy in the
     // working or temporary folder).
     fHelp.SetSignature(INSTALLER_SIGNATURE);
@@ -33,6 +36,7 @@ InstallApp::InstallApp(const std::string& buildPath)
 
 InstallApp::~InstallApp()
 {
+    fSignals.reset();
     set_alert_presenter(nullptr);
 }
 
@@ -70,10 +74,17 @@ void InstallApp::MessageReceived(BMessage* message)
 
 bool InstallApp::QuitRequested()
 {
-    // A running install is stopped (and the user told) before the window
-    // and its configuration go.
+    // What asked for the quit: the window names itself, the job's end and
+    // the Stop button; the signal watcher says "signal"; anything else is
+    // the session ending the program.
+    const char* cause = "session";
+    if (BMessage* message = CurrentMessage())
+        message->FindString("cause", &cause);
+    // A running install is stopped (or, when it has done its work, waited
+    // for) before the window and its configuration go.
     if (fWindow != nullptr) {
-        fWindow->QuitRunning();
+        if (!fWindow->QuitRunning(cause))
+            return false;
         if (fWindow->Lock())
             fWindow->Quit();
         fWindow = nullptr;

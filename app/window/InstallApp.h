@@ -13,6 +13,7 @@
 
 class InstallerWin;
 class LibSound;
+class SignalQuitter;
 class TestDriver;
 class WindowAlertPresenter;
 
@@ -39,6 +40,7 @@ private:
     bool fLoadFailed = false;
     std::unique_ptr<LibSound> fSound;
     std::unique_ptr<WindowAlertPresenter> fPresenter;
+    std::unique_ptr<SignalQuitter> fSignals;
     HelpManager fHelp;
     // Only when a test drives the program (see TestDriver.h).
     std::unique_ptr<TestDriver> fDriver;

@@ -32,6 +32,7 @@
 #include <Messenger.h>
 #include <NodeMonitor.h>
 #include <Path.h>
+#include <QtAlertPresenter.h>
 #include <ScrollBar.h>
 #include <ScrollView.h>
 #include <StringItem.h>
@@ -381,7 +382,7 @@ void InstallerWin::ButtonPressed()
             Install();
             break;
         default:
-            QuitRequested();
+            _RequestQuit("stop");
             break;
     }
 }
@@ -413,7 +414,7 @@ void InstallerWin::ThreadChange(BMessage* message)
     if (status == 0) {
         if (fConfig.RestartRequested())
             LibShutdown(true);
-        QuitRequested();
+        _RequestQuit("finished");
         return;
     }
     // The job stopped early and told the user why: the choice stays and can
@@ -622,13 +623,50 @@ void InstallerWin::AddGroup(const char* name)
 }
 
 
-void InstallerWin::QuitRunning()
+bool InstallerWin::QuitRunning(const char* cause)
 {
-    const int32 status = fConfig.Status();
-    if (status == B_THREAD_RUNNING || status == B_THREAD_WAITING) {
-        fConfig.Kill();
-        LibError("Installation was stopped before it could complete.");
+    const std::string why = cause != nullptr ? cause : "session";
+    if (fConfig.Status() == 0)
+        return true;
+    const char* reason = why == "stop" ? "stopped by the user"
+        : why == "window" ? "the window was closed"
+        : why == "signal" ? "the program was asked to end"
+        : "the session ended";
+    // A job that has done its work is never stopped (StopJob() says so).
+    std::string what;
+    const bool stopped = fConfig.StopJob(reason, what);
+    // A question the job is asking now is closed with the answer that
+    // loses nothing, and so is every later one: nothing is left on screen
+    // under the notice below, and an ending program waits for no answer.
+    if (auto* presenter = dynamic_cast<QtAlertPresenter*>(alert_presenter()))
+        presenter->BeginClosing();
+    if (stopped) {
+        std::fprintf(stderr, "Installation was stopped before it could complete.\n%s (Cause: %s.)\n",
+            what.c_str(), reason);
+        // Only the user who pressed Stop is there to read it.
+        if (why == "stop")
+            LibError("Installation was stopped before it could complete.\n\n%s", what.c_str());
+        return true;
     }
+    if (why == "stop")
+        LibInfo("%s", what.c_str());
+    // Finished: once Action() has returned only its end message is left to
+    // go; before that the job's end message brings the quit back.
+    if (fConfig.ActionDone()) {
+        fConfig.WaitForEnd();
+        return true;
+    }
+    return false;
+}
+
+
+void InstallerWin::_RequestQuit(const char* cause)
+{
+    if (be_app == nullptr)
+        return;
+    BMessage quit(B_QUIT_REQUESTED);
+    quit.AddString("cause", cause);
+    be_app->PostMessage(&quit);
 }
 
 
@@ -638,7 +676,7 @@ bool InstallerWin::QuitRequested()
     // closes this window. Closing it here would free the configuration
     // under the running job and leave the application a dangling window.
     if (be_app != nullptr) {
-        be_app->PostMessage(B_QUIT_REQUESTED);
+        _RequestQuit("window");
         return false;
     }
     return true;
@@ -648,9 +686,19 @@ bool InstallerWin::QuitRequested()
 void InstallerWin::MessageReceived(BMessage* message)
 {
     switch (message->what) {
-        case kMainButton:
+        case kMainButton: {
+            // A press counts for the label the user saw: one made before
+            // the button showed its present label (Enter pressed twice,
+            // the second time before "Stop" appeared) does nothing.
+            int64 when = 0;
+            if (message->FindInt64("when", &when) == B_OK) {
+                const bigtime_t shown = fButton->LabelShownAt();
+                if (shown == 0 || when < shown)
+                    break;
+            }
             ButtonPressed();
             break;
+        }
         case kTypeSelected:
             InstallTypeSelected();
             break;

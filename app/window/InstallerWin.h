@@ -65,8 +65,16 @@ public:
     void SetDestinationPath();
     void InitFolderPanel();
     void AddGroup(const char* name);
-    // Kills a running job and tells the user it was stopped.
-    void QuitRunning();
+    // Ends the job before the program quits; cause is what asked for the
+    // quit: "stop" (the Stop button), "window" (the window was closed),
+    // "signal" or "session" (the system ends the program), "finished" (the
+    // job's own end). A job that has done its work is never stopped: its
+    // last questions are answered "no" and false is returned, the quit
+    // coming again with the job's end message. A job still working is
+    // stopped, the stop is noted in the log and on standard error, and
+    // for "stop" only the user is told what it stopped. True when the
+    // program may quit now.
+    bool QuitRunning(const char* cause);
 
     // Asks the application to quit, which closes this window once a
     // running job is stopped; the window stays until then (it closes
@@ -84,6 +92,8 @@ private:
     // text does not say what it is.
     void _DescribeViews();
     void _SetState(State state);
+    // Posts the quit request to the application, naming its cause.
+    void _RequestQuit(const char* cause);
 
     InstallConfig fConfig;
     int32 fState = kLicense;

@@ -1,5 +1,7 @@
 #include "ReplaceAlert.h"
 
+#include <ThreadWaitMark.h>
+
 #include "BitmapView.h"
 
 #include <Button.h>
@@ -197,6 +199,7 @@ BAlertAnswer ReplaceAlert::Go()
     Show();
     BAlertAnswer result;
     try {
+        ThreadWaitMark mark(B_THREAD_WAITING);
         result = answer.get();
     } catch (const std::future_error&) {
         // The dialog was destroyed unanswered (the program ended while it

@@ -2,11 +2,34 @@
 
 #include "ReplaceAlert.h"
 
+#include <Message.h>
+
 BAlertAnswer WindowAlertPresenter::Ask(const BAlertRequest& request)
 {
     if (!ReplaceAlert::CanShow(request))
         return QtAlertPresenter::Ask(request);
+    if (AnswersAtOnce())
+        return alert_safe_answer(request);
     // The dialog offers the check box when the question carries one.
     ReplaceAlert* alert = new ReplaceAlert(request, !request.checkBoxLabel.empty());
-    return alert->Go();
+    {
+        std::lock_guard<std::mutex> guard(fLock);
+        fReplaceAlert = BMessenger(alert);
+        // Closing may have begun while the dialog was made.
+        if (IsClosing())
+            fReplaceAlert.SendMessage(B_QUIT_REQUESTED);
+    }
+    const BAlertAnswer answer = alert->Go();
+    std::lock_guard<std::mutex> guard(fLock);
+    fReplaceAlert = BMessenger();
+    return answer;
+}
+
+void WindowAlertPresenter::BeginClosing()
+{
+    QtAlertPresenter::BeginClosing();
+    // Closing the replace dialog keeps the existing entry.
+    std::lock_guard<std::mutex> guard(fLock);
+    if (fReplaceAlert.IsValid())
+        fReplaceAlert.SendMessage(B_QUIT_REQUESTED);
 }

@@ -10,7 +10,8 @@ LibThread::LibThread()
     :
     fThread(-1),
     fMessenger(nullptr),
-    fRunning(false)
+    fRunning(false),
+    fActionDone(false)
 {
 }
 
@@ -21,10 +22,28 @@ int32 LibThread::Action()
 
 LibThread::~LibThread()
 {
-    // Kill first: a thread still running may be about to use the messenger.
-    if (_ThreadAlive())
-        kill_thread(fThread);
+    // A thread still working is killed first: it may be about to use the
+    // messenger. A finished one is only sending its end message: it is
+    // waited for, so that it never outlives the object it reads.
+    if (_ThreadAlive()) {
+        if (fActionDone)
+            WaitForEnd();
+        else
+            kill_thread(fThread);
+    }
     delete fMessenger;
+}
+
+status_t LibThread::WaitForEnd()
+{
+    // Without the running flag the thread no longer uses this object, and
+    // its id may already belong to another thread.
+    if (!fRunning || fThread < 0 || find_thread(nullptr) == fThread)
+        return B_OK;
+    status_t exitValue = B_OK;
+    const status_t result = wait_for_thread(fThread, &exitValue);
+    // An id that has ended already is no longer known: that is the end.
+    return result == B_BAD_THREAD_ID ? B_OK : result;
 }
 
 bool LibThread::_ThreadAlive() const
@@ -47,7 +66,7 @@ void LibThread::Resume()
 
 void LibThread::Kill()
 {
-    if (_ThreadAlive())
+    if (_ThreadAlive() && !fActionDone)
         kill_thread(fThread);
 }
 
@@ -63,6 +82,7 @@ status_t LibThread::Go(const char* name, BMessenger* messenger, const int32& pri
     fMessenger = messenger;
 
     fRunning = true;
+    fActionDone = false;
     thread_id thread = spawn_thread(StaticAction, name, priority, this);
     if (thread < 0) {
         fRunning = false;
@@ -92,6 +112,9 @@ int32 LibThread::StartAction()
     int32 result = Action();
     // A thread killed during its work ends here without a word.
     stop_point();
+    // From here on the work is done: whoever quits now waits for the end
+    // message instead of stopping a job that has nothing left to do.
+    fActionDone = true;
     if (fMessenger != nullptr) {
         thread_info info;
         BMessage message(LIB_THREAD_COMPLETE);

@@ -5,8 +5,10 @@
 //
 // Kill() ends the thread at its next stop point (platform/kernel
 // StopPoint.h): a killed thread neither goes on with its work nor sends the
-// end message. The object must outlive its thread: the destructor kills a
-// thread that still runs.
+// end message. Once Action() has returned, the thread is finished: it only
+// reports its end, and Kill() leaves it alone (WaitForEnd() waits for it).
+// The object must outlive its thread: the destructor waits for a finished
+// thread and kills one that still works.
 #pragma once
 
 #include <OS.h>
@@ -29,6 +31,8 @@ public:
     virtual ~LibThread();
     virtual void Suspend();
     virtual void Resume();
+    // Ends the thread at its next stop point, unless its Action() has
+    // already returned: a finished thread is never killed.
     virtual void Kill();
     // Takes over messenger (may be NULL) and spawns the thread with name
     // and priority; with wait set, runs it and returns once it has ended,
@@ -49,6 +53,11 @@ public:
     // The thread's state (B_THREAD_RUNNING ...), 0 when there is no thread
     // (not started, ended or killed).
     int32 Status();
+    // True once Action() of the current (or last) thread has returned: the
+    // work is done, whether or not the end message has gone out yet.
+    bool ActionDone() const { return fActionDone; }
+    // Waits until the thread has ended; B_OK at once without a thread.
+    status_t WaitForEnd();
     thread_id Thread() const { return fThread; }
 
     // The text PrintToStream() writes for a state number.
@@ -67,4 +76,5 @@ private:
     thread_id fThread;
     BMessenger* fMessenger;
     std::atomic<bool> fRunning;
+    std::atomic<bool> fActionDone;
 };

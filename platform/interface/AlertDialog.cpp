@@ -135,6 +135,12 @@ BAlertAnswer AlertDialog::Answer() const
     return answer;
 }
 
+void AlertDialog::Dismiss(int32 button)
+{
+    fPressed = button;
+    reject();
+}
+
 QPushButton* AlertDialog::Button(int32 index) const
 {
     if (index < 0 || size_t(index) >= fButtons.size())

@@ -24,6 +24,9 @@ public:
     // one when the dialog was closed otherwise) and the check box.
     BAlertAnswer Answer() const;
     QPushButton* Button(int32 index) const;
+    const BAlertRequest& Request() const { return fRequest; }
+    // Closes the dialog as if button had been pressed, without the user.
+    void Dismiss(int32 button);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -18,6 +18,23 @@ BAlertPresenter* DefaultPresenter()
 
 } // namespace
 
+BAlertAnswer alert_safe_answer(const BAlertRequest& request)
+{
+    static const char* const kSafeLabels[] = {"Don't Replace", "Later", "Restart Later", "Cancel", "No", "Skip"};
+    BAlertAnswer answer;
+    answer.button = 0;
+    answer.checkBox = request.checkBoxValue;
+    for (const char* label : kSafeLabels) {
+        for (size_t i = 0; i < request.buttons.size(); i++) {
+            if (request.buttons[i] == label) {
+                answer.button = int32(i);
+                return answer;
+            }
+        }
+    }
+    return answer;
+}
+
 BAlertPresenter* alert_presenter()
 {
     BAlertPresenter* presenter = sPresenter.load();

@@ -56,6 +56,12 @@ public:
     virtual status_t Notify(const BAlertRequest& request) = 0;
 };
 
+// The answer that loses nothing, for a question that nobody will answer
+// (the program is ending): "Don't Replace", "Later", "Restart Later",
+// "Cancel", "No" or "Skip" when the question has such a button, else its
+// first button. The check box keeps its value.
+BAlertAnswer alert_safe_answer(const BAlertRequest& request);
+
 // The presenter used by BAlert. Never null: without one installed, a console
 // presenter on standard error that always takes the default button is used.
 // The caller keeps ownership of the presenter and must reset it (null

@@ -2,6 +2,7 @@
 
 #include "GuiThread.h"
 
+#include <OS.h>
 #include <Window.h>
 
 #include <QPushButton>
@@ -12,6 +13,27 @@
 using BPrivate::GuiThread;
 
 namespace {
+
+// The native button tells its owner when it has painted, so that the owner
+// knows which label the user has seen.
+class NativeButton : public QPushButton {
+public:
+    NativeButton(const QString& text, BButton* owner)
+        : QPushButton(text),
+          fOwner(owner)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPushButton::paintEvent(event);
+        fOwner->_LabelPainted();
+    }
+
+private:
+    BButton* fOwner;
+};
 
 QString ButtonText(const char* label)
 {
@@ -37,7 +59,7 @@ BButton::BButton(BRect frame, const char* name, const char* label, BMessage* mes
         ResizeTo(Frame().Width(), minimum);
 
     GuiThread::Call([this, label] {
-        fButton = new QPushButton(ButtonText(label));
+        fButton = new NativeButton(ButtonText(label), this);
         fButton->setAutoDefault(false);
         fButton->setFocusPolicy((Flags() & B_NAVIGABLE) ? Qt::StrongFocus : Qt::NoFocus);
         QObject::connect(fButton, &QPushButton::clicked, fButton, [this] { _NativeChanged(B_CONTROL_ON); });
@@ -121,7 +143,18 @@ void BButton::_Press()
 void BButton::LabelChanged()
 {
     const QString text = ButtonText(Label());
-    GuiThread::Call([this, &text] { fButton->setText(text); });
+    GuiThread::Call([this, &text] {
+        if (fButton->text() == text)
+            return;
+        fLabelShownAt = 0;
+        fButton->setText(text);
+    });
+}
+
+void BButton::_LabelPainted()
+{
+    bigtime_t none = 0;
+    fLabelShownAt.compare_exchange_strong(none, system_time());
 }
 
 void BButton::EnabledChanged()

@@ -4,6 +4,8 @@
 
 #include <Control.h>
 
+#include <atomic>
+
 class QPushButton;
 
 class BButton : public BControl {
@@ -26,6 +28,13 @@ public:
     // Presses the button as a click would (for the window's Enter key).
     void _Press();
 
+    // When the current label was first painted on screen (system_time()),
+    // 0 while it has not been yet. A press made before that time was meant
+    // for the label the user saw then.
+    bigtime_t LabelShownAt() const { return fLabelShownAt; }
+    // Called by the native button after it painted (GUI thread).
+    void _LabelPainted();
+
 protected:
     void LabelChanged() override;
     void EnabledChanged() override;
@@ -34,4 +43,5 @@ protected:
 private:
     QPushButton* fButton;
     bool fDefault;
+    std::atomic<bigtime_t> fLabelShownAt{0};
 };

@@ -1,5 +1,7 @@
 #include "GuiThread.h"
 
+#include <ThreadWaitMark.h>
+
 #include "FontEngine.h"
 #include "QtMessagePump.h"
 
@@ -136,6 +138,9 @@ void GuiThread::Call(const std::function<void()>& work)
         work();
         return;
     }
+    // The caller waits for the GUI thread (a dialog's answer, say): a kill
+    // meanwhile need not wait for it to reach a stop point.
+    ThreadWaitMark mark(B_THREAD_WAITING);
     QMetaObject::invokeMethod(QCoreApplication::instance(), [&work] { work(); },
         Qt::BlockingQueuedConnection);
 }

@@ -95,6 +95,13 @@ status_t set_thread_priority(thread_id thread, int32 newPriority);
 // is not a thread spawned here, B_DONT_DO_THAT when the caller waits for
 // itself. Once a wait has returned, the id is gone.
 status_t wait_for_thread(thread_id thread, status_t* returnValue);
+
+// For the end of a program: waits up to timeout for every thread spawned by
+// spawn_thread() to end, and returns how many have not (threads killed and
+// parked at a stop point never do; threads still at work after the time).
+// A program with such threads left must not run its static destructors
+// under them: it ends with _exit() after flushing its output.
+int32 wait_for_spawned_threads(bigtime_t timeout);
 // find_thread(NULL) is the calling thread; otherwise the first live thread
 // of this program with that name, or B_NAME_NOT_FOUND.
 thread_id find_thread(const char* name);

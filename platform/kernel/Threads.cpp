@@ -319,3 +319,29 @@ thread_id find_thread(const char* name)
     }
     return B_NAME_NOT_FOUND;
 }
+
+int32 wait_for_spawned_threads(bigtime_t timeout)
+{
+    ThreadRegistry& registry = ThreadRegistry::Default();
+    std::unique_lock lock(registry.Mutex());
+    ThreadRecordRef self = ThreadRegistry::Current();
+    auto remaining = [&] {
+        int32 count = 0;
+        for (const ThreadRecordRef& record : registry.All()) {
+            if (record != self && !record->exited)
+                count++;
+        }
+        return count;
+    };
+    // Killed threads park for good and threads never resumed never run:
+    // only the others are waited for.
+    auto working = [&] {
+        for (const ThreadRecordRef& record : registry.All()) {
+            if (record != self && record->started && !record->exited && !record->killed)
+                return true;
+        }
+        return false;
+    };
+    registry.Changed().wait_for(lock, std::chrono::microseconds(timeout), [&] { return !working(); });
+    return remaining();
+}

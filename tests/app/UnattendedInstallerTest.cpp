@@ -75,7 +75,7 @@ public:
         std::string err;
     };
 
-    Result Run(std::vector<std::string> arguments, const std::atomic<bool>* stop = nullptr)
+    Result Run(std::vector<std::string> arguments, const std::atomic<int>* stop = nullptr)
     {
         std::vector<char*> argv{const_cast<char*>("ondelle")};
         for (auto& argument : arguments)
@@ -247,13 +247,28 @@ TEST(UnattendedInstallerTest, RestartOptionsPickTheButtonByItsWholeName)
     fs::remove(record);
 }
 
+TEST(UnattendedInstallerTest, TerminationSaysWhatItStopped)
+{
+    Product product;
+    std::atomic<int> stop{SIGTERM};
+    auto stopped = product.Run({"--folder", product.Target().string(), "--accept-license", "--all"}, &stop);
+    EXPECT_EQ(stopped.status, UNATTENDED_STOPPED);
+    EXPECT_NE(stopped.out.find("Installation was stopped before it could complete.\n"), std::string::npos)
+        << stopped.out;
+    EXPECT_NE(stopped.out.find("(Cause: terminated (SIGTERM).)"), std::string::npos) << stopped.out;
+}
+
 TEST(UnattendedInstallerTest, AStopEndsTheJobAndNothingChangesAfterwards)
 {
     Product product;
-    std::atomic<bool> stop{true};
+    std::atomic<int> stop{SIGINT};
     auto stopped = product.Run({"--folder", product.Target().string(), "--accept-license", "--all"}, &stop);
     EXPECT_EQ(stopped.status, UNATTENDED_STOPPED);
     EXPECT_NE(stopped.out.find("Installation was stopped before it could complete."), std::string::npos);
+    EXPECT_NE(stopped.out.find("(Cause: interrupted (SIGINT).)"), std::string::npos) << stopped.out;
+    // The lock on the installation folder's name went with the job.
+    for (const auto& entry : fs::directory_iterator(product.Target()))
+        EXPECT_EQ(entry.path().filename().string().find(".ondelle-lock"), std::string::npos) << entry.path();
     const auto before = Tree(product.Target());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(Tree(product.Target()), before);

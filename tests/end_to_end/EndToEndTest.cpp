@@ -93,6 +93,9 @@ public:
     OrphanWatch& operator=(const OrphanWatch&) = delete;
 };
 
+// How long a program may take to end after the driver's last step.
+constexpr qint64 kEndMilliseconds = 30000;
+
 struct ProgramRun {
     bool finished = false;
     int exitCode = -1;
@@ -117,12 +120,23 @@ ProgramRun RunProgram(const QString& program, const QStringList& arguments, cons
     }
     QElapsedTimer clock;
     clock.start();
+    // Once the driver has done its last step, the program has a bounded
+    // time of its own to end: a hang at the end shows at once, not after
+    // the whole run's time.
+    qint64 doneAt = -1;
     while (process.state() != QProcess::NotRunning && clock.elapsed() < milliseconds) {
         process.waitForFinished(200);
         run.output += process.readAllStandardOutput().toStdString();
         run.errors += process.readAllStandardError().toStdString();
         if (run.output.find("driver: failed") != std::string::npos)
             break;
+        if (doneAt < 0 && run.output.find("driver: done") != std::string::npos)
+            doneAt = clock.elapsed();
+        if (doneAt >= 0 && clock.elapsed() - doneAt > kEndMilliseconds) {
+            run.errors += "\n(the program was still running " + std::to_string(kEndMilliseconds / 1000)
+                + " s after the driver's last step)\n";
+            break;
+        }
     }
     if (process.state() != QProcess::NotRunning) {
         process.kill();

@@ -315,9 +315,10 @@ TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
     // What the application does when it quits: stop the job, tell the user.
     QuitRunningWhileHeld(window, presenter);
     EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 10000));
+    // The notice names the item the stop came at.
     const std::vector<std::string> texts = presenter.Texts();
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Installation was stopped before it could complete."),
-        texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Installation was stopped before it could complete.\n\n"
+        "It was stopped at item 1 of 1 (app.bin); the items after it were not installed."), texts.end());
     set_alert_presenter(nullptr);
 
     // The job ended at its stop point: the held item and the others stay

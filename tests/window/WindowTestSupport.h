@@ -235,7 +235,7 @@ inline QWidget* ShownTopWidget(const char* title)
 // What the application does when it quits during an install held in a
 // question: stop the job (the question is answered a moment later, and the
 // job stops at that answer).
-inline void QuitRunningWhileHeld(InstallerWin* window, HoldingPresenter& presenter)
+inline void QuitRunningWhileHeld(InstallerWin* window, HoldingPresenter& presenter, const char* cause = "stop")
 {
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -243,7 +243,7 @@ inline void QuitRunningWhileHeld(InstallerWin* window, HoldingPresenter& present
     });
     {
         Locked lock(window);
-        window->QuitRunning();
+        window->QuitRunning(cause);
     }
     release.join();
 }

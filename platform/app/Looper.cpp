@@ -419,6 +419,11 @@ status_t BLooper::LockWithTimeout(bigtime_t timeout)
     return fLock->Acquire(timeout);
 }
 
+status_t BLooper::_LockWithTimeoutOrCallWhenFree(bigtime_t timeout, std::function<void()> whenFree)
+{
+    return fLock->AcquireOrCallWhenFree(timeout, std::move(whenFree));
+}
+
 status_t BLooper::_LockLooperIfAlive(BLooper* looper, int32 token, bigtime_t timeout)
 {
     std::shared_ptr<BPrivate::LooperLock> lock;

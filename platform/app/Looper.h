@@ -15,6 +15,7 @@
 #include <OS.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -106,6 +107,11 @@ public:
     // The loop itself, for pumps: dispatches until the looper quits.
     void _RunLoop();
     int32 _InitialPriority() const { return fInitialPriority; }
+
+    // LockWithTimeout(); when it times out, whenFree is called once, in
+    // the thread that next lets the lock go free. For work that must not
+    // wait on the looper (painting) but must happen once it is free.
+    status_t _LockWithTimeoutOrCallWhenFree(bigtime_t timeout, std::function<void()> whenFree);
 
     // Locks looper if it still exists under that token (checked through the
     // looper table, so a new looper at the same address does not count).

@@ -8,8 +8,29 @@ namespace BPrivate {
 
 status_t LooperLock::Acquire(bigtime_t timeout)
 {
-    thread_id self = find_thread(nullptr);
     std::unique_lock lock(fMutex);
+    return _Acquire(lock, timeout);
+}
+
+status_t LooperLock::AcquireOrCallWhenFree(bigtime_t timeout, std::function<void()> whenFree)
+{
+    std::unique_lock lock(fMutex);
+    const status_t status = _Acquire(lock, timeout);
+    if (status == B_TIMED_OUT)
+        fWhenFree.push_back(std::move(whenFree));
+    return status;
+}
+
+std::vector<std::function<void()>> LooperLock::_TakeWhenFree()
+{
+    std::vector<std::function<void()>> calls;
+    calls.swap(fWhenFree);
+    return calls;
+}
+
+status_t LooperLock::_Acquire(std::unique_lock<std::mutex>& lock, bigtime_t timeout)
+{
+    thread_id self = find_thread(nullptr);
     if (fDead)
         return B_BAD_VALUE;
     if (fOwner == self) {
@@ -40,26 +61,39 @@ status_t LooperLock::Acquire(bigtime_t timeout)
 bool LooperLock::Release()
 {
     thread_id self = find_thread(nullptr);
-    std::unique_lock lock(fMutex);
-    if (fOwner != self || fCount <= 0)
-        return false;
-    if (--fCount == 0) {
-        fOwner = -1;
-        fChanged.notify_all();
+    std::vector<std::function<void()>> calls;
+    {
+        std::unique_lock lock(fMutex);
+        if (fOwner != self || fCount <= 0)
+            return false;
+        if (--fCount == 0) {
+            fOwner = -1;
+            fChanged.notify_all();
+            calls = _TakeWhenFree();
+        }
     }
+    for (const auto& call : calls)
+        call();
     return true;
 }
 
 int32 LooperLock::ReleaseAll()
 {
     thread_id self = find_thread(nullptr);
-    std::unique_lock lock(fMutex);
-    if (fOwner != self)
-        return 0;
-    int32 count = fCount;
-    fCount = 0;
-    fOwner = -1;
-    fChanged.notify_all();
+    int32 count = 0;
+    std::vector<std::function<void()>> calls;
+    {
+        std::unique_lock lock(fMutex);
+        if (fOwner != self)
+            return 0;
+        count = fCount;
+        fCount = 0;
+        fOwner = -1;
+        fChanged.notify_all();
+        calls = _TakeWhenFree();
+    }
+    for (const auto& call : calls)
+        call();
     return count;
 }
 
@@ -92,6 +126,8 @@ void LooperLock::MarkDead()
 {
     std::unique_lock lock(fMutex);
     fDead = true;
+    // Nothing waits for a lock that is never free again.
+    fWhenFree.clear();
     fChanged.notify_all();
 }
 

@@ -7,7 +7,9 @@
 #include <OS.h>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <vector>
 
 namespace BPrivate {
 
@@ -15,6 +17,11 @@ class LooperLock {
 public:
     // B_OK, B_TIMED_OUT, or B_BAD_VALUE once the looper is gone.
     status_t Acquire(bigtime_t timeout);
+    // Like Acquire(); when the wait times out, whenFree is kept and called
+    // once, in the thread that next lets the lock go free (it should only
+    // post work elsewhere). Asking and keeping are one step under the lock's
+    // own mutex, so no release can fall between them.
+    status_t AcquireOrCallWhenFree(bigtime_t timeout, std::function<void()> whenFree);
     // False when the calling thread does not hold the lock.
     bool Release();
     // Gives up every hold of the calling thread; returns how many it had.
@@ -31,7 +38,12 @@ public:
     void WaitForEnd();
 
 private:
+    status_t _Acquire(std::unique_lock<std::mutex>& lock, bigtime_t timeout);
+    // Takes the calls waiting for the lock to be free (with fMutex held).
+    std::vector<std::function<void()>> _TakeWhenFree();
+
     mutable std::mutex fMutex;
+    std::vector<std::function<void()>> fWhenFree;
     std::condition_variable fChanged;
     thread_id fOwner = -1;
     int32 fCount = 0;

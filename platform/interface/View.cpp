@@ -206,11 +206,14 @@ bool BView::RemoveSelf()
 {
     if (fParent == nullptr)
         return false;
+    BWindow* window = fWindow;
     if (fWindow != nullptr)
         _Detach();
     auto& siblings = fParent->fChildren;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     fParent = nullptr;
+    if (window != nullptr)
+        window->_UpdatePulse();
     GuiThread::Call([this] {
         fWidget->hide();
         fWidget->setParent(nullptr);
@@ -246,6 +249,8 @@ void BView::_Attach(BWindow* window)
     for (BView* child : fChildren)
         child->_AttachChildren(nullptr);
     AllAttached();
+    if (fWindow != nullptr)
+        fWindow->_UpdatePulse();
 }
 
 // Attaches the subtree in two passes, as the platform does: every view
@@ -554,6 +559,8 @@ uint32 BView::Flags() const
 void BView::SetFlags(uint32 flags)
 {
     fFlags = flags;
+    if (fWindow != nullptr)
+        fWindow->_UpdatePulse();
     const bool navigable = (flags & B_NAVIGABLE) != 0;
     GuiThread::Call([this, navigable] {
         if (fNative == nullptr)
@@ -755,17 +762,29 @@ void BView::Sync() const {}
 
 void BView::SetViewColor(rgb_color color)
 {
+    if (color == fState->viewColor)
+        return;
     fState->viewColor = color;
     const bool transparent = color == B_TRANSPARENT_COLOR;
-    GuiThread::Call([this, color, transparent] {
+    // Inside Draw() the new colour fills the view from the next update on:
+    // only the widget's own background changes, since a new palette makes
+    // Qt paint the widget again (a Draw() that sets its colour would paint
+    // for ever).
+    const bool drawing = _Drawing();
+    GuiThread::Call([this, color, transparent, drawing] {
+        const QColor background(color.red, color.green, color.blue);
+        fWidget->SetBackground(background, !transparent);
+        if (drawing)
+            return;
         fWidget->setAutoFillBackground(!transparent);
         if (!transparent) {
             QPalette palette = fWidget->palette();
-            palette.setColor(QPalette::Window, QColor(color.red, color.green, color.blue));
+            palette.setColor(QPalette::Window, background);
             fWidget->setPalette(palette);
         }
     });
-    Invalidate();
+    if (!drawing)
+        Invalidate();
 }
 
 void BView::SetViewColor(uint8 red, uint8 green, uint8 blue, uint8 alpha)
@@ -868,29 +887,48 @@ void BView::SetFont(const BFont* font, uint32 mask)
 {
     if (font == nullptr)
         return;
+    BFont result = fState->font;
     if (mask == B_FONT_ALL) {
-        fState->font = *font;
+        result = *font;
     } else {
         if (mask & B_FONT_FAMILY_AND_STYLE) {
             font_family family;
             font_style style;
             font->GetFamilyAndStyle(&family, &style);
-            fState->font.SetFamilyAndStyle(family, style);
+            result.SetFamilyAndStyle(family, style);
         }
         if (mask & B_FONT_SIZE)
-            fState->font.SetSize(font->Size());
+            result.SetSize(font->Size());
         if (mask & B_FONT_ROTATION)
-            fState->font.SetRotation(font->Rotation());
+            result.SetRotation(font->Rotation());
         if (mask & B_FONT_SPACING)
-            fState->font.SetSpacing(font->Spacing());
+            result.SetSpacing(font->Spacing());
         if (mask & B_FONT_FACE)
-            fState->font.SetFace(font->Face());
+            result.SetFace(font->Face());
     }
+    const bool changed = !(result == fState->font);
+    if (changed)
+        fState->font = result;
+    // A native widget made after the font was set takes it here (Qt does
+    // nothing for a font it has already).
     if (fNative != nullptr) {
         const QFont qtFont = FontEngine::QtFontOf(fState->font);
         GuiThread::Call([this, &qtFont] { fNative->setFont(qtFont); });
     }
-    Invalidate();
+    _FontChanged(changed);
+}
+
+void BView::_FontChanged(bool changed)
+{
+    // The same font again changes nothing on screen; a font set inside
+    // Draw() is drawing state for the strings drawn after it.
+    if (changed && !_Drawing())
+        Invalidate();
+}
+
+bool BView::_Drawing() const
+{
+    return fPainter != nullptr;
 }
 
 void BView::GetFont(BFont* font) const
@@ -901,8 +939,9 @@ void BView::GetFont(BFont* font) const
 
 void BView::SetFontSize(float size)
 {
+    const float before = fState->font.Size();
     fState->font.SetSize(size);
-    Invalidate();
+    _FontChanged(fState->font.Size() != before);
 }
 
 void BView::GetFontHeight(font_height* height) const

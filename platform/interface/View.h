@@ -260,6 +260,12 @@ private:
     friend class BScrollBar;
 
     void _SetParent(BView* parent);
+    // True while Draw() runs (on the GUI thread): state changed then is
+    // for the drawing that follows and asks for no update.
+    bool _Drawing() const;
+    // Asks for an update after a change of font, unless nothing changed or
+    // Draw() made it.
+    void _FontChanged(bool changed);
     void _PrepareDraw(bool fill);
     bool _CanDraw();
     void _InvalidateAll();

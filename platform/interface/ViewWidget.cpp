@@ -32,9 +32,8 @@ namespace BPrivate {
 namespace {
 
 // How long painting waits for a window that another thread has locked
-// before it shows the background and tries again.
+// before it shows the background and leaves the drawing for later.
 const bigtime_t kPaintLockWait = 20000;
-const int kPaintRetryMilliseconds = 30;
 
 // The local files of a drag as a B_SIMPLE_DATA message with one "refs"
 // entry each; false when it holds none.
@@ -146,16 +145,31 @@ void ViewWidget::paintEvent(QPaintEvent* event)
 {
     if (fView == nullptr)
         return;
+    if (fFill) {
+        QPainter background(this);
+        background.fillRect(event->rect(), fBackground);
+    }
     BWindow* window = fView->Window();
-    if (window != nullptr && window->LockWithTimeout(kPaintLockWait) != B_OK) {
-        // Another thread holds the window: show the background now and
-        // draw the view once it is free again.
+    if (window != nullptr) {
+        // An update is promised already: the background stands until then.
+        if (fUpdateOwed)
+            return;
+        // Another thread that holds the window past the wait gets to end
+        // its work: the background shows now, and the thread that lets
+        // the window go asks for this update then (once; nothing polls).
         QPointer<ViewWidget> self(this);
-        GuiThread::PostDelayed(kPaintRetryMilliseconds, [self] {
-            if (self != nullptr)
+        const status_t locked = window->_LockWithTimeoutOrCallWhenFree(kPaintLockWait, [self] {
+            GuiThread::Post([self] {
+                if (self == nullptr)
+                    return;
+                self->fUpdateOwed = false;
                 self->update();
+            });
         });
-        return;
+        if (locked == B_TIMED_OUT)
+            fUpdateOwed = true;
+        if (locked != B_OK)
+            return;
     }
     const QRect area = event->rect();
     const BRect bounds = fView->Bounds();

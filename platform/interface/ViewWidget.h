@@ -5,6 +5,7 @@
 
 #include <SupportDefs.h>
 
+#include <QColor>
 #include <QString>
 #include <QWidget>
 
@@ -30,6 +31,13 @@ public:
     void SetAccessibleRole(int role) { fRole = role; }
     const QString& AccessibleValue() const { return fValue; }
     void SetAccessibleValue(const QString& value) { fValue = value; }
+    // The view colour: painting fills the widget with it first (unless
+    // fill is false: a transparent view). GUI thread only.
+    void SetBackground(const QColor& colour, bool fill)
+    {
+        fBackground = colour;
+        fFill = fill;
+    }
     // Lets Qt's accessibility ask these widgets for their role and value;
     // done once, on the GUI thread.
     static void InstallAccessibility();
@@ -74,6 +82,11 @@ private:
     int fRole;
     QString fValue;
     bool fInside = false;
+    QColor fBackground = QColor(255, 255, 255);
+    bool fFill = true;
+    // Painting found the window held by another thread; an update comes
+    // when it is free. GUI thread only.
+    bool fUpdateOwed = false;
     std::unique_ptr<BMessage> fDrag;
 };
 

@@ -367,7 +367,7 @@ void BWindow::Show()
             fWidget->activateWindow();
         }
     });
-    fPulse->SetRate(fPulseRate);
+    _UpdatePulse();
 }
 
 void BWindow::Hide()
@@ -867,8 +867,30 @@ BWindow::Shortcut* BWindow::_FindShortcut(uint32 key, uint32 modifiers) const
 void BWindow::SetPulseRate(bigtime_t rate)
 {
     fPulseRate = rate > 0 ? rate : 0;
-    if (!IsHidden())
-        fPulse->SetRate(fPulseRate);
+    _UpdatePulse();
+}
+
+bool BWindow::_AnyNeedsPulse(const BView* view) const
+{
+    if (view != fTopView && _NeedsPulse(view))
+        return true;
+    for (int32 i = 0; i < view->CountChildren(); i++) {
+        if (_AnyNeedsPulse(view->ChildAt(i)))
+            return true;
+    }
+    return false;
+}
+
+void BWindow::_UpdatePulse()
+{
+    if (fPulse == nullptr || fTopView == nullptr)
+        return;
+    // The timer runs only for a shown window with a view that wants the
+    // pulse: an idle window has no thread waking it.
+    const bigtime_t rate = !IsHidden() && _AnyNeedsPulse(fTopView) ? fPulseRate : 0;
+    // Setting the same rate again would restart the period.
+    if (fPulse->Rate() != rate)
+        fPulse->SetRate(rate);
 }
 
 bigtime_t BWindow::PulseRate() const

@@ -175,7 +175,8 @@ public:
 
     // --- Pulse ----------------------------------------------------------------------
     // Views with B_PULSE_NEEDED get Pulse() at this rate (500 ms by default
-    // once such a view is attached); 0 stops it.
+    // once such a view is attached); 0 stops it. The pulse runs only while
+    // the window is shown and has such a view.
     void SetPulseRate(bigtime_t rate);
     bigtime_t PulseRate() const;
 
@@ -186,6 +187,9 @@ public:
     BView* _TopView() const { return fTopView; }
     void _SetFocus(BView* view);
     void _ViewDetached(BView* view);
+    // Starts or stops the pulse as the window's views and state need it;
+    // views call it when they come, go or change their flags.
+    void _UpdatePulse();
     // Called on the GUI thread when the window system moved, resized,
     // (de)activated or closed the window.
     void _SystemMoved(int x, int y);
@@ -202,6 +206,7 @@ private:
     bool _HandleKeyDown(BMessage* message, BHandler* handler);
     void _Pulse(BView* view);
     bool _NeedsPulse(const BView* view) const;
+    bool _AnyNeedsPulse(const BView* view) const;
     Shortcut* _FindShortcut(uint32 key, uint32 modifiers) const;
 
     std::string fTitle;

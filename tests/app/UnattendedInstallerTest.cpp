@@ -9,6 +9,7 @@
 #include <LibAppResource.h>
 #include <LibAppVersion.h>
 #include <LibFileUtils.h>
+#include <ResourceFormat.h>
 
 #include "TestSupport.h"
 
@@ -17,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -257,6 +259,27 @@ TEST(UnattendedInstallerTest, AStopEndsTheJobAndNothingChangesAfterwards)
     const auto before = Tree(product.Target());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(Tree(product.Target()), before);
+}
+
+TEST(UnattendedInstallerTest, ABuildCutShortInItsResourcesIsRefusedAsDamaged)
+{
+    Product product;
+    // Cut inside the resource area's header: the program before it is whole.
+    uint64 base = 0;
+    {
+        const int fd = ::open(product.Build().c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ondelle::resources::ContainerInfo info;
+        const status_t detected = ondelle::resources::DetectContainer(
+            ondelle::resources::FdSource(fd, fs::file_size(product.Build())), info);
+        ::close(fd);
+        ASSERT_EQ(detected, B_OK);
+        base = info.base;
+    }
+    fs::resize_file(product.Build(), base + 30);
+    auto run = product.Run({"--list"});
+    EXPECT_EQ(run.status, UNATTENDED_BAD_OPTIONS);
+    EXPECT_NE(run.err.find("damaged or cut short"), std::string::npos) << run.err;
 }
 
 namespace {

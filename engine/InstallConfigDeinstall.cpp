@@ -37,11 +37,19 @@ InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installF
     // the deinstaller file. A build without a deinstaller leaves none.
     // Unpacked in a private working folder, never at a guessable place in
     // the shared temporary folder.
+    // One that cannot be placed (a damaged archive, an entry refused in it,
+    // a full volume) fails like a damaged item: in the log, in the list of
+    // failed items and so in the job's result.
     std::string reason;
     const item_extraction_result result
         = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, fWorkFolders.get());
-    if (result != ITEM_EXTRACTED && result != ITEM_NO_ARCHIVE)
-        fprintf(stderr, "CreateDeinstaller: %s\n", reason.c_str());
+    if (result == ITEM_NO_ARCHIVE)
+        return;
+    if (result != ITEM_EXTRACTED) {
+        Log("\t\tUnable to create the deinstaller %s: %s\n", name.c_str(), reason.c_str());
+        _ItemFailed(name.c_str(), reason.c_str());
+        return;
+    }
 
     BMessage deinstaller;
     MakeDeinstallerConfiguration(*this, deinstaller);

@@ -45,6 +45,8 @@ struct ItemUnpackPool::State {
     std::vector<Worker> workers;
     // No unpack starts any more.
     bool stopping = false;
+    // The job unpacks an item again: no new unpack starts meanwhile.
+    bool retrying = false;
     // The unpacks under way end at their next block.
     std::atomic<bool> cancel{false};
 
@@ -66,7 +68,7 @@ struct ItemUnpackPool::State {
     // With the lock held: a worker may start the next archive.
     bool CanStart() const
     {
-        return nextToStart < Count() && nextToStart < nextToTake + lookAhead;
+        return !retrying && nextToStart < Count() && nextToStart < nextToTake + lookAhead;
     }
 };
 
@@ -221,7 +223,25 @@ ItemUnpackPool::Take(int32 position)
     item = std::move(state.results[size_t(position)]);
     state.done[size_t(position)] = 0;
     state.nextToTake = position + 1;
+    if (item.Result() != ITEM_NOT_UNPACKED || !item.FoundVolumeFull()) {
+        state.changed.notify_all();
+        return item;
+    }
+    // Unpacked ahead, it found the volume full: the room may have been
+    // held by the items unpacked beside it, or by one that failed meanwhile
+    // and has given its room back. It is unpacked again at its turn, as it
+    // would have been without workers, while the workers start nothing new;
+    // only this try's outcome is told.
+    state.retrying = true;
+    lock.unlock();
+    item = UnpackedItem();
+    item.Unpack(state.archives[size_t(position)], state.folder, state.workFolders.get(), nullptr, &state.cancel);
+    lock.lock();
+    state.retrying = false;
     state.changed.notify_all();
+    lock.unlock();
+    if (state.cancel)
+        stop_point();
     return item;
 }
 

@@ -7,7 +7,10 @@
 // UnpackedItem, waiting while a worker unpacks it, and unpacks it in the
 // calling thread when no worker has started it (when there are no workers,
 // or none could be started). A failed unpack is handed over like any other:
-// its result and reason are reported at the item's turn.
+// its result and reason are reported at the item's turn. One exception: an
+// unpack ahead that found the volume full is done again at the item's turn
+// (the items unpacked beside it may have held the room), and only that
+// try's outcome and problems are handed over.
 //
 // Kill() is the stop: it is called once the job's own thread was killed.
 // No unpack starts afterwards; a worker in the middle of an unpack ends it

@@ -12,6 +12,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include <utility>
 
 UnpackedItem::~UnpackedItem()
@@ -37,8 +39,12 @@ UnpackedItem::operator=(UnpackedItem&& other) noexcept
         fResult = other.fResult;
         fReason = std::move(other.fReason);
         fTyped = other.fTyped;
+        fVolumeFull = other.fVolumeFull;
         fPlaced = std::move(other.fPlaced);
+        fProblems = std::move(other.fProblems);
         other.fPlaced.clear();
+        other.fProblems.clear();
+        other.fVolumeFull = false;
         other.fWorkPath.clear();
         other.fItemPath.clear();
         other.fWorkFolders = nullptr;
@@ -56,7 +62,9 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
     _RemoveWorkFolder();
     fItemPath.clear();
     fPlaced.clear();
+    fProblems.clear();
     fTyped = false;
+    fVolumeFull = false;
     fWorkFolders = workFolders;
     if (!MakeItemWorkFolder(folder, fWorkPath)) {
         fWorkPath.clear();
@@ -71,6 +79,8 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
     // The tag and the descriptions are made while the entries are written.
     ZipExtractOptions options;
     options.cancel = cancel;
+    std::vector<std::string> problems;
+    options.problem = [&problems](const std::string& problem) { problems.push_back(problem); };
     std::vector<ZipPlacedEntry> placed;
     if (!archive.tag.empty()) {
         ZipAttribute tag;
@@ -99,15 +109,20 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
         if (status != B_OK) {
             Fail(ITEM_NOT_UNPACKED, status == B_DEVICE_FULL ? VolumeFullReason(fWorkPath.c_str())
                                                             : "its archive could not be written out");
+            fVolumeFull = status == B_DEVICE_FULL;
+            _RemoveWorkFolder();
             return fResult;
         }
         unpacked = LibUnzipTo(written.c_str(), contents.c_str(), &unpackStatus, &options);
     }
+    fProblems = std::move(problems);
     const std::string item = contents + "/" + archive.entryName;
     if (!unpacked) {
         Fail(ITEM_NOT_UNPACKED, unpackStatus == B_DEVICE_FULL ? VolumeFullReason(contents.c_str())
                 : unpackStatus == B_CANCELED                 ? std::string("the installation was stopped")
                                                              : std::string("its archive is damaged"));
+        fVolumeFull = unpackStatus == B_DEVICE_FULL;
+        _RemoveWorkFolder();
     } else if (!BEntry(item.c_str(), false).Exists()) {
         // A link counts as itself, whether it points anywhere here or not.
         Fail(ITEM_NOT_UNPACKED, "its archive does not hold it");
@@ -153,6 +168,10 @@ UnpackedItem::_KeepItemEntries(const std::string& entryName, std::vector<ZipPlac
 item_extraction_result
 UnpackedItem::MoveTo(const char* target)
 {
+    // The item's turn: what its unpacking found is told now, in order.
+    for (const std::string& problem : fProblems)
+        fprintf(stderr, "LibUnzip: %s\n", problem.c_str());
+    fProblems.clear();
     if (fResult == ITEM_EXTRACTED && !fItemPath.empty()) {
         if (target == nullptr || !LibMove(fItemPath.c_str(), target)
             || !BEntry(target, false).Exists()) {

@@ -3,8 +3,12 @@
 //
 // The working folder is registered with the job's LibWorkFolders while it
 // exists, so that a stop removes it, and it is removed when the object
-// goes, whether or not the item was moved out. A failed unpack keeps its
-// result and reason until the item's turn, when MoveTo() reports them.
+// goes, whether or not the item was moved out. A failed unpack removes what
+// it wrote at once (it would hold room on the volume until the item's turn)
+// and keeps its result and reason until the item's turn, when MoveTo()
+// reports them. The unpacking's problems (refused entries, write errors)
+// are kept as well and written to standard error by MoveTo(): an unpack
+// that is dropped, or done again, tells nothing of what did not stand.
 #pragma once
 
 #include "ItemExtraction.h"
@@ -43,6 +47,10 @@ public:
     item_extraction_result MoveTo(const char* target);
 
     item_extraction_result Result() const { return fResult; }
+    // The unpack failed because the volume had no room left.
+    bool FoundVolumeFull() const { return fVolumeFull; }
+    // The unpacking's problems not reported yet, one line each.
+    const std::vector<std::string>& Problems() const { return fProblems; }
     // Why the unpack or the move failed; empty after success.
     const std::string& Reason() const { return fReason; }
     // The working folder while there is one, else empty.
@@ -66,5 +74,7 @@ private:
     std::string fReason = "it was not unpacked";
     // The archive gave every entry a type as it was unpacked.
     bool fTyped = false;
+    bool fVolumeFull = false;
     std::vector<ZipPlacedEntry> fPlaced;
+    std::vector<std::string> fProblems;
 };

@@ -133,9 +133,13 @@ UnattendedInstaller::UnattendedInstaller(const InstallerOptions& options, FILE* 
 bool UnattendedInstaller::_Load(const std::string& buildPath, InstallConfig& config)
 {
     LibAppResource resources(buildPath.c_str(), B_READ_ONLY);
+    if (resources.InitCheck() != B_OK) {
+        std::fprintf(fErr, "ondelle: %s cannot be read as an installer build: its resources are damaged or cut "
+            "short\n", buildPath.c_str());
+        return false;
+    }
     size_t size = 0;
-    const void* data = resources.InitCheck() == B_OK
-        ? resources.LoadResource(kConfigResourceType, kConfigResourceId, &size) : nullptr;
+    const void* data = resources.LoadResource(kConfigResourceType, kConfigResourceId, &size);
     if (data == nullptr) {
         std::fprintf(fErr, "ondelle: %s carries no product to install (it has no configuration); make an "
             "installer build with ondelle-build\n", buildPath.c_str());

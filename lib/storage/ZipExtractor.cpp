@@ -106,7 +106,9 @@ public:
         : fArchive(archive), fRange(range), fRangeOffset(rangeOffset),
           fOptions(options != nullptr ? *options : ZipExtractOptions()),
           fShown(target != nullptr ? archive : "the archive"), fTarget(target != nullptr ? target : ""),
-          fVerify(target == nullptr), fProblem(problem), fEntry(entry), fName(65536), fCentralExtra(65536),
+          fVerify(target == nullptr),
+          fProblem(problem != nullptr ? problem : fOptions.problem ? &fOptions.problem : nullptr), fEntry(entry),
+          fName(65536), fCentralExtra(65536),
           fLocalExtra(65536),
           fData(kChunkSize)
     {

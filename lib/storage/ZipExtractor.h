@@ -53,6 +53,10 @@ struct ZipExtractOptions {
     // entry, or the next block of a file's data) with B_CANCELED, leaving
     // what it wrote so far: a worker thread's stop that lets it end.
     const std::atomic<bool>* cancel = nullptr;
+    // When set, receives each problem (one line naming the entry) instead
+    // of standard error, so that the caller decides whether and when it is
+    // told: an unpack that is done again tells nothing of its first try.
+    std::function<void(const std::string&)> problem;
 };
 
 class ZipExtractor {
@@ -63,7 +67,8 @@ public:
     // Unpacks every entry of archive below target, overwriting existing
     // files and links. An entry that would land outside target (an absolute
     // name, a ".." component, a path through a symbolic link, a link whose
-    // target points out) is refused and reported on standard error, and
+    // target points out) is refused and reported on standard error (or to
+    // the options' problem function), and
     // nothing outside target is written. The result is B_OK only when every
     // entry was unpacked, B_DEVICE_FULL when an entry failed because the
     // target's volume had no room left (or the user's quota was used up).

@@ -307,10 +307,14 @@ status_t ReadContainerResources(const ByteSource& source, const ContainerInfo& i
     if (!info.hasAlternate || (status == B_OK && !entries.empty()))
         return status;
     // Nothing usable at the first place, be it damaged, empty or past the
-    // end of the file: the other place decides when it holds resources.
+    // end of the file: the other place decides only when it holds
+    // resources. A damaged area at the first place stays damaged when the
+    // other place holds none (it usually lies past the end of a file cut
+    // short inside the area): reading no resources there would pass a
+    // truncated file off as one without resources.
     std::vector<ResourceEntry> other;
     const status_t alternate = ParseResourceArea(source, info.alternateBase, other);
-    if (alternate == B_OK && (!other.empty() || status != B_OK)) {
+    if (alternate == B_OK && !other.empty()) {
         entries = std::move(other);
         return B_OK;
     }

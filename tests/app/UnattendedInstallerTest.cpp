@@ -9,14 +9,17 @@
 #include <LibAppResource.h>
 #include <LibAppVersion.h>
 #include <LibFileUtils.h>
+#include <ResourceFormat.h>
 
 #include "TestSupport.h"
+#include "ZipBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -272,6 +275,58 @@ TEST(UnattendedInstallerTest, AStopEndsTheJobAndNothingChangesAfterwards)
     const auto before = Tree(product.Target());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(Tree(product.Target()), before);
+}
+
+TEST(UnattendedInstallerTest, ADeinstallerThatCannotBeUnpackedFailsLikeADamagedItem)
+{
+    Product product;
+    // The deinstaller's archive holds an entry that leaves its folder: the
+    // unpacking refuses it, so the deinstaller is not placed.
+    const std::string archive = ondelle::test::MakeStoredZip(
+        {{"remover", "#!/bin/sh\necho removing\n", 0100755}, {"../escaped", "smuggled"}});
+    {
+        LibAppResource resources(product.Build().c_str(), B_READ_WRITE);
+        ASSERT_EQ(resources.AddResource(B_RAW_TYPE, kDeinstallerResourceId, archive.data(), archive.size(),
+                      "remover"),
+            B_OK);
+    }
+    testing::internal::CaptureStderr();
+    auto run = product.Run({"--folder", product.Target().string(), "--accept-license"});
+    const std::string unpacking = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(run.status, UNATTENDED_ITEMS_FAILED) << run.out << run.err << unpacking;
+    const std::string name = "Gadget 1.0 Deinstaller";
+    EXPECT_NE(run.out.find(name + " (its archive is damaged)"), std::string::npos) << run.out;
+    const std::string log = ReadFileBytes(product.Installed() / "Log");
+    EXPECT_NE(log.find("\t\tUnable to create the deinstaller " + name + ": its archive is damaged\n"),
+        std::string::npos) << log;
+    EXPECT_NE(unpacking.find("refusing \"../escaped\""), std::string::npos) << unpacking;
+
+    // Nothing of it is placed, nothing escaped, and the items are there.
+    EXPECT_FALSE(fs::exists(product.Installed() / name));
+    EXPECT_FALSE(fs::exists(product.Target() / "escaped"));
+    EXPECT_FALSE(fs::exists(product.Installed() / "escaped"));
+    EXPECT_EQ(ReadFileBytes(product.Installed() / "app.sh"), "#!/bin/sh\necho hello\n");
+}
+
+TEST(UnattendedInstallerTest, ABuildCutShortInItsResourcesIsRefusedAsDamaged)
+{
+    Product product;
+    // Cut inside the resource area's header: the program before it is whole.
+    uint64 base = 0;
+    {
+        const int fd = ::open(product.Build().c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ondelle::resources::ContainerInfo info;
+        const status_t detected = ondelle::resources::DetectContainer(
+            ondelle::resources::FdSource(fd, fs::file_size(product.Build())), info);
+        ::close(fd);
+        ASSERT_EQ(detected, B_OK);
+        base = info.base;
+    }
+    fs::resize_file(product.Build(), base + 30);
+    auto run = product.Run({"--list"});
+    EXPECT_EQ(run.status, UNATTENDED_BAD_OPTIONS);
+    EXPECT_NE(run.err.find("damaged or cut short"), std::string::npos) << run.err;
 }
 
 namespace {

@@ -10,6 +10,8 @@
 #include <Volume.h>
 #include <TypeConstants.h>
 
+#include <OS.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -291,6 +293,122 @@ TEST(InstallVolumes, FullVolumeIsNamedNotTakenForADamagedArchive)
     EXPECT_TRUE(named);
     // Nothing half-unpacked is left on the volume.
     EXPECT_FALSE(fs::exists(install / "unpacks.bin"));
+}
+
+namespace {
+
+// Answers the question about the first item only once the unpacking worker
+// has finished the item after it (it then waits for the job), and first
+// gives the volume its room back. Every other question takes its default.
+class RoomAfterTheWorkerPresenter : public BAlertPresenter {
+public:
+    RoomAfterTheWorkerPresenter(fs::path filler, fs::path install)
+        : fFiller(std::move(filler)), fInstall(std::move(install))
+    {
+    }
+
+    BAlertAnswer Ask(const BAlertRequest& request) override
+    {
+        if (request.kind == "replace" && !fAnswered) {
+            fAnswered = true;
+            fWorkerDone = WaitForTheWorker();
+            // The first item was moved out already; the failed unpack
+            // ahead must not hold room until its turn either.
+            for (const auto& entry : fs::directory_iterator(fInstall))
+                fHeld += entry.path().filename().string().rfind(".ondelle-item-", 0) == 0 ? 1 : 0;
+            fs::remove(fFiller);
+        }
+        return BAlertAnswer{request.defaultButton, false};
+    }
+    status_t Notify(const BAlertRequest&) override { return B_OK; }
+    bool WorkerDone() const { return fWorkerDone; }
+    int HeldWorkFolders() const { return fHeld; }
+
+private:
+    static bool WaitForTheWorker()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            thread_info info;
+            const thread_id worker = find_thread("unpack items");
+            if (worker >= 0 && get_thread_info(worker, &info) == B_OK && info.state == B_THREAD_WAITING)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+
+    fs::path fFiller;
+    fs::path fInstall;
+    int fHeld = 0;
+    bool fAnswered = false;
+    bool fWorkerDone = false;
+};
+
+} // namespace
+
+TEST(InstallVolumes, AnItemUnpackedAheadIntoAFullVolumeIsUnpackedAgainAtItsTurnAndNothingIsSaidOfIt)
+{
+    InstallFixture fixture;
+    SmallVolume small(fixture.Root() / "small", "4m");
+    if (!small.Mounted())
+        GTEST_SKIP() << "cannot mount a small volume here (needs CAP_SYS_ADMIN); not tested";
+    // The first item goes to a custom folder and asks about the entry in
+    // its way; while the job waits for the answer, the one worker unpacks
+    // the second item ahead and finds the volume full. The answer comes
+    // after the volume has room again: the second item fits at its turn.
+    fixture.Description().deinstaller.clear();
+    fixture.AddCustomFolder("Elsewhere", kUserSettings, "room-elsewhere", false);
+    ProductItem& first = fixture.Add("first.txt", "first item\n");
+    first.destination = "Elsewhere";
+    first.destinationExists = "Prompt";
+    const std::string large = RandomBytes(3 << 19, 5);
+    fixture.Add("large.bin", large);
+    fs::create_directories(fixture.Root() / "small/chosen");
+    // Custom folders follow the destination's volume.
+    struct stat st;
+    ASSERT_EQ(::stat((fixture.Root() / "small").c_str(), &st), 0);
+    BPath settings;
+    BVolume volume(st.st_dev);
+    ASSERT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, &settings, true, &volume), B_OK);
+    fs::create_directories(fs::path(settings.Path()) / "room-elsewhere");
+    WriteFileBytes(fs::path(settings.Path()) / "room-elsewhere/first.txt", "in the way\n");
+    fixture.SetDestination(fixture.Root() / "small/chosen");
+    fixture.Load();
+    UnderstateSizes(fixture.Config());
+    fixture.Config().SetUnpackWorkers(1);
+
+    // All but 400 KB of the volume taken.
+    const fs::path filler = fixture.Root() / "small/filler";
+    const std::uintmax_t available = fs::space(fixture.Root() / "small").available;
+    ASSERT_GT(available, std::uintmax_t(1 << 20));
+    WriteFileBytes(filler, std::string(size_t(available - (400 << 10)), 'f'));
+
+    const fs::path install = fixture.Root() / "small/chosen" / fixture.Description().optCreatedFolder;
+    RoomAfterTheWorkerPresenter presenter(filler, install);
+    set_alert_presenter(&presenter);
+    struct Restore {
+        InstallFixture& fixture;
+        ~Restore() { set_alert_presenter(&fixture.Presenter()); }
+    } restore{fixture};
+    testing::internal::CaptureStderr();
+    const int32 result = fixture.Run();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, INSTALL_RESULT_DONE);
+    EXPECT_TRUE(presenter.WorkerDone()) << "the worker never finished the second item";
+    EXPECT_EQ(presenter.HeldWorkFolders(), 0) << "the failed unpack kept its working folder";
+
+    std::vector<std::string> failed;
+    for (const ListNode<LibString>* node = fixture.Config().FailedItems().OldestNode(); node != nullptr;
+            node = node->Newer())
+        failed.push_back((const char*)*node->Item());
+    EXPECT_EQ(failed, std::vector<std::string>{});
+    EXPECT_TRUE(ReadFileBytes(install / "large.bin") == large) << "the second item is not whole";
+    // What did not fail in the end is not told.
+    EXPECT_EQ(errors.find("No space"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("large.bin"), std::string::npos) << errors;
+    for (const auto& entry : fs::directory_iterator(install))
+        EXPECT_NE(entry.path().filename().string().rfind(".ondelle-item-", 0), 0u) << entry.path();
 }
 
 TEST(InstallVolumes, SpaceIsCheckedOnTheVolumesThatHoldTheFiles)

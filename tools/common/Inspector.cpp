@@ -6,6 +6,7 @@
 #include <ConfigFields.h>
 #include <File.h>
 #include <Message.h>
+#include <ResourceFormat.h>
 #include <Resources.h>
 #include <TypeConstants.h>
 
@@ -14,6 +15,9 @@
 #include <ZipExtractor.h>
 
 #include <cctype>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -151,6 +155,24 @@ bool IsPlainLeafName(const char* name)
         && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
 }
 
+// True when path is a kind of file that carries resources (an executable
+// or a resource file), whether or not its resources can be read.
+bool IsResourceContainer(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st = {};
+    bool known = false;
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+        const ondelle::resources::FdSource source(fd, uint64(st.st_size));
+        ondelle::resources::ContainerInfo info;
+        known = ondelle::resources::DetectContainer(source, info) == B_OK;
+    }
+    ::close(fd);
+    return known;
+}
+
 struct ResourceEntry {
     type_code type;
     int32 id;
@@ -278,10 +300,14 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
         && LooksLikeMessage(head + 4, got - 4)))
         return InspectMessageFile(path, out, err);
 
+    // Read by the installer's own reader: what it refuses is refused here.
     BResources resources;
     const status_t status = resources.SetTo(path.c_str(), false);
     if (status != B_OK) {
-        err << path << ": neither a resource file, an executable with resources, nor a flattened message\n";
+        if (IsResourceContainer(path))
+            err << path << ": its resources are damaged or cut short; the installer cannot read them\n";
+        else
+            err << path << ": neither a resource file, an executable with resources, nor a flattened message\n";
         return 1;
     }
     std::vector<ResourceEntry> entries;

@@ -20,16 +20,16 @@ InstallConfig::AddDeinstallTag(const char* path, const char* tag)
 }
 
 
-void
+status_t
 InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installFolder,
     const char* /*tag*/)
 {
     if (installFolder == nullptr)
-        return;
+        return B_BAD_VALUE;
     const std::string name = DeinstallerFileName(AppName(), Version());
     if (name.size() >= B_FILE_NAME_LENGTH) {
         fprintf(stderr, "CreateDeinstaller: the name \"%s\" is too long for a file\n", name.c_str());
-        return;
+        return B_NAME_TOO_LONG;
     }
     const std::string path = std::string(installFolder) + "/" + name;
 
@@ -40,10 +40,18 @@ InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installF
     std::string reason;
     const item_extraction_result result
         = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, fWorkFolders.get());
-    if (result != ITEM_EXTRACTED && result != ITEM_NO_ARCHIVE)
+    if (result == ITEM_NO_ARCHIVE)
+        return B_OK;
+    if (result != ITEM_EXTRACTED) {
         fprintf(stderr, "CreateDeinstaller: %s\n", reason.c_str());
+        return B_ERROR;
+    }
 
     BMessage deinstaller;
-    MakeDeinstallerConfiguration(*this, deinstaller);
-    WriteDeinstallerConfiguration(path.c_str(), deinstaller);
+    MakeDeinstallerConfiguration(*this, deinstaller, fRecordKey);
+    const status_t status = WriteDeinstallerConfiguration(path.c_str(), deinstaller);
+    if (status != B_OK)
+        fprintf(stderr, "CreateDeinstaller: its configuration could not be stored in %s\n",
+            path.c_str());
+    return status;
 }

@@ -160,7 +160,7 @@ InstallRecord::Create(const char* path, const std::string& key)
     fPath = path != nullptr ? path : "";
     const int fd = ::open(fPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
-        return errno == ENOSPC ? B_DEVICE_FULL : B_ERROR;
+        return errno == ENOSPC ? status_t(B_DEVICE_FULL) : status_t(B_ERROR);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -169,7 +169,7 @@ InstallRecord::Create(const char* path, const std::string& key)
     fFd = fd;
     const std::string header = std::string(key.empty() ? kHeader : kKeyedHeader) + '\n';
     if (!WriteAll(fFd, header)) {
-        const status_t status = errno == ENOSPC ? B_DEVICE_FULL : B_IO_ERROR;
+        const status_t status = errno == ENOSPC ? status_t(B_DEVICE_FULL) : status_t(B_IO_ERROR);
         ::ftruncate(fFd, 0);
         ::close(fFd);
         fFd = -1;
@@ -297,7 +297,7 @@ InstallRecord::_AppendAll(const std::vector<std::pair<std::string, install_recor
     for (const auto& [path, entry] : entries)
         text += Line(path, entry, fKey);
     if (::lseek(fFd, fWritten, SEEK_SET) < 0 || !WriteAll(fFd, text)) {
-        const status_t status = errno == ENOSPC || errno == EDQUOT ? B_DEVICE_FULL : B_IO_ERROR;
+        const status_t status = errno == ENOSPC || errno == EDQUOT ? status_t(B_DEVICE_FULL) : status_t(B_IO_ERROR);
         // Whatever part reached the file is taken back: the record holds
         // whole lines only, and the next append starts on a line of its own.
         if (::ftruncate(fFd, fWritten) != 0)
@@ -322,7 +322,7 @@ InstallRecord::Load(const char* path, const std::string& key)
     // Never through a link, never blocking on a FIFO, never a device.
     const int fd = ::open(fPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOENT ? B_ENTRY_NOT_FOUND : B_NOT_ALLOWED;
+        return errno == ENOENT ? status_t(B_ENTRY_NOT_FOUND) : status_t(B_NOT_ALLOWED);
     std::string text;
     struct stat st;
     status_t status = B_OK;

@@ -374,8 +374,10 @@ InstallRecord::Load(const char* path, const std::string& key)
             start = tab + 1;
         }
         if (keyed) {
-            if (fields.size() != 6)
+            if (fields.size() != 6) {
+                fRejected += fTrusted ? 1 : 0;
                 continue;
+            }
             const std::string mac = fields.back();
             fields.pop_back();
             if (fTrusted

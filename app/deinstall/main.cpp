@@ -96,7 +96,7 @@ bool Confirmed()
 std::string Shown(const std::string& text)
 {
     std::string shown;
-    char hex[8];
+    char hex[16];
     for (size_t i = 0; i < text.size(); i++) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const bool c1 = c == 0xc2 && i + 1 < text.size()

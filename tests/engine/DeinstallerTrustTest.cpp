@@ -180,7 +180,7 @@ TEST_F(DeinstallerTrust, PathsThatLeaveTheFoldersLookedThroughAreNotTouched)
         / "kept-in-trash";
     std::string lines;
     for (const fs::path& path : {viaInstall, viaApps, fs::path(fApps.string() + "/./program"),
-             fs::path(fApps.string() + "//program"), home / "todo.txt"}) {
+             fs::path(fApps.string() + "//program")}) {
         const std::string line = "f\t4\t0\t\t" + path.string();
         lines += line + "\t" + data_mac(fKey, line) + "\n";
     }

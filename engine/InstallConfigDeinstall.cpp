@@ -6,6 +6,7 @@
 #include "DeinstallTag.h"
 #include "DeinstallerConfig.h"
 #include "ItemExtraction.h"
+#include "VolumeSpace.h"
 
 #include <LibAppResource.h>
 #include <StorageDefs.h>
@@ -40,18 +41,20 @@ InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installF
     std::string reason;
     const item_extraction_result result
         = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, fWorkFolders.get());
-    if (result == ITEM_NO_ARCHIVE)
-        return B_OK;
     if (result != ITEM_EXTRACTED) {
-        fprintf(stderr, "CreateDeinstaller: %s\n", reason.c_str());
-        return B_ERROR;
+        if (result != ITEM_NO_ARCHIVE)
+            fprintf(stderr, "CreateDeinstaller: %s\n", reason.c_str());
+        // A full volume is a failure of the install; a build whose
+        // deinstaller cannot be unpacked leaves none, as before.
+        return VolumeLooksFull(installFolder, 0) ? status_t(B_DEVICE_FULL) : status_t(B_OK);
     }
 
     BMessage deinstaller;
     MakeDeinstallerConfiguration(*this, deinstaller, fRecordKey);
     const status_t status = WriteDeinstallerConfiguration(path.c_str(), deinstaller);
-    if (status != B_OK)
-        fprintf(stderr, "CreateDeinstaller: its configuration could not be stored in %s\n",
-            path.c_str());
-    return status;
+    if (status == B_OK)
+        return B_OK;
+    fprintf(stderr, "CreateDeinstaller: its configuration could not be stored in %s\n", path.c_str());
+    // A full volume is reported as a failure of the install.
+    return VolumeLooksFull(installFolder, 0) ? status_t(B_DEVICE_FULL) : status_t(B_OK);
 }

@@ -5,6 +5,7 @@
 #include "DesktopIntegration.h"
 #include "ScriptEdit.h"
 
+#include <AnchoredPath.h>
 #include <Directory.h>
 #include <Entry.h>
 #include <FindDirectory.h>
@@ -111,8 +112,66 @@ void
 Deinstaller::AddFolder(const char* path)
 {
     const std::string folder = ResolvedFolder(path);
-    if (!folder.empty() && std::find(fRoots.begin(), fRoots.end(), folder) == fRoots.end())
-        fRoots.push_back(folder);
+    struct stat st;
+    if (folder.empty() || std::find(fRoots.begin(), fRoots.end(), folder) != fRoots.end()
+        || !AnchoredPath::IsPlainAbsolute(folder) || folder == "/"
+        || ::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return;
+    fRoots.push_back(folder);
+    fRootNodes.emplace_back(st.st_dev, st.st_ino);
+}
+
+
+std::string
+Deinstaller::_RootOf(const std::string& path) const
+{
+    std::string best;
+    for (const std::string& root : fRoots) {
+        if (path != root && IsAtOrBelow(path, root) && root.size() > best.size())
+            best = root;
+    }
+    return best;
+}
+
+
+bool
+Deinstaller::_Anchored(const std::string& root, const std::string& path, struct stat& st) const
+{
+    const auto found = std::find(fRoots.begin(), fRoots.end(), root);
+    if (found == fRoots.end())
+        return false;
+    const auto& node = fRootNodes[size_t(found - fRoots.begin())];
+    const AnchoredPath anchored(root, node.first, node.second, path);
+    return anchored.IsValid() && anchored.Stat(&st) == B_OK;
+}
+
+
+bool
+Deinstaller::_Describe(const std::string& root, const std::string& path, const struct stat& st,
+    install_record_entry& entry) const
+{
+    const auto found = std::find(fRoots.begin(), fRoots.end(), root);
+    if (found == fRoots.end())
+        return false;
+    const auto& node = fRootNodes[size_t(found - fRoots.begin())];
+    const AnchoredPath anchored(root, node.first, node.second, path);
+    entry = install_record_entry();
+    entry.modified = int64(st.st_mtime);
+    if (S_ISLNK(st.st_mode)) {
+        entry.kind = install_record_entry::LINK;
+        if (anchored.ReadLink(&entry.detail) != B_OK)
+            entry.detail.clear();
+    } else if (S_ISDIR(st.st_mode)) {
+        entry.kind = install_record_entry::FOLDER;
+    } else {
+        // A FIFO or device is never read: it has no checksum and so
+        // counts as changed.
+        entry.kind = install_record_entry::FILE;
+        entry.size = int64(st.st_size);
+        if (!S_ISREG(st.st_mode) || anchored.Digest(&entry.detail) != B_OK)
+            entry.detail.clear();
+    }
+    return true;
 }
 
 
@@ -233,6 +292,7 @@ Deinstaller::Scan(const std::function<void(const std::string&)>& progress)
                     continue;
                 deinstall_entry found;
                 found.path = path;
+                found.root = root;
                 bool belongs;
                 if (S_ISLNK(st.st_mode)) {
                     found.kind = DEINSTALL_LINK;
@@ -241,6 +301,14 @@ Deinstaller::Scan(const std::function<void(const std::string&)>& progress)
                     found.kind = S_ISDIR(st.st_mode) ? DEINSTALL_FOLDER : DEINSTALL_FILE;
                     belongs = HasDeinstallTag(path.c_str(), fTag.c_str());
                 }
+                // What was read through the path must be what stands there
+                // without following any link on the way; a folder swapped
+                // for a link during the walk yields nothing.
+                struct stat anchored;
+                if (!_Anchored(root, path, anchored) || anchored.st_dev != st.st_dev
+                    || anchored.st_ino != st.st_ino)
+                    continue;
+                found.node = anchored;
                 if (belongs && seen.insert(path).second)
                     fEntries.push_back(found);
                 // Other mounted volumes are not entered.
@@ -251,7 +319,7 @@ Deinstaller::Scan(const std::function<void(const std::string&)>& progress)
             pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
         }
     }
-    if (fHasRecord)
+    if (fRecordState != DEINSTALL_RECORD_NONE)
         _CompareWithRecord();
 }
 
@@ -259,8 +327,26 @@ Deinstaller::Scan(const std::function<void(const std::string&)>& progress)
 bool
 Deinstaller::LoadRecord(const char* installFolder)
 {
-    fHasRecord = installFolder != nullptr
-        && fRecord.Load(InstallRecord::PathIn(installFolder).c_str()) == B_OK;
+    const char* key = nullptr;
+    if (fConfiguration.FindString("record_key", &key) != B_OK || key == nullptr)
+        key = "";
+    const status_t status = installFolder != nullptr
+        ? fRecord.Load(InstallRecord::PathIn(installFolder).c_str(), key)
+        : B_ENTRY_NOT_FOUND;
+    if (status == B_OK)
+        fRecordState = fRecord.Trusted() ? DEINSTALL_RECORD_TRUSTED
+            : *key == '\0'              ? DEINSTALL_RECORD_UNCHECKED
+                                         : DEINSTALL_RECORD_IN_DOUBT;
+    else if (status == B_ENTRY_NOT_FOUND && *key == '\0')
+        fRecordState = DEINSTALL_RECORD_NONE;
+    else
+        fRecordState = DEINSTALL_RECORD_IN_DOUBT;
+    // A record that is damaged or missing although one was kept (a full
+    // volume at install time, a file put in its place) says nothing about
+    // what was placed: the entries stay rather than being judged by their
+    // tag alone.
+    fHasRecord = fRecordState == DEINSTALL_RECORD_TRUSTED
+        || fRecordState == DEINSTALL_RECORD_UNCHECKED;
     return fHasRecord;
 }
 
@@ -271,26 +357,41 @@ Deinstaller::_CompareWithRecord()
     std::set<std::string> found;
     for (deinstall_entry& entry : fEntries) {
         found.insert(entry.path);
-        if (!fRecord.Has(entry.path)) {
+        install_record_entry now;
+        if (fRecordState == DEINSTALL_RECORD_IN_DOUBT) {
+            entry.keep = "the install record is missing or damaged, so it cannot be told from a "
+                         "copy";
+        } else if (!fRecord.Has(entry.path)) {
             entry.keep = entry.kind == DEINSTALL_LINK
                 ? "a link the installation did not place"
                 : "not placed by the installation (a copy made since?)";
-        } else if (fRecord.Changed(entry.path)) {
+        } else if (!_Describe(entry.root, entry.path, entry.node, now)
+            || fRecord.Differs(entry.path, now)) {
             entry.keep = "changed since it was installed";
         }
     }
-    // Entries the record lists that no longer carry the tag: a file edited
-    // and saved by rename, for one. They are judged like the others.
+    // Only a record whose lines hold their checksum may name entries that
+    // no longer carry the tag (a file edited and saved by rename, for one),
+    // and only entries below the folders looked through, reached without
+    // following a link.
+    if (fRecordState != DEINSTALL_RECORD_TRUSTED)
+        return;
     bool added = false;
     for (const auto& [path, recorded] : fRecord.Entries()) {
+        if (found.count(path) != 0 || !AnchoredPath::IsPlainAbsolute(path) || _Skipped(path))
+            continue;
+        const std::string root = _RootOf(path);
+        struct stat st;
         install_record_entry now;
-        if (found.count(path) != 0 || _Skipped(path) || !InstallRecord::Describe(path.c_str(), now))
+        if (root.empty() || !_Anchored(root, path, st) || !_Describe(root, path, st, now))
             continue;
         deinstall_entry entry;
         entry.path = path;
+        entry.root = root;
+        entry.node = st;
         entry.kind = now.kind == install_record_entry::FOLDER ? DEINSTALL_FOLDER
             : now.kind == install_record_entry::LINK ? DEINSTALL_LINK : DEINSTALL_FILE;
-        if (fRecord.Changed(path))
+        if (fRecord.Differs(path, now))
             entry.keep = "changed since it was installed";
         fEntries.push_back(entry);
         added = true;
@@ -338,11 +439,18 @@ Deinstaller::Remove(const std::function<void(const deinstall_report&)>& report)
             continue;
         deinstall_report done;
         done.path = it->path;
-        BEntry entry(it->path.c_str(), false);
-        if (entry.InitCheck() != B_OK || !entry.Exists())
-            done.status = B_ENTRY_NOT_FOUND;
-        else
-            done.status = entry.Remove();
+        // Reached from the root's descriptor one name at a time, and
+        // removed only while it is the entry that was listed: a folder on
+        // the way swapped for a link, or another entry put in its place
+        // after the list was shown, is left alone.
+        const auto root = std::find(fRoots.begin(), fRoots.end(), it->root);
+        if (root == fRoots.end()) {
+            done.status = B_NOT_ALLOWED;
+        } else {
+            const auto& node = fRootNodes[size_t(root - fRoots.begin())];
+            const AnchoredPath anchored(it->root, node.first, node.second, it->path);
+            done.status = anchored.IsValid() ? anchored.Remove(it->node) : B_NOT_ALLOWED;
+        }
         if (done.status == B_DIRECTORY_NOT_EMPTY && it->kind != DEINSTALL_FOLDER)
             done.status = B_ERROR;
         // An entry that is gone already is no failure.

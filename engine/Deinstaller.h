@@ -17,7 +17,13 @@
 // When the installation kept a record of what it placed (InstallRecord),
 // only the entries of that record that are unchanged are removed; a tagged
 // entry the record does not list, or one that changed since, is kept and
-// listed with the reason.
+// listed with the reason. Only record lines whose keyed checksum holds
+// (the key is in the configuration) are believed, and only for entries
+// below the folders looked through; a record that is damaged, missing
+// where one was kept, or not a plain file of the user's keeps every
+// tagged entry in doubt. Entries are looked at and removed one name at a
+// time from their folder's descriptor, never through a link, and only
+// while they are still the entry that was listed (AnchoredPath).
 #pragma once
 
 #include <InstallRecord.h>
@@ -25,6 +31,7 @@
 
 #include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 enum deinstall_entry_kind {
@@ -40,6 +47,25 @@ struct deinstall_entry {
     // in the installation's record (a copy that carries the tag, a link the
     // user made) or changed since it was placed. Empty: it is removed.
     std::string keep;
+    // The folder looked through that holds it, and what stood there when
+    // it was found: it is removed only while it is still that entry.
+    std::string root;
+    struct stat node {};
+};
+
+// How far the installation's record can be believed.
+enum deinstall_record_state {
+    // Installed before records were kept, and no record is there: entries
+    // are judged by their tag alone.
+    DEINSTALL_RECORD_NONE,
+    // A record whose lines carry their checksum: it says what was placed.
+    DEINSTALL_RECORD_TRUSTED,
+    // A record without checksums (an earlier installer): it can only keep
+    // more, never add an entry.
+    DEINSTALL_RECORD_UNCHECKED,
+    // A record was kept but is missing, damaged or not a plain file of the
+    // user's: every entry is kept in doubt.
+    DEINSTALL_RECORD_IN_DOUBT
 };
 
 // Tagged sections found in one of the user's scripts.
@@ -89,6 +115,10 @@ public:
     // were kept) entries are judged by their tag alone. True when read.
     bool LoadRecord(const char* installFolder);
     bool HasRecord() const { return fHasRecord; }
+    deinstall_record_state RecordState() const { return fRecordState; }
+    // Lines of the record whose checksum did not hold (added or edited
+    // after the installation); they are ignored.
+    int32 RejectedRecordLines() const { return fRecord.Rejected(); }
 
     // Walks the folders and collects the product's entries, in the order
     // found (a folder before its contents). progress, if given, is told
@@ -114,13 +144,22 @@ private:
     bool _Skipped(const std::string& path) const;
     bool _LinkBelongs(const std::string& path, bool parentTagged) const;
     void _CompareWithRecord();
+    // The root of fRoots that path lies below, or an empty text.
+    std::string _RootOf(const std::string& path) const;
+    // The entry at path reached without following links, or false.
+    bool _Anchored(const std::string& root, const std::string& path, struct stat& st) const;
+    bool _Describe(const std::string& root, const std::string& path, const struct stat& st,
+        install_record_entry& entry) const;
 
     BMessage fConfiguration;
     std::string fTag;
     std::vector<std::string> fRoots;
+    // Each root's device and node when it was added.
+    std::vector<std::pair<dev_t, ino_t>> fRootNodes;
     std::vector<std::string> fSkipped;
     std::vector<deinstall_entry> fEntries;
     std::vector<deinstall_section> fSections;
     InstallRecord fRecord;
     bool fHasRecord = false;
+    deinstall_record_state fRecordState = DEINSTALL_RECORD_NONE;
 };

@@ -45,7 +45,24 @@ std::string DeinstallerFileName(const char* appName, const char* version)
 }
 
 
-void MakeDeinstallerConfiguration(const BMessage& configuration, BMessage& deinstaller)
+bool IsReservedInstallName(const std::string& leaf, const char* appName, const char* version)
+{
+    return leaf == "Install Record" || leaf == "Log" || leaf == "Saved Files"
+        || leaf == DeinstallerFileName(appName, version);
+}
+
+
+std::string UnreservedInstallName(const std::string& leaf, const char* appName, const char* version)
+{
+    std::string name = leaf + " (item)";
+    for (int number = 2; IsReservedInstallName(name, appName, version); number++)
+        name = leaf + " (item " + std::to_string(number) + ")";
+    return name;
+}
+
+
+void MakeDeinstallerConfiguration(const BMessage& configuration, BMessage& deinstaller,
+    const std::string& recordKey)
 {
     deinstaller.MakeEmpty();
     deinstaller.what = 0;
@@ -62,6 +79,8 @@ void MakeDeinstallerConfiguration(const BMessage& configuration, BMessage& deins
             deinstaller.AddString(tag.c_str(), String(configuration, tag.c_str()));
         }
     }
+    if (!recordKey.empty())
+        deinstaller.AddString("record_key", recordKey.c_str());
 }
 
 

@@ -343,8 +343,9 @@ public:
     void                AddDeinstallTag(const char* path, const char* tag);
     // Writes the deinstaller (resource 2001 of resources) with its own
     // configuration into installFolder. Action sends "Creating deinstaller..."
-    // before the call.
-    void                CreateDeinstaller(LibAppResource& resources, const char* installFolder,
+    // before the call. B_OK also when the build carries no deinstaller;
+    // otherwise why the program or its configuration could not be written.
+    status_t            CreateDeinstaller(LibAppResource& resources, const char* installFolder,
                             const char* tag);
     // The start-up step: resolves "StartUp" (GetNewPath), logs
     // "\tCreating StartUp folder in %s.\n" and writes the start-up section.
@@ -398,6 +399,8 @@ private:
     // room, must stay; empty when it may go or does not exist.
     std::string         _RefuseToClear(JobRun& run, const std::string& path);
     void                _ItemFailed(const char* leaf, const char* reason);
+    // A placed entry whose line could not be written to the record.
+    void                _RecordFailed(const std::string& path);
     void                _WriteLogHeader(const BVolume& volume, const char* volumeName,
                             const char* savedFilesPath);
     static void         _Timestamp(LibString& text);
@@ -421,6 +424,9 @@ private:
     LibString           fResourcePath;
     LibString           fInstallFolder;
     LibString           fDeinstallTag;
+    // The current run's secret for the install record's line checksums,
+    // handed to the deinstaller in its configuration.
+    std::string         fRecordKey;
     LibStringList       fFailedItems;
     // Working folders of the items being unpacked, removed on a stop. The
     // unpacking workers share it.

@@ -6,6 +6,7 @@
 #include "DeinstallTag.h"
 #include "DeinstallerConfig.h"
 #include "ItemExtraction.h"
+#include "VolumeSpace.h"
 
 #include <LibAppResource.h>
 #include <StorageDefs.h>
@@ -20,16 +21,16 @@ InstallConfig::AddDeinstallTag(const char* path, const char* tag)
 }
 
 
-void
+status_t
 InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installFolder,
     const char* /*tag*/)
 {
     if (installFolder == nullptr)
-        return;
+        return B_BAD_VALUE;
     const std::string name = DeinstallerFileName(AppName(), Version());
     if (name.size() >= B_FILE_NAME_LENGTH) {
         fprintf(stderr, "CreateDeinstaller: the name \"%s\" is too long for a file\n", name.c_str());
-        return;
+        return B_NAME_TOO_LONG;
     }
     const std::string path = std::string(installFolder) + "/" + name;
 
@@ -44,14 +45,23 @@ InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installF
     const item_extraction_result result
         = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, fWorkFolders.get());
     if (result == ITEM_NO_ARCHIVE)
-        return;
+        return B_OK;
     if (result != ITEM_EXTRACTED) {
+        // A full volume is reported by the caller, like a configuration
+        // that could not be stored; any other reason is told here.
+        if (VolumeLooksFull(installFolder, 0))
+            return B_DEVICE_FULL;
         Log("\t\tUnable to create the deinstaller %s: %s\n", name.c_str(), reason.c_str());
         _ItemFailed(name.c_str(), reason.c_str());
-        return;
+        return B_OK;
     }
 
     BMessage deinstaller;
-    MakeDeinstallerConfiguration(*this, deinstaller);
-    WriteDeinstallerConfiguration(path.c_str(), deinstaller);
+    MakeDeinstallerConfiguration(*this, deinstaller, fRecordKey);
+    const status_t status = WriteDeinstallerConfiguration(path.c_str(), deinstaller);
+    if (status == B_OK)
+        return B_OK;
+    fprintf(stderr, "CreateDeinstaller: its configuration could not be stored in %s\n", path.c_str());
+    // A full volume is reported as a failure of the install.
+    return VolumeLooksFull(installFolder, 0) ? status_t(B_DEVICE_FULL) : status_t(B_OK);
 }

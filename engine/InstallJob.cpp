@@ -2,6 +2,8 @@
 #include "InstallConfig.h"
 
 #include <ConfigFields.h>
+#include <DataMac.h>
+#include <DeinstallerConfig.h>
 #include <DesktopIntegration.h>
 #include <Directory.h>
 #include <Entry.h>
@@ -195,7 +197,15 @@ InstallConfig::Action()
             return INSTALL_RESULT_NO_FOLDER;
         }
         if (locked != B_OK) {
-            LibError("Unable to create installation folder '%s'. Unable to install files.", created.c_str());
+            // Name what is in the way: a link or other entry planted at the
+            // lock's place is no reason to blame the installation folder.
+            const bool occupied = EntryExists(lockPath);
+            LibError(occupied
+                    ? "The entry '%s' blocks the installation: it is not a lock file the installer can use "
+                      "(a link or another kind of entry). Remove it, then install again."
+                    : "Unable to create the lock file '%s' beside the installation folder. Unable to install "
+                      "files.",
+                lockPath.c_str());
             return INSTALL_RESULT_NO_FOLDER;
         }
     }
@@ -229,14 +239,23 @@ InstallConfig::Action()
         Libmkdir(run.savedFiles.c_str());
     }
 
-    // The deinstaller removes only what this record lists, unchanged.
-    if (run.record.Create(InstallRecord::PathIn(installPath.c_str()).c_str()) != B_OK)
+    // The deinstaller removes only what this record lists, unchanged, and
+    // believes only lines checked with this run's key, which it keeps in
+    // its own configuration.
+    fRecordKey = make_mac_key();
+    if (run.record.Create(InstallRecord::PathIn(installPath.c_str()).c_str(), fRecordKey) != B_OK) {
         fprintf(stderr, "InstallConfig: no install record could be made in %s\n",
             installPath.c_str());
+        fFailedItems.Add("Install Record (it could not be written: the deinstaller will remove "
+                         "nothing of this installation)");
+    }
     // The hook points into this run; it is taken away again when the run
     // ends, however it ends.
     InstallRecord* record = &run.record;
-    fDesktop->SetPlacedHook([record](const std::string& path) { record->AddTree(path.c_str()); });
+    fDesktop->SetPlacedHook([this, record](const std::string& path) {
+        if (record->AddTree(path.c_str()) != B_OK)
+            _RecordFailed(path);
+    });
     struct HookRemover {
         std::shared_ptr<DesktopIntegration> desktop;
         ~HookRemover() { desktop->SetPlacedHook(nullptr); }
@@ -253,9 +272,20 @@ InstallConfig::Action()
             : new LibAppResource(B_READ_ONLY));
     run.resources = resources.get();
     const bool haveInstructions = FindMessage(kFieldInstallInstructions, 0, &run.instructions) == B_OK;
-    // The workers unpack the first items while the deinstaller is written.
-    // However the run ends, they are stopped and waited for before the
-    // resources close.
+    // The deinstaller is written before any worker starts unpacking, so
+    // that they cannot fill the volume under it; a deinstaller that could
+    // not be written is a failure of the install.
+    UpdateStatus("Creating deinstaller...");
+    if (CreateDeinstaller(*resources, installPath.c_str(), DeinstallTag()) != B_OK) {
+        Log("\t\tUnable to write the deinstaller\n");
+        LibString line;
+        line.Formatted("%s (%s)", DeinstallerFileName(AppName(), Version()).c_str(),
+            VolumeLooksFull(installPath.c_str(), 0) ? VolumeFullReason(installPath.c_str()).c_str()
+                                                     : "it could not be written");
+        fFailedItems.Add(Text(line));
+    }
+    // However the run ends, the workers are stopped and waited for before
+    // the resources close.
     _StartUnpacking(run);
     struct UnpackingStopper {
         InstallConfig& config;
@@ -269,8 +299,6 @@ InstallConfig::Action()
             run.pool.reset();
         }
     } unpackingStopper{*this, run};
-    UpdateStatus("Creating deinstaller...");
-    CreateDeinstaller(*resources, installPath.c_str(), DeinstallTag());
 
     FindMessage(kFieldCustomFolder, 0, &run.customFolders);
     if (OptCreateStartup())
@@ -350,10 +378,18 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
     if (item.FindBool(kFieldInstallToSystem, 0, &selected) != B_OK || !selected)
         return;
 
-    const std::string leaf = LeafOf(StringField(item, kFieldFileName, ""));
+    std::string leaf = LeafOf(StringField(item, kFieldFileName, ""));
     const std::string installFolder = InstallFolderPath();
-    std::string itemPath = installFolder + "/" + leaf;
     run.itemProblems.clear();
+    if (IsReservedInstallName(leaf, AppName(), Version())) {
+        // The installer's own files keep their names (the build tool
+        // refuses such items; an older build may still carry one).
+        const std::string renamed = UnreservedInstallName(leaf, AppName(), Version());
+        Log("\t\t'%s' is a name the installer uses itself: the item is installed as '%s'\n",
+            leaf.c_str(), renamed.c_str());
+        leaf = renamed;
+    }
+    std::string itemPath = installFolder + "/" + leaf;
 
     Log("\t\tInstalling : %s\n", leaf.c_str());
     run.done++;
@@ -444,7 +480,15 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
     run.instructions.ReplaceMessage(kFieldInstallFile, index, &item);
 
     if (deinstallable) {
-        run.record.AddPlaced(itemPath.c_str(), placedEntries);
+        const status_t recorded = run.record.AddPlaced(itemPath.c_str(), placedEntries);
+        if (recorded != B_OK) {
+            Log("\t\t\tUnable to write its entries to the install record\n");
+            _AddProblem(run, recorded == B_DEVICE_FULL
+                    ? "its entries could not be written to the install record (the volume is "
+                      "full): the deinstaller will not remove it"
+                    : "its entries could not be written to the install record: the deinstaller "
+                      "will not remove it");
+        }
     } else {
         Log("\t\t\tThis file will not be removed by the de-installer\n");
     }
@@ -631,7 +675,8 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
     Log("\t\t\tPlaced a link in %s\n", folder.c_str());
     if (deinstallable) {
         AddDeinstallTag(link.c_str(), DeinstallTag());
-        run.record.AddTree(link.c_str());
+        if (run.record.AddTree(link.c_str()) != B_OK)
+            _AddProblem(run, "its link could not be written to the install record");
     } else {
         Log("\t\t\tThis link will not be removed by the de-installer\n");
     }
@@ -689,6 +734,17 @@ InstallConfig::_AddProblem(JobRun& run, const std::string& problem)
     if (!run.itemProblems.empty())
         run.itemProblems += "; ";
     run.itemProblems += problem;
+}
+
+
+void
+InstallConfig::_RecordFailed(const std::string& path)
+{
+    Log("\t\t\tUnable to write %s to the install record\n", path.c_str());
+    LibString line;
+    line.Formatted("%s (it could not be written to the install record: the deinstaller will not "
+                   "remove it)", path.c_str());
+    fFailedItems.Add(Text(line));
 }
 
 

@@ -7,16 +7,24 @@
 #include <SymLink.h>
 #include <ZipExtractor.h>
 
+#include <DataMac.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <fcntl.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
 
 const char* const kRecordName = "Install Record";
+// Without a key (lines unchecked) and with one (each line ends with its
+// checksum).
 const char* const kHeader = "ondelle install record 1";
+const char* const kKeyedHeader = "ondelle install record 2";
 
 // Paths and link targets may hold any byte but NUL; tabs, line ends and
 // backslashes are escaped so that each entry stays one line.
@@ -70,10 +78,33 @@ install_record_entry::kind_t KindOf(ZipEntrySummary::Kind kind)
                                             : install_record_entry::FILE;
 }
 
-std::string Line(const std::string& path, const install_record_entry& entry)
+std::string Line(const std::string& path, const install_record_entry& entry, const std::string& key)
 {
-    return std::string(1, KindLetter(entry.kind)) + '\t' + std::to_string(entry.size) + '\t'
-        + std::to_string(entry.modified) + '\t' + Escape(entry.detail) + '\t' + Escape(path) + '\n';
+    const std::string line = std::string(1, KindLetter(entry.kind)) + '\t'
+        + std::to_string(entry.size) + '\t' + std::to_string(entry.modified) + '\t'
+        + Escape(entry.detail) + '\t' + Escape(path);
+    if (key.empty())
+        return line + '\n';
+    return line + '\t' + data_mac(key, line) + '\n';
+}
+
+// Writes all of text at the descriptor's end; false (errno set) when any
+// part could not be written.
+bool WriteAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            if (wrote == 0)
+                errno = EIO;
+            return false;
+        }
+        done += size_t(wrote);
+    }
+    return true;
 }
 
 } // namespace
@@ -86,17 +117,66 @@ InstallRecord::PathIn(const char* installFolder)
 }
 
 
+InstallRecord::~InstallRecord()
+{
+    if (fFd >= 0)
+        ::close(fFd);
+}
+
+
+InstallRecord::InstallRecord(InstallRecord&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+
+InstallRecord&
+InstallRecord::operator=(InstallRecord&& other) noexcept
+{
+    if (this != &other) {
+        if (fFd >= 0)
+            ::close(fFd);
+        fFd = std::exchange(other.fFd, -1);
+        fPath = std::move(other.fPath);
+        fKey = std::move(other.fKey);
+        fWritten = other.fWritten;
+        fTrusted = other.fTrusted;
+        fRejected = other.fRejected;
+        fEntries = std::move(other.fEntries);
+    }
+    return *this;
+}
+
+
 status_t
-InstallRecord::Create(const char* path)
+InstallRecord::Create(const char* path, const std::string& key)
 {
     fEntries.clear();
+    if (fFd >= 0)
+        ::close(fFd);
+    fFd = -1;
+    fWritten = 0;
+    fKey = key;
     fPath = path != nullptr ? path : "";
-    std::ofstream out(fPath, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return B_ERROR;
-    out << kHeader << '\n';
-    out.flush();
-    return out ? B_OK : B_ERROR;
+    const int fd = ::open(fPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return errno == ENOSPC ? status_t(B_DEVICE_FULL) : status_t(B_ERROR);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return B_NOT_ALLOWED;
+    }
+    fFd = fd;
+    const std::string header = std::string(key.empty() ? kHeader : kKeyedHeader) + '\n';
+    if (!WriteAll(fFd, header)) {
+        const status_t status = errno == ENOSPC ? status_t(B_DEVICE_FULL) : status_t(B_IO_ERROR);
+        ::ftruncate(fFd, 0);
+        ::close(fFd);
+        fFd = -1;
+        return status;
+    }
+    fWritten = int64(header.size());
+    return B_OK;
 }
 
 
@@ -211,44 +291,106 @@ InstallRecord::_AppendAll(const std::vector<std::pair<std::string, install_recor
 {
     if (entries.empty())
         return B_OK;
+    if (fFd < 0)
+        return B_NO_INIT;
     std::string text;
-    for (const auto& [path, entry] : entries) {
-        fEntries[path] = entry;
-        text += Line(path, entry);
+    for (const auto& [path, entry] : entries)
+        text += Line(path, entry, fKey);
+    if (::lseek(fFd, fWritten, SEEK_SET) < 0 || !WriteAll(fFd, text)) {
+        const status_t status = errno == ENOSPC || errno == EDQUOT ? status_t(B_DEVICE_FULL) : status_t(B_IO_ERROR);
+        // Whatever part reached the file is taken back: the record holds
+        // whole lines only, and the next append starts on a line of its own.
+        if (::ftruncate(fFd, fWritten) != 0)
+            ::close(fFd), fFd = -1;
+        return status;
     }
-    FILE* out = fopen(fPath.c_str(), "a");
-    if (out == nullptr)
-        return B_ERROR;
-    bool ok = fwrite(text.data(), 1, text.size(), out) == text.size();
-    ok = fclose(out) == 0 && ok;
-    return ok ? B_OK : B_ERROR;
+    fWritten += int64(text.size());
+    for (const auto& [path, entry] : entries)
+        fEntries[path] = entry;
+    return B_OK;
 }
 
 
 status_t
-InstallRecord::Load(const char* path)
+InstallRecord::Load(const char* path, const std::string& key)
 {
     fEntries.clear();
+    fTrusted = false;
+    fRejected = 0;
+    fKey = key;
     fPath = path != nullptr ? path : "";
-    std::ifstream in(fPath, std::ios::binary);
-    if (!in)
-        return B_ENTRY_NOT_FOUND;
+    // Never through a link, never blocking on a FIFO, never a device.
+    const int fd = ::open(fPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? status_t(B_ENTRY_NOT_FOUND) : status_t(B_NOT_ALLOWED);
+    std::string text;
+    struct stat st;
+    status_t status = B_OK;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()
+        || st.st_size > kMaxRecordSize) {
+        status = B_NOT_ALLOWED;
+    } else {
+        text.reserve(size_t(st.st_size));
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                status = B_IO_ERROR;
+                break;
+            }
+            if (got == 0)
+                break;
+            text.append(buffer, size_t(got));
+            if (int64(text.size()) > kMaxRecordSize) {
+                status = B_NOT_ALLOWED;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    if (status != B_OK)
+        return status;
+
+    std::stringstream in(text);
     std::string line;
-    if (!std::getline(in, line) || line != kHeader)
+    if (!std::getline(in, line) || (line != kHeader && line != kKeyedHeader))
         return B_BAD_DATA;
+    const bool keyed = line == kKeyedHeader;
+    fTrusted = keyed && !key.empty();
     while (std::getline(in, line)) {
+        if (in.eof()) {
+            // The last line has no line end: cut short by a stopped job.
+            break;
+        }
         std::vector<std::string> fields;
-        std::stringstream split(line);
-        std::string field;
-        while (std::getline(split, field, '\t'))
-            fields.push_back(field);
-        if (line.size() > 0 && line.back() == '\t')
-            fields.push_back(std::string());
+        size_t start = 0;
+        for (;;) {
+            const size_t tab = line.find('\t', start);
+            fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
+        if (keyed) {
+            if (fields.size() != 6) {
+                fRejected += fTrusted ? 1 : 0;
+                continue;
+            }
+            const std::string mac = fields.back();
+            fields.pop_back();
+            if (fTrusted
+                && !mac_equal(mac, data_mac(key, line.substr(0, line.size() - mac.size() - 1)))) {
+                // Added or edited after the installer wrote it.
+                fRejected++;
+                continue;
+            }
+        }
         install_record_entry entry;
         std::string entryPath;
         if (fields.size() != 5 || fields[0].size() != 1 || !Unescape(fields[3], entry.detail)
             || !Unescape(fields[4], entryPath) || entryPath.empty()) {
-            // A line cut short by a stopped job; the lines before it hold.
             continue;
         }
         switch (fields[0][0]) {
@@ -283,9 +425,18 @@ InstallRecord::Find(const std::string& path) const
 bool
 InstallRecord::Changed(const std::string& path) const
 {
-    const install_record_entry* recorded = Find(path);
     install_record_entry now;
-    if (recorded == nullptr || !Describe(path.c_str(), now))
+    if (!Describe(path.c_str(), now))
+        return true;
+    return Differs(path, now);
+}
+
+
+bool
+InstallRecord::Differs(const std::string& path, const install_record_entry& now) const
+{
+    const install_record_entry* recorded = Find(path);
+    if (recorded == nullptr)
         return true;
     if (now.kind != recorded->kind)
         return true;

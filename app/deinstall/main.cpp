@@ -54,7 +54,9 @@ const char* StatusText(status_t status)
         case B_ENTRY_NOT_FOUND:
             return "already gone";
         case B_NOT_ALLOWED:
-            return "not allowed here";
+            return "a link or another entry now stands on its way; it was left alone";
+        case B_BAD_VALUE:
+            return "another entry was put in its place since it was listed; it was left alone";
         case B_PERMISSION_DENIED:
             return "permission denied";
         case B_READ_ONLY_DEVICE:
@@ -86,6 +88,31 @@ bool Confirmed()
     if (fgets(answer, sizeof(answer), stdin) == nullptr)
         return false;
     return answer[0] == 'y' || answer[0] == 'Y';
+}
+
+// Text for the terminal: control characters (C0, DEL and the C1 range in
+// UTF-8) are shown as \xNN, so that a name cannot move the cursor, retitle
+// the window or hide a line.
+std::string Shown(const std::string& text)
+{
+    std::string shown;
+    char hex[16];
+    for (size_t i = 0; i < text.size(); i++) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool c1 = c == 0xc2 && i + 1 < text.size()
+            && static_cast<unsigned char>(text[i + 1]) >= 0x80
+            && static_cast<unsigned char>(text[i + 1]) <= 0x9f;
+        if (c < 0x20 || c == 0x7f || c == '\\') {
+            snprintf(hex, sizeof(hex), "\\x%02x", c);
+            shown += hex;
+        } else if (c1) {
+            snprintf(hex, sizeof(hex), "\\xc2\\x%02x", static_cast<unsigned char>(text[++i]));
+            shown += hex;
+        } else {
+            shown += char(c);
+        }
+    }
+    return shown;
 }
 
 std::string ParentFolder(const std::string& path)
@@ -130,7 +157,7 @@ static int RunDeinstaller(int argc, char** argv)
         fprintf(stderr,
             "ondelle-deinstall: %s carries no %s configuration.\n"
             "Run the deinstaller that the installer placed in the installation folder.\n",
-            program.c_str(), status == B_BAD_DATA ? "readable" : "deinstall");
+            Shown(program).c_str(), status == B_BAD_DATA ? "readable" : "deinstall");
         return EXIT_USAGE;
     }
     Deinstaller deinstaller(configuration);
@@ -142,18 +169,32 @@ static int RunDeinstaller(int argc, char** argv)
 
     const std::string product = deinstaller.ProductName();
     const std::string installFolder = ParentFolder(program);
-    printf("Deinstalling %s.\nLooking for what its installation placed...\n", product.c_str());
+    printf("Deinstalling %s.\nLooking for what its installation placed...\n", Shown(product).c_str());
     fflush(stdout);
     deinstaller.AddStandardFolders(installFolder.c_str());
-    if (!deinstaller.LoadRecord(installFolder.c_str())) {
-        printf("The installation kept no record of what it placed (it was made by an earlier\n"
-            "installer): entries are known by their tag alone, so copies and changes made\n"
-            "since cannot be told apart. Look through the list before you remove anything.\n");
+    deinstaller.LoadRecord(installFolder.c_str());
+    switch (deinstaller.RecordState()) {
+        case DEINSTALL_RECORD_NONE:
+            printf("The installation kept no record of what it placed (it was made by an earlier\n"
+                "installer): entries are known by their tag alone, so copies and changes made\n"
+                "since cannot be told apart. Look through the list before you remove anything.\n");
+            break;
+        case DEINSTALL_RECORD_IN_DOUBT:
+            printf("The installation's record of what it placed is missing or damaged, or is not\n"
+                "a plain file of yours: nothing is removed by its tag alone. The entries that\n"
+                "look like the product's are listed and kept; remove them yourself if you wish.\n");
+            break;
+        default:
+            break;
+    }
+    if (deinstaller.RejectedRecordLines() > 0) {
+        printf("%d lines of the install record were added or changed after the installation;\n"
+            "they are ignored.\n", int(deinstaller.RejectedRecordLines()));
     }
     const bool showProgress = isatty(fileno(stderr)) != 0;
     deinstaller.Scan([showProgress](const std::string& folder) {
         if (showProgress)
-            fprintf(stderr, "  looking through %s\n", folder.c_str());
+            fprintf(stderr, "  looking through %s\n", Shown(folder).c_str());
     });
     deinstaller.FindScriptSections();
 
@@ -167,12 +208,12 @@ static int RunDeinstaller(int argc, char** argv)
     if (toRemove == 0 && sections == 0) {
         if (toKeep > 0) {
             printf("These %zu entries look like %s's but were changed or copied since; they are\n"
-                "kept:\n", toKeep, product.c_str());
+                "kept:\n", toKeep, Shown(product).c_str());
             for (const deinstall_entry& entry : deinstaller.Entries())
-                printf("  %s (%s; kept: %s)\n", entry.path.c_str(), KindText(entry.kind),
-                    entry.keep.c_str());
+                printf("  %s (%s; kept: %s)\n", Shown(entry.path).c_str(), KindText(entry.kind),
+                    Shown(entry.keep).c_str());
         }
-        printf("Nothing of %s is left to remove.\n", product.c_str());
+        printf("Nothing of %s is left to remove.\n", Shown(product).c_str());
         return EXIT_DONE;
     }
 
@@ -181,7 +222,7 @@ static int RunDeinstaller(int argc, char** argv)
             toRemove);
         for (const deinstall_entry& entry : deinstaller.Entries()) {
             if (entry.keep.empty())
-                printf("  %s (%s)\n", entry.path.c_str(), KindText(entry.kind));
+                printf("  %s (%s)\n", Shown(entry.path).c_str(), KindText(entry.kind));
         }
     }
     if (toKeep > 0) {
@@ -189,16 +230,16 @@ static int RunDeinstaller(int argc, char** argv)
             "kept:\n", toKeep);
         for (const deinstall_entry& entry : deinstaller.Entries()) {
             if (!entry.keep.empty())
-                printf("  %s (%s; kept: %s)\n", entry.path.c_str(), KindText(entry.kind),
-                    entry.keep.c_str());
+                printf("  %s (%s; kept: %s)\n", Shown(entry.path).c_str(), KindText(entry.kind),
+                    Shown(entry.keep).c_str());
         }
     }
     if (sections > 0) {
         printf("These script sections will be removed:\n");
         for (const deinstall_section& section : deinstaller.Sections()) {
             if (section.count > 0)
-                printf("  #BEGIN_%s ... #END_%s in %s\n", section.tag.c_str(), section.tag.c_str(),
-                    section.script.c_str());
+                printf("  #BEGIN_%s ... #END_%s in %s\n", Shown(section.tag).c_str(), Shown(section.tag).c_str(),
+                    Shown(section.script).c_str());
         }
     }
 
@@ -217,25 +258,25 @@ static int RunDeinstaller(int argc, char** argv)
         if (!report.tag.empty()) {
             if (report.status == B_OK)
                 printf("Removed the section %s from %s (the previous script is kept as %s)\n",
-                    report.tag.c_str(), report.path.c_str(), report.backup.c_str());
+                    Shown(report.tag).c_str(), Shown(report.path).c_str(), Shown(report.backup).c_str());
             else
-                printf("Could not remove the section %s from %s\n", report.tag.c_str(),
-                    report.path.c_str());
+                printf("Could not remove the section %s from %s\n", Shown(report.tag).c_str(),
+                    Shown(report.path).c_str());
         } else if (report.status == B_OK) {
             removed++;
-            printf("Removed %s\n", report.path.c_str());
+            printf("Removed %s\n", Shown(report.path).c_str());
         } else if (report.status == B_DIRECTORY_NOT_EMPTY) {
             kept++;
-            printf("Kept %s: it holds entries that %s did not place\n", report.path.c_str(),
-                product.c_str());
+            printf("Kept %s: it holds entries that %s did not place\n", Shown(report.path).c_str(),
+                Shown(product).c_str());
         } else {
-            printf("Could not remove %s: %s\n", report.path.c_str(), StatusText(report.status));
+            printf("Could not remove %s: %s\n", Shown(report.path).c_str(), StatusText(report.status));
         }
     });
-    printf("%s: %d removed, %d kept, %d could not be removed.\n", product.c_str(), removed,
+    printf("%s: %d removed, %d kept, %d could not be removed.\n", Shown(product).c_str(), removed,
         kept + int(toKeep), int(failures));
     printf("The installation folder %s, its log and this deinstaller stay; remove them when you\n"
-        "no longer need them.\n", installFolder.c_str());
+        "no longer need them.\n", Shown(installFolder).c_str());
     return failures == 0 ? EXIT_DONE : EXIT_SOME_FAILED;
 }
 

@@ -408,9 +408,12 @@ TEST(DeinstallerRecord, KeepsCopiesLinksAndChangesMadeSince)
     fs::create_symlink(apps / "same.txt", deskbar / "Widget");
     Tag(apps, tag);
     Tag(deskbar / "Widget", tag);
+    // The installer's lines carry a checksum under the key it hands to the
+    // deinstaller.
+    const std::string key = "the run's secret";
     {
         InstallRecord record;
-        ASSERT_EQ(record.Create(InstallRecord::PathIn(install.Path().c_str()).c_str()), B_OK);
+        ASSERT_EQ(record.Create(InstallRecord::PathIn(install.Path().c_str()).c_str(), key), B_OK);
         ASSERT_EQ(record.AddTree(apps.c_str()), B_OK);
         ASSERT_EQ(record.AddTree((deskbar / "Widget").c_str()), B_OK);
     }
@@ -433,7 +436,7 @@ TEST(DeinstallerRecord, KeepsCopiesLinksAndChangesMadeSince)
     fs::rename(apps / "renamed.txt.new", apps / "renamed.txt");
 
     BMessage configuration;
-    MakeDeinstallerConfiguration(Product("Widget", "1.0"), configuration);
+    MakeDeinstallerConfiguration(Product("Widget", "1.0"), configuration, key);
     Deinstaller deinstaller(configuration);
     deinstaller.AddStandardFolders(install.Path().c_str());
     ASSERT_TRUE(deinstaller.LoadRecord(install.Path().c_str()));

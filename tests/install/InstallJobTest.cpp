@@ -320,3 +320,34 @@ TEST(InstallJob, RecordsWhatItPlacedForTheDeinstaller)
     EXPECT_EQ(link->detail, placed.string());
     EXPECT_FALSE(record.Changed((placed / "sub/deep.txt").string()));
 }
+
+TEST(InstallJob, ItemsWithTheInstallersOwnNamesGoUnderAnotherName)
+{
+    InstallFixture fixture;
+    fixture.Add("Install Record", "the product's own file");
+    fixture.Add("Log", "the product's log");
+    fixture.Load();
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+    EXPECT_EQ(ReadFileBytes(fixture.InstallFolder() / "Install Record (item)"), "the product's own file");
+    EXPECT_EQ(ReadFileBytes(fixture.InstallFolder() / "Log (item)"), "the product's log");
+    InstallRecord record;
+    ASSERT_EQ(record.Load(InstallRecord::PathIn(fixture.InstallFolder().c_str()).c_str()), B_OK);
+    EXPECT_TRUE(record.Has((fixture.InstallFolder() / "Install Record (item)").string()));
+    EXPECT_NE(ReadFileBytes(fixture.InstallFolder() / "Log").find("Installing"), std::string::npos);
+}
+
+TEST(InstallJob, AnEntryPlantedAtTheLockIsNamed)
+{
+    InstallFixture fixture;
+    fixture.Add("a.txt", "a");
+    fixture.Load();
+    const fs::path lock = fixture.Destination()
+        / ("." + fixture.InstallFolder().filename().string() + ".ondelle-lock");
+    fs::create_symlink(fixture.Root() / "elsewhere", lock);
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_NO_FOLDER);
+    std::vector<BAlertRequest> questions = fixture.Presenter().Questions();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].text.find("The entry '" + lock.string() + "' blocks the installation"),
+        std::string::npos) << questions[0].text;
+    EXPECT_FALSE(fs::exists(fixture.Root() / "elsewhere"));
+}

@@ -192,3 +192,19 @@ TEST(ProductDescriptionTest, ReplacingCustomFolderMustNameAFolderBelowItsRoot)
     EXPECT_TRUE(describe(R"({"name": "Whole", "root": "User Settings"})").ok);
     EXPECT_TRUE(describe(R"({"name": "Whole", "root": "User Settings", "sub_dir": "P", "replace_existing": true})").ok);
 }
+
+TEST(ProductDescriptionTest, ItemsMayNotTakeTheInstallersOwnNames)
+{
+    TempDir dir;
+    for (const char* leaf : {"Install Record", "Log", "Saved Files", "P 1.0 Deinstaller"}) {
+        SCOPED_TRACE(leaf);
+        WriteFileBytes(dir / leaf, "x");
+        auto described = Describe(dir, std::string(R"({"product": {"name": "P", "version": "1.0"},
+            "options": {"created_folder": "P"}, "items": [{"path": ")") + leaf + R"("}]})");
+        EXPECT_FALSE(described.ok);
+        EXPECT_TRUE(described.Mentions("is a name the installer uses itself", true));
+    }
+    auto fine = Describe(dir, R"({"product": {"name": "P", "version": "1.0"},
+        "options": {"created_folder": "P"}, "items": [{"path": "payload.txt"}]})");
+    EXPECT_TRUE(fine.ok);
+}

@@ -3,6 +3,7 @@
 #include "PayloadCheck.h"
 
 #include <CustomFolder.h>
+#include <DeinstallerConfig.h>
 #include <LibEntryUtils.h>
 
 #include <nlohmann/json.hpp>
@@ -458,6 +459,10 @@ void ReadItems(Reader& reader, const json& root, ProductDescription& description
             if (!leaves.insert(leaf).second)
                 reader.Error(field + ".path", "another item has the same name \"" + leaf + "\"; items are found "
                     "by name at install time, so names must differ");
+            if (IsReservedInstallName(leaf, description.appName.c_str(), description.version.c_str()))
+                reader.Error(field + ".path", "\"" + leaf + "\" is a name the installer uses itself in the "
+                    "installation folder (the install record, the log, saved files or the deinstaller); "
+                    "rename the item");
         }
         description.items.push_back(item);
     }

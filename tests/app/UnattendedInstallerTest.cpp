@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <OS.h>
+
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -178,6 +180,10 @@ TEST(UnattendedInstallerTest, InstallsTheChosenItemsAndPrintsTheStatusLines)
 
     auto typical = product.Run({"--folder", product.Target().string(), "--accept-license"});
     ASSERT_EQ(typical.status, UNATTENDED_OK) << typical.out << typical.err;
+    // The run has ended every thread it started (the job, the status
+    // printer, the unpacking workers) before it returned: none may still be
+    // at work while the program ends and its static objects go.
+    EXPECT_EQ(wait_for_spawned_threads(0), 0);
     EXPECT_NE(typical.out.find("2 of 3 items selected (install type \"Typical\")"), std::string::npos);
     EXPECT_NE(typical.out.find("Checking System Resources..."), std::string::npos);
     EXPECT_NE(typical.out.find("Installing 1 of 2 (app.sh)"), std::string::npos);

@@ -287,3 +287,33 @@ TEST(Thread, SuspendingAThreadOfAnotherProcessStopsThatProcess)
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
 }
+
+TEST(Thread, TheEndOfAProgramWaitsForWorkingThreadsButNotForParkedOrUnstartedOnes)
+{
+    Counter working;
+    Counter killed;
+    const thread_id worker = spawn_thread(CountForever, "working", B_NORMAL_PRIORITY, &working);
+    const thread_id parked = spawn_thread(BusyCount, "parked", B_NORMAL_PRIORITY, &killed);
+    const thread_id idle = spawn_thread(ReturnSeven, "never started", B_NORMAL_PRIORITY, nullptr);
+    ASSERT_GT(idle, 0);
+    ASSERT_EQ(resume_thread(worker), B_OK);
+    ASSERT_EQ(resume_thread(parked), B_OK);
+    ASSERT_TRUE(WaitUntil([&] { return killed.steps > 10; }));
+    ASSERT_EQ(kill_thread(parked), B_OK);
+
+    // The working thread is told to end only once the wait has begun.
+    std::thread stopper([&] {
+        const int at = working.steps;
+        WaitUntil([&] { return working.steps > at + 20; });
+        working.stop = true;
+    });
+    const bigtime_t start = system_time();
+    // The parked thread and the one never started are left; the working one
+    // was waited for.
+    EXPECT_EQ(wait_for_spawned_threads(60 * 1000000LL), 2);
+    EXPECT_LT(system_time() - start, 30 * 1000000LL);
+    stopper.join();
+    EXPECT_TRUE(working.stop.load());
+    thread_info info;
+    EXPECT_EQ(get_thread_info(worker, &info), B_BAD_THREAD_ID);
+}

@@ -40,17 +40,22 @@ bool HasDisplay()
 }
 
 // A build without a readable configuration ends as the unattended run
-// does for it, after the user was told.
+// does for it, after the user was told; so does a stopped install.
 int RunWindow(const std::string& program)
 {
     bool loadFailed = false;
+    bool stopped = false;
     {
         InstallApp app(program);
         app.Run();
         loadFailed = app.LoadFailed();
+        stopped = app.InstallStopped();
     }
     interface_shutdown();
-    return loadFailed ? UNATTENDED_BAD_OPTIONS : UNATTENDED_OK;
+    // A stopped install ends as a stopped unattended run does.
+    if (loadFailed)
+        return UNATTENDED_BAD_OPTIONS;
+    return stopped ? UNATTENDED_STOPPED : UNATTENDED_OK;
 }
 
 } // namespace

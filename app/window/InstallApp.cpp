@@ -85,6 +85,7 @@ bool InstallApp::QuitRequested()
     if (fWindow != nullptr) {
         if (!fWindow->QuitRunning(cause))
             return false;
+        fInstallStopped = fWindow->JobWasStopped();
         if (fWindow->Lock())
             fWindow->Quit();
         fWindow = nullptr;

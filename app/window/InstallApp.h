@@ -32,12 +32,15 @@ public:
     // Whether the build carried no readable configuration (the user was
     // told, and the program ends without installing).
     bool LoadFailed() const { return fLoadFailed; }
+    // Whether quitting stopped an install at work.
+    bool InstallStopped() const { return fInstallStopped; }
     HelpManager& Help() { return fHelp; }
 
 private:
     std::string fBuildPath;
     InstallerWin* fWindow = nullptr;
     bool fLoadFailed = false;
+    bool fInstallStopped = false;
     std::unique_ptr<LibSound> fSound;
     std::unique_ptr<WindowAlertPresenter> fPresenter;
     std::unique_ptr<SignalQuitter> fSignals;

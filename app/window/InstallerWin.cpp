@@ -641,6 +641,7 @@ bool InstallerWin::QuitRunning(const char* cause)
     if (auto* presenter = dynamic_cast<QtAlertPresenter*>(alert_presenter()))
         presenter->BeginClosing();
     if (stopped) {
+        fJobStopped = true;
         std::fprintf(stderr, "Installation was stopped before it could complete.\n%s (Cause: %s.)\n",
             what.c_str(), reason);
         // Only the user who pressed Stop is there to read it.

@@ -75,6 +75,8 @@ public:
     // for "stop" only the user is told what it stopped. True when the
     // program may quit now.
     bool QuitRunning(const char* cause);
+    // Whether QuitRunning() stopped a job at work.
+    bool JobWasStopped() const { return fJobStopped; }
 
     // Asks the application to quit, which closes this window once a
     // running job is stopped; the window stays until then (it closes
@@ -97,6 +99,7 @@ private:
 
     InstallConfig fConfig;
     int32 fState = kLicense;
+    bool fJobStopped = false;
     std::unique_ptr<LibFilePanel> fFolderPanel;
     BVolumeRoster fVolumeWatch;
 

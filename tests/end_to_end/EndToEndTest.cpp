@@ -263,3 +263,90 @@ TEST(EndToEndTest, AProgramWithoutAProductTellsTheUserAndEndsWithAnError)
     EXPECT_EQ(run.exitCode, 2) << run.errors;
     EXPECT_TRUE(Children().empty()) << "the installer left a process behind";
 }
+
+TEST(EndToEndTest, TerminatedWhileAQuestionIsOpenTheInstallerStopsTheJobAndEndsWithoutAnAlert)
+{
+    const fs::path root = SandboxRoot();
+    ASSERT_FALSE(root.empty());
+    // A sandbox of its own: the other cases installed the demo already.
+    const fs::path sandbox = root / "terminated";
+    const fs::path home = sandbox / "home";
+    const fs::path settings = home / ".config";
+    fs::create_directories(sandbox / "tmp");
+    const fs::path build = root / "demo-build-term" / "SkylarkSetup";
+    fs::create_directories(build.parent_path());
+    OrphanWatch orphans;
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const ProgramRun made = RunProgram(QString::fromStdString((BuildDir() / "tools/ondelle-build").string()),
+        {"make", QString::fromStdString(Source("examples/skylark/product.json").string()), "-o",
+            QString::fromStdString(build.string()), "--define",
+            QString::fromStdString(std::string("BUILD=") + ONDELLE_DEMO_LIBRARY_DIR)},
+        environment, kBuildMilliseconds);
+    ASSERT_TRUE(made.finished && made.exitCode == 0) << made.output << made.errors;
+    fs::create_directories(settings);
+    WriteFileBytes(settings / "skylark.conf", kPlanted);
+
+    // The install stops at the question about the user's settings file; the
+    // script ends there and the question stays open.
+    const fs::path script = sandbox / "to-the-question.drive";
+    WriteFileBytes(script, "timeout 90\n"
+                           "wait InstallerWin\n"
+                           "press InstallerWin Agree\n"
+                           "state choosing\n"
+                           "select InstallerWin install_type Minimum\n"
+                           "toggle InstallerWin custom_list skylark.conf\n"
+                           "press InstallerWin Install\n"
+                           "state installing\n"
+                           "wait ReplaceAlert\n");
+    QProcessEnvironment driven = environment;
+    driven.insert("ONDELLE_TEST_DRIVER", QString::fromStdString(script.string()));
+    driven.insert("ONDELLE_SANDBOX", QString::fromStdString(sandbox.string()));
+    driven.insert("TMPDIR", QString::fromStdString((sandbox / "tmp").string()));
+    driven.insert("HOME", QString::fromStdString(home.string()));
+    driven.insert("XDG_CONFIG_HOME", QString::fromStdString(settings.string()));
+    driven.insert("XDG_DATA_HOME", QString::fromStdString((home / ".local/share").string()));
+    driven.insert("XDG_CACHE_HOME", QString::fromStdString((home / ".cache").string()));
+    QProcess process;
+    process.setProcessEnvironment(driven);
+    process.setWorkingDirectory(QString::fromStdString(sandbox.string()));
+    process.start(QString::fromStdString(build.string()), {});
+    ASSERT_TRUE(process.waitForStarted(30000));
+    std::string output;
+    std::string errors;
+    QElapsedTimer clock;
+    clock.start();
+    while (output.find("driver: done") == std::string::npos && output.find("driver: failed") == std::string::npos
+        && process.state() != QProcess::NotRunning && clock.elapsed() < kRunMilliseconds) {
+        process.waitForReadyRead(200);
+        output += process.readAllStandardOutput().toStdString();
+        errors += process.readAllStandardError().toStdString();
+    }
+    ASSERT_NE(output.find("driver: done"), std::string::npos) << output << errors;
+
+    // As the session's end or a service manager ends it: one SIGTERM. The
+    // program ends by itself, with no alert waiting for anyone.
+    ::kill(pid_t(process.processId()), SIGTERM);
+    const bool ended = process.waitForFinished(30000);
+    output += process.readAllStandardOutput().toStdString();
+    errors += process.readAllStandardError().toStdString();
+    if (!ended) {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+    ASSERT_TRUE(ended) << "the installer did not end after SIGTERM\n" << output << errors;
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << errors;
+    EXPECT_EQ(process.exitCode(), 130) << errors;
+    EXPECT_NE(errors.find("Installation was stopped before it could complete.\nIt was stopped at item"),
+        std::string::npos) << errors;
+    EXPECT_NE(errors.find("(Cause: the program was asked to end.)"), std::string::npos) << errors;
+
+    // The user's file is untouched, the log says what happened, and the
+    // lock on the folder's name is gone.
+    EXPECT_EQ(ReadFileBytes(settings / "skylark.conf"), kPlanted);
+    const fs::path installed = home / "Applications/Skylark Notes";
+    EXPECT_NE(ReadFileBytes(installed / "Log").find("Installation stopped (the program was asked to end)"),
+        std::string::npos);
+    for (const auto& entry : fs::directory_iterator(installed.parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find("ondelle-lock"), std::string::npos) << entry.path();
+    EXPECT_TRUE(Children().empty()) << "the installer left a process behind";
+}

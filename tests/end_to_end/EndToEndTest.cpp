@@ -151,6 +151,16 @@ ProgramRun RunProgram(const QString& program, const QStringList& arguments, cons
     return run;
 }
 
+// The demo's build, made as a vendor makes it.
+ProgramRun MakeDemoBuild(const fs::path& build, const QProcessEnvironment& environment)
+{
+    return RunProgram(QString::fromStdString((BuildDir() / "tools/ondelle-build").string()),
+        {"make", QString::fromStdString(Source("examples/skylark/product.json").string()), "-o",
+            QString::fromStdString(build.string()), "--define",
+            QString::fromStdString(std::string("BUILD=") + ONDELLE_DEMO_LIBRARY_DIR)},
+        environment, kBuildMilliseconds);
+}
+
 // A picture that was saved and shows something: more than a handful of
 // colours, so neither an empty nor a blank window.
 void ExpectPicture(const fs::path& file, int minimumWidth, int minimumHeight)
@@ -190,11 +200,7 @@ TEST(EndToEndTest, DemoInstalledThroughItsWindowAsAUserDoes)
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 
     // The build, as a vendor makes it.
-    const ProgramRun made = RunProgram(QString::fromStdString((BuildDir() / "tools/ondelle-build").string()),
-        {"make", QString::fromStdString(Source("examples/skylark/product.json").string()), "-o",
-            QString::fromStdString(build.string()), "--define",
-            QString::fromStdString(std::string("BUILD=") + ONDELLE_DEMO_LIBRARY_DIR)},
-        environment, kBuildMilliseconds);
+    const ProgramRun made = MakeDemoBuild(build, environment);
     ASSERT_TRUE(made.finished && made.exitCode == 0) << made.output << made.errors;
 
     // A settings file of the user's own stands where the product's goes.
@@ -277,11 +283,7 @@ TEST(EndToEndTest, TerminatedWhileAQuestionIsOpenTheInstallerStopsTheJobAndEndsW
     fs::create_directories(build.parent_path());
     OrphanWatch orphans;
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const ProgramRun made = RunProgram(QString::fromStdString((BuildDir() / "tools/ondelle-build").string()),
-        {"make", QString::fromStdString(Source("examples/skylark/product.json").string()), "-o",
-            QString::fromStdString(build.string()), "--define",
-            QString::fromStdString(std::string("BUILD=") + ONDELLE_DEMO_LIBRARY_DIR)},
-        environment, kBuildMilliseconds);
+    const ProgramRun made = MakeDemoBuild(build, environment);
     ASSERT_TRUE(made.finished && made.exitCode == 0) << made.output << made.errors;
     fs::create_directories(settings);
     WriteFileBytes(settings / "skylark.conf", kPlanted);

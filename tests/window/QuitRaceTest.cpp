@@ -6,63 +6,10 @@
 
 #include <Button.h>
 
-#include <algorithm>
-#include <condition_variable>
-#include <mutex>
 
 using namespace windowtest;
 
 namespace {
-
-// Holds the first question of the given kind until released, answers every
-// other one at once with its first button, and keeps every text.
-class QuestionHolder : public BAlertPresenter {
-public:
-    explicit QuestionHolder(std::string kind) : fKind(std::move(kind)) {}
-
-    BAlertAnswer Ask(const BAlertRequest& request) override
-    {
-        std::unique_lock lock(fMutex);
-        fTexts.push_back(request.text);
-        if (request.kind == fKind && !fHeld) {
-            fHeld = true;
-            fChanged.notify_all();
-            fChanged.wait(lock, [this] { return fReleased; });
-        }
-        return BAlertAnswer{0, false};
-    }
-    status_t Notify(const BAlertRequest& request) override
-    {
-        std::lock_guard lock(fMutex);
-        fTexts.push_back(request.text);
-        return B_OK;
-    }
-    bool Held()
-    {
-        std::lock_guard lock(fMutex);
-        return fHeld;
-    }
-    void Release()
-    {
-        std::lock_guard lock(fMutex);
-        fReleased = true;
-        fChanged.notify_all();
-    }
-    bool Said(const std::string& part)
-    {
-        std::lock_guard lock(fMutex);
-        return std::any_of(fTexts.begin(), fTexts.end(),
-            [&](const std::string& text) { return text.find(part) != std::string::npos; });
-    }
-
-private:
-    std::string fKind;
-    std::mutex fMutex;
-    std::condition_variable fChanged;
-    bool fHeld = false;
-    bool fReleased = false;
-    std::vector<std::string> fTexts;
-};
 
 // Agrees to the license and starts the install.
 void StartInstall(InstallerWin* window)
@@ -91,7 +38,7 @@ std::string LockPath(WindowFixture& fixture, InstallerWin* window)
 TEST(QuitRaceTest, AJobHeldInItsLastQuestionIsWaitedForAndNeverCalledStopped)
 {
     WindowFixture fixture;
-    QuestionHolder presenter("completion");
+    HoldingPresenter presenter("completion", BAlertAnswer{0, false});
     BAlertPresenterScope scope(&presenter);
     InstallerWin* window = fixture.Open();
     StartInstall(window);
@@ -119,7 +66,7 @@ TEST(QuitRaceTest, AJobHeldInItsLastQuestionIsWaitedForAndNeverCalledStopped)
 TEST(QuitRaceTest, AStopNamesTheItemItCameAtNotesItInTheLogAndGivesUpTheLock)
 {
     WindowFixture fixture(true);
-    QuestionHolder presenter("replace");
+    HoldingPresenter presenter;
     BAlertPresenterScope scope(&presenter);
     InstallerWin* window = fixture.Open();
     StartInstall(window);
@@ -146,7 +93,7 @@ TEST(QuitRaceTest, AStopNamesTheItemItCameAtNotesItInTheLogAndGivesUpTheLock)
 TEST(QuitRaceTest, AStopAskedByTheSystemTellsNoUserButTheLog)
 {
     WindowFixture fixture(true);
-    QuestionHolder presenter("replace");
+    HoldingPresenter presenter;
     BAlertPresenterScope scope(&presenter);
     InstallerWin* window = fixture.Open();
     StartInstall(window);
@@ -167,7 +114,7 @@ TEST(QuitRaceTest, AStopAskedByTheSystemTellsNoUserButTheLog)
 TEST(QuitRaceTest, APressMadeBeforeTheButtonShowedItsLabelDoesNothing)
 {
     WindowFixture fixture;
-    QuestionHolder presenter("none");
+    HoldingPresenter presenter("none");
     BAlertPresenterScope scope(&presenter);
     InstallerWin* window = fixture.Open();
     BButton* button = Find<BButton>(window, "button");

@@ -144,18 +144,25 @@ inline void DropQuitRequests()
     queue->Unlock();
 }
 
-// Holds the job at its first replace question until released; answers
-// every other question at once and records its text.
+// Holds the job at its questions of one kind ("replace" unless told)
+// until released, then answers them with held; answers every other
+// question at once with its first button and records its text.
 class HoldingPresenter : public BAlertPresenter {
 public:
+    explicit HoldingPresenter(std::string kind = "replace", BAlertAnswer held = BAlertAnswer{1, true})
+        : fKind(std::move(kind)),
+          fHeldAnswer(held)
+    {
+    }
+
     BAlertAnswer Ask(const BAlertRequest& request) override
     {
         std::unique_lock lock(fMutex);
-        if (request.kind == "replace") {
+        if (request.kind == fKind) {
             fHeld = true;
             fChanged.notify_all();
             fChanged.wait(lock, [this] { return fReleased; });
-            return BAlertAnswer{1, true};
+            return fHeldAnswer;
         }
         fTexts.push_back(request.text);
         return BAlertAnswer{0, false};
@@ -182,8 +189,20 @@ public:
         std::lock_guard lock(fMutex);
         return fTexts;
     }
+    // Whether a recorded text holds part.
+    bool Said(const std::string& part)
+    {
+        std::lock_guard lock(fMutex);
+        for (const std::string& text : fTexts) {
+            if (text.find(part) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
 
 private:
+    std::string fKind;
+    BAlertAnswer fHeldAnswer;
     std::mutex fMutex;
     std::condition_variable fChanged;
     bool fHeld = false;

@@ -2,6 +2,7 @@
 // of an installed product.
 #include "DesktopIntegration.h"
 
+#include "ControlCharacters.h"
 #include "DeinstallTag.h"
 #include "DesktopEntry.h"
 #include "MimePackage.h"
@@ -21,13 +22,21 @@
 #include <Path.h>
 #include <Process.h>
 
+#include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
 // The installer's own document type, registered with every product.
 const char* const kInstallerDocumentType = "text/x-vondl";
 const int32 kIconSizes[] = {16, 32};
+// The longest product or item part of a file name made here; longer names
+// are cut and marked with a hash of the whole name (DesktopEntry::
+// UniqueName), so every file name stays well below the file system's limit
+// of 255 bytes with its prefix, suffix and the atomic write's temporary
+// name.
+const size_t kNamePartLimit = 64;
 
 std::string Folder(directory_which which)
 {
@@ -134,16 +143,38 @@ DesktopIntegration::IsMenuFolder(const std::string& folder)
 
 
 std::string
-DesktopIntegration::MenuEntryLeaf(const std::string& itemPath)
+DesktopIntegration::MenuEntryLeaf(const std::string& itemPath) const
 {
-    return DesktopEntry::SafeName(LeafOf(itemPath)) + ".desktop";
+    return ProductId() + "-" + DesktopEntry::UniqueName(LeafOf(itemPath), kNamePartLimit) + ".desktop";
 }
 
 
 std::string
 DesktopIntegration::ProductId() const
 {
-    return "ondelle-" + DesktopEntry::SafeName(fProduct);
+    return "ondelle-" + DesktopEntry::UniqueName(fProduct, kNamePartLimit);
+}
+
+
+bool
+DesktopIntegration::_PlacedForProduct(const std::string& path) const
+{
+    // The tag is the product's name and four more fields, each followed by
+    // ";": another version of this product counts as this product.
+    BNode node(path.c_str());
+    std::string tag;
+    if (node.InitCheck() != B_OK || node.ReadAttrString(DEINSTALL_TAG_ATTRIBUTE, &tag) != B_OK)
+        return false;
+    const std::string head = fProduct + ";";
+    return tag.compare(0, head.size(), head) == 0
+        && std::count(tag.begin() + long(head.size()), tag.end(), ';') == 4;
+}
+
+
+void
+DesktopIntegration::_Failed(const std::string& what)
+{
+    fFailures.push_back(what);
 }
 
 
@@ -229,12 +260,23 @@ DesktopIntegration::_Write(const std::string& path, const std::string& text, mod
         fLog("Unable to make the folder " + ParentOf(path));
         return B_ERROR;
     }
+    // A file of this name that another product placed, or the user, is
+    // never replaced: the names are this product's own, so anything else
+    // there was put there on purpose. (A menu entry in the way was settled
+    // by the link's collision rule before.)
+    struct stat existing;
+    if (!exclusive && ::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+        && !_PlacedForProduct(path)) {
+        fLog("Not replaced: " + path + " was not placed for " + TerminalText(fProduct)
+            + " (a file of another product or of the user)");
+        return B_NOT_ALLOWED;
+    }
     status_t status = write_file_atomically(path.c_str(), text, mode,
         exclusive ? ATOMIC_WRITE_EXCLUSIVE : ATOMIC_WRITE_REPLACE);
     if (status == B_FILE_EXISTS) {
         // Only a plain file in the way is replaced, never a folder or a link.
-        BEntry existing(path.c_str(), false);
-        if (existing.InitCheck() == B_OK && existing.IsFile())
+        BEntry entryInWay(path.c_str(), false);
+        if (entryInWay.InitCheck() == B_OK && entryInWay.IsFile())
             status = write_file_atomically(path.c_str(), text, mode, ATOMIC_WRITE_REPLACE);
     }
     if (status != B_OK) {
@@ -273,6 +315,8 @@ DesktopIntegration::_PlaceIcons(const std::string& itemPath, const std::string& 
         if (_Write(path, png, 0644, false) == B_OK) {
             fLog("Placed the icon " + path);
             placed = true;
+        } else {
+            _Failed("the icon " + path + " (it could not be written)");
         }
     }
     if (!placed)
@@ -288,6 +332,14 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
 {
     const std::string leaf = LeafOf(itemPath);
     entryPath = folder + "/" + MenuEntryLeaf(itemPath);
+    // The entry format has no escape for most control characters: a
+    // command line holding one cannot be written (a name may, with them
+    // replaced).
+    if (!DesktopEntry::CanCarry(itemPath)) {
+        fLog("No menu entry for " + TerminalText(itemPath)
+            + ": its path holds control characters a menu entry cannot carry");
+        return B_BAD_VALUE;
+    }
 
     DesktopEntry entry;
     entry.SetName(leaf);
@@ -330,8 +382,8 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
     std::string id = folder.size() > menuRoot.size() ? folder.substr(menuRoot.size() + 1) + "/"
         : std::string();
     id += leaf;
-    const std::string icon = _PlaceIcons(itemPath, "ondelle-" + DesktopEntry::SafeName(
-        fProduct + "-" + id));
+    const std::string icon = _PlaceIcons(itemPath, ProductId() + "-"
+        + DesktopEntry::UniqueName(id, kNamePartLimit));
     if (!icon.empty())
         entry.SetIcon(icon);
     entry.AddKey("X-Ondelle-Deinstall-Tag", fTag);
@@ -355,11 +407,15 @@ DesktopIntegration::PlaceSessionEnvironment(const std::string& section)
         fLog("Not carried to " + path + ": " + line);
     if (environment.names.empty())
         return B_OK;
-    const std::string text = "# Placed by Ondelle for " + fProduct
+    // The product's name stands in a comment line: a line end, carriage
+    // return or trailing backslash in it would end or extend the comment.
+    const std::string text = "# Placed by Ondelle for " + CommentText(fProduct)
         + "; removed by its deinstaller.\n" + environment.text;
     status_t status = _Write(path, text, 0644, false);
     if (status == B_OK)
         fLog("Added the session environment " + path);
+    else
+        _Failed("the session environment " + path + " (it could not be written)");
     return status;
 }
 
@@ -369,7 +425,7 @@ DesktopIntegration::_PlaceLoginEntry()
 {
     if (fStartupFolder.empty() && fLoginCommands.empty())
         return;
-    std::string script = "#!/bin/sh\n# Placed by Ondelle for " + fProduct
+    std::string script = "#!/bin/sh\n# Placed by Ondelle for " + CommentText(fProduct)
         + ": started at login, removed by its deinstaller.\n";
     if (!fStartupFolder.empty()) {
         script += "startup_folder=" + ShellWord(fStartupFolder) + "\n"
@@ -384,8 +440,10 @@ DesktopIntegration::_PlaceLoginEntry()
     if (!fLoginCommands.empty())
         script += fLoginCommands + "\n";
     const std::string scriptPath = LoginScriptPath();
-    if (_Write(scriptPath, script, 0755, false) != B_OK)
+    if (_Write(scriptPath, script, 0755, false) != B_OK) {
+        _Failed("the login script " + scriptPath + " (it could not be written; nothing runs at login)");
         return;
+    }
     fLog("Added the login script " + scriptPath);
 
     DesktopEntry entry;
@@ -397,6 +455,8 @@ DesktopIntegration::_PlaceLoginEntry()
     entry.AddKey("X-Ondelle-Deinstall-Tag", fTag);
     if (_Write(LoginEntryPath(), entry.Text(), 0644, false) == B_OK)
         fLog("Added the login entry " + LoginEntryPath());
+    else
+        _Failed("the login entry " + LoginEntryPath() + " (it could not be written; nothing runs at login)");
 }
 
 
@@ -416,6 +476,8 @@ DesktopIntegration::_PlaceMimePackage()
     }
     if (_Write(MimePackagePath(), MimePackageText(declarations), 0644, false) == B_OK)
         fLog("Registered the document types in " + MimePackagePath());
+    else
+        _Failed("the document types' package " + MimePackagePath() + " (it could not be written)");
 }
 
 

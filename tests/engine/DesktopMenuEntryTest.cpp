@@ -4,6 +4,7 @@
 #include <AppFileInfo.h>
 #include <Bitmap.h>
 #include <DeinstallTag.h>
+#include <DesktopEntry.h>
 #include <DesktopIntegration.h>
 #include <File.h>
 #include <FindDirectory.h>
@@ -66,18 +67,20 @@ TEST(DesktopMenuEntry, ProgramEntryCarriesSignatureTypesIconAndCategories)
     std::string entryPath;
     ASSERT_EQ(desktop.PlaceMenuEntry(menu.string(), program.string(), "Office;TextEditor", entryPath),
         B_OK);
-    EXPECT_EQ(entryPath, (menu / "Menu-Tool.desktop").string());
+    EXPECT_EQ(entryPath, (menu / desktop.MenuEntryLeaf(program.string())).string());
     const std::string text = ReadFileBytes(entryPath);
     EXPECT_NE(text.find("\nExec=\"" + program.string() + "\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nX-Ondelle-Signature=application/x-vnd.tests-menu\n"), std::string::npos);
     EXPECT_NE(text.find("\nMimeType=text/x-menu-notes;\n"), std::string::npos);
     EXPECT_NE(text.find("\nCategories=Office;TextEditor;\n"), std::string::npos);
-    EXPECT_NE(text.find("\nIcon=ondelle-Menu-Tests-MenuTests-Menu-Tool\n"), std::string::npos);
+    // The icon is named after the product and the item's place.
+    const std::string iconName = desktop.ProductId() + "-" + DesktopEntry::UniqueName("MenuTests/Menu Tool", 64);
+    EXPECT_NE(text.find("\nIcon=" + iconName + "\n"), std::string::npos) << text;
     EXPECT_TRUE(HasDeinstallTag(entryPath.c_str(), "Menu Tests;1;;;;"));
 
     // The program's own icon, not the generic one.
     const fs::path icon = fs::path(DesktopIntegration::IconThemeFolder())
-        / "32x32/apps/ondelle-Menu-Tests-MenuTests-Menu-Tool.png";
+        / "32x32/apps" / (iconName + ".png");
     std::unique_ptr<BBitmap> png(read_bitmap_file(icon.c_str()));
     ASSERT_NE(png, nullptr);
     for (int32 at : {0, 5, 31}) {
@@ -86,7 +89,7 @@ TEST(DesktopMenuEntry, ProgramEntryCarriesSignatureTypesIconAndCategories)
         EXPECT_EQ(color.alpha, 255);
     }
     EXPECT_TRUE(fs::exists(fs::path(DesktopIntegration::IconThemeFolder())
-        / "16x16/apps/ondelle-Menu-Tests-MenuTests-Menu-Tool.png"));
+        / "16x16/apps" / (iconName + ".png")));
 
     // The declared type is registered with the installer's own.
     desktop.Finish();
@@ -123,5 +126,6 @@ TEST(DesktopMenuEntry, OnlyTheApplicationMenuFoldersCount)
     EXPECT_FALSE(DesktopIntegration::IsMenuFolder(Folder(B_USER_SETTINGS_DIRECTORY).string()));
     EXPECT_TRUE(DesktopIntegration::IsMenuFolder(Folder(B_COMMON_DIRECTORY).string()
         + "/share/applications"));
-    EXPECT_EQ(DesktopIntegration::MenuEntryLeaf("/x/Tern Notes"), "Tern-Notes.desktop");
+    const DesktopIntegration tern("Tern", "Tern;1;;;;", [](const std::string&) {});
+    EXPECT_EQ(tern.MenuEntryLeaf("/x/Tern-Notes"), "ondelle-Tern-Tern-Notes.desktop");
 }

@@ -7,6 +7,7 @@
 #include <BitmapPng.h>
 #include <DeinstallerConfig.h>
 #include <Deinstaller.h>
+#include <DesktopIntegration.h>
 #include <FindDirectory.h>
 #include <Process.h>
 
@@ -183,9 +184,13 @@ TEST(DesktopIntegration, InstalledProductReachesTheDesktopAndTheDeinstallerTakes
     // The menu entry.
     const fs::path installFolder = destination / description.optCreatedFolder;
     const fs::path installed = installFolder / "Tern Notes.txt";
-    // Files named after the product; blanks become "-".
-    const std::string id = "ondelle-Tern-Desk";
-    const fs::path entry = data / "applications" / "Tern-Notes.txt.desktop";
+    // Files named after the product: blanks become "-", and since that
+    // loses a character a hash of the whole name follows.
+    const DesktopIntegration naming(description.appName, fixture.Config().DeinstallTag(), [](const std::string&) {});
+    const std::string id = naming.ProductId();
+    EXPECT_EQ(id.rfind("ondelle-Tern-Desk-", 0), 0u) << id;
+    EXPECT_EQ(id.size(), std::string("ondelle-Tern-Desk-").size() + 8);
+    const fs::path entry = data / "applications" / naming.MenuEntryLeaf("Tern Notes.txt");
     ASSERT_TRUE(fs::is_regular_file(entry));
     EXPECT_FALSE(fs::exists(data / "applications" / "Tern Notes.txt")) << "no bare link";
     if (HaveTool("desktop-file-validate")) {

@@ -17,6 +17,7 @@
 #include <FindDirectory.h>
 #include <LibFileUtils.h>
 #include <Message.h>
+#include <MimeType.h>
 #include <Node.h>
 #include <NodeInfo.h>
 #include <Path.h>
@@ -469,7 +470,20 @@ DesktopIntegration::_PlaceMimePackage()
     own.comment = "Installer document";
     own.subclassOf = "text/plain";
     declarations.push_back(own);
+    // A type the system knows already (text/plain, inode/directory, any
+    // type of the shared MIME database) is not declared again: the
+    // declaration would replace its description for the whole account
+    // until the product goes. The menu entry's MimeType associates the
+    // program with it all the same. A type this product's own package
+    // declared before stays declared, although the database knows it by
+    // now through that very package.
+    const std::string existing = _OwnPackageText();
     for (const std::string& type : fDocumentTypes) {
+        const bool ownBefore = existing.find("<mime-type type=\"" + type + "\">") != std::string::npos;
+        if (!ownBefore && BMimeType(type.c_str()).IsInstalled()) {
+            fLog("Not declared in the document types' package (the system knows it): " + type);
+            continue;
+        }
         mime_type_declaration declared;
         declared.type = type;
         declarations.push_back(declared);
@@ -478,6 +492,25 @@ DesktopIntegration::_PlaceMimePackage()
         fLog("Registered the document types in " + MimePackagePath());
     else
         _Failed("the document types' package " + MimePackagePath() + " (it could not be written)");
+}
+
+
+std::string
+DesktopIntegration::_OwnPackageText() const
+{
+    const std::string path = MimePackagePath();
+    struct stat existing;
+    if (::lstat(path.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)
+        || existing.st_size > 1024 * 1024 || !_PlacedForProduct(path))
+        return std::string();
+    std::string text;
+    BFile file(path.c_str(), B_READ_ONLY);
+    if (file.InitCheck() != B_OK)
+        return std::string();
+    text.resize(size_t(existing.st_size));
+    const ssize_t read = file.Read(text.data(), text.size());
+    text.resize(read > 0 ? size_t(read) : 0);
+    return text;
 }
 
 

@@ -10,8 +10,9 @@
 // - the setup-environment section reaches the session manager through an
 //   environment.d file (login shells get it through ~/.profile, written by
 //   the job);
-// - the product's document types and the installer's own type are
-//   registered through a shared-mime-info package;
+// - the product's own document types (those the system does not know) and
+//   the installer's own type are declared in a shared-mime-info package;
+//   types the system knows are only associated, in the menu entry;
 // - the desktop's caches are refreshed with its own tools where they exist
 //   (a missing tool is no error).
 //
@@ -114,6 +115,8 @@ private:
     // (any version).
     bool _PlacedForProduct(const std::string& path) const;
     void _Failed(const std::string& what);
+    // The MIME package this product placed before, or empty.
+    std::string _OwnPackageText() const;
     std::string _PlaceIcons(const std::string& itemPath, const std::string& iconName);
     void _PlaceLoginEntry();
     void _PlaceMimePackage();

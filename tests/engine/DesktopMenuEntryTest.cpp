@@ -45,6 +45,9 @@ void MakeProgram(const fs::path& path)
     ASSERT_EQ(info.SetSignature("application/x-vnd.tests-menu"), B_OK);
     BMessage types;
     types.AddString("types", "text/x-menu-notes");
+    // Types every system knows: the program merely opens them.
+    types.AddString("types", "text/plain");
+    types.AddString("types", "inode/directory");
     ASSERT_EQ(info.SetSupportedTypes(&types), B_OK);
     // Palette index 0 is black: an opaque square unlike any generic icon.
     const std::vector<uint8> black(32 * 32, 0);
@@ -71,7 +74,7 @@ TEST(DesktopMenuEntry, ProgramEntryCarriesSignatureTypesIconAndCategories)
     const std::string text = ReadFileBytes(entryPath);
     EXPECT_NE(text.find("\nExec=\"" + program.string() + "\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nX-Ondelle-Signature=application/x-vnd.tests-menu\n"), std::string::npos);
-    EXPECT_NE(text.find("\nMimeType=text/x-menu-notes;\n"), std::string::npos);
+    EXPECT_NE(text.find("\nMimeType=text/x-menu-notes;text/plain;inode/directory;\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nCategories=Office;TextEditor;\n"), std::string::npos);
     // The icon is named after the product and the item's place.
     const std::string iconName = desktop.ProductId() + "-" + DesktopEntry::UniqueName("MenuTests/Menu Tool", 64);
@@ -97,8 +100,23 @@ TEST(DesktopMenuEntry, ProgramEntryCarriesSignatureTypesIconAndCategories)
     const std::string package = ReadFileBytes(desktop.MimePackagePath());
     EXPECT_NE(package.find("<mime-type type=\"text/x-menu-notes\">"), std::string::npos);
     EXPECT_NE(package.find("<mime-type type=\"text/x-vondl\">"), std::string::npos);
+    // Types the system knows are associated (the entry's MimeType), never
+    // declared again.
+    EXPECT_EQ(package.find("text/plain\">"), std::string::npos) << package;
+    EXPECT_EQ(package.find("inode/directory"), std::string::npos) << package;
     // Nothing runs at login without a start-up folder or boot commands.
     EXPECT_FALSE(fs::exists(desktop.LoginEntryPath()));
+    // Installed again (the database may know the type by now, through this
+    // very package): the product's own type stays declared.
+    {
+        DesktopIntegration again("Menu Tests", "Menu Tests;1;;;;", [](const std::string&) {});
+        std::string againPath;
+        fs::remove(entryPath);
+        ASSERT_EQ(again.PlaceMenuEntry(menu.string(), program.string(), "", againPath), B_OK);
+        again.Finish();
+        EXPECT_NE(ReadFileBytes(again.MimePackagePath()).find("<mime-type type=\"text/x-menu-notes\">"),
+            std::string::npos);
+    }
 
     // A plain file in the way (a settled collision) is replaced; a folder
     // or a link is not.

@@ -691,7 +691,7 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
 std::string
 InstallConfig::_RefuseToClear(JobRun& run, const std::string& path)
 {
-    if (path.empty() || !LibExists(path.c_str()))
+    if (path.empty() || !EntryExists(path))
         return std::string();
     ProtectedFolders guarded;
     guarded.AddStandardFolders(run.volume);

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -151,6 +152,13 @@ DesktopIntegration::MenuEntryLeaf(const std::string& itemPath) const
 
 
 std::string
+DesktopIntegration::_FormerProductId() const
+{
+    return "ondelle-" + DesktopEntry::SafeName(fProduct);
+}
+
+
+std::string
 DesktopIntegration::ProductId() const
 {
     return "ondelle-" + DesktopEntry::UniqueName(fProduct, kNamePartLimit);
@@ -169,6 +177,24 @@ DesktopIntegration::_PlacedForProduct(const std::string& path) const
     const std::string head = fProduct + ";";
     return tag.compare(0, head.size(), head) == 0
         && std::count(tag.begin() + long(head.size()), tag.end(), ';') == 4;
+}
+
+
+void
+DesktopIntegration::_RemoveFormer(const std::string& path, const std::string& formerLeaf)
+{
+    // Earlier versions of the installer named the product's files by the
+    // character rule alone. A file of that name that this product placed
+    // (any version) would now stand beside the new one: a second login
+    // entry would run the login commands twice, a second menu entry show
+    // the item twice. Only a plain file carrying this product's tag goes.
+    const std::string former = ParentOf(path) + "/" + formerLeaf;
+    struct stat existing;
+    if (former == path || ::lstat(former.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)
+        || !_PlacedForProduct(former))
+        return;
+    if (::unlink(former.c_str()) == 0)
+        fLog("Removed " + former + ", placed by an earlier installation under the former name");
 }
 
 
@@ -391,6 +417,7 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
 
     const status_t status = _Write(entryPath, entry.Text(), 0644, true);
     if (status == B_OK) {
+        _RemoveFormer(entryPath, DesktopEntry::SafeName(leaf) + ".desktop");
         fLog("Placed the menu entry " + entryPath);
         if (!menuRoot.empty())
             fMenuFolders.insert(menuRoot);
@@ -413,9 +440,10 @@ DesktopIntegration::PlaceSessionEnvironment(const std::string& section)
     const std::string text = "# Placed by Ondelle for " + CommentText(fProduct)
         + "; removed by its deinstaller.\n" + environment.text;
     status_t status = _Write(path, text, 0644, false);
-    if (status == B_OK)
+    if (status == B_OK) {
         fLog("Added the session environment " + path);
-    else
+        _RemoveFormer(path, "60-" + _FormerProductId() + ".conf");
+    } else
         _Failed("the session environment " + path + " (it could not be written)");
     return status;
 }
@@ -446,6 +474,7 @@ DesktopIntegration::_PlaceLoginEntry()
         return;
     }
     fLog("Added the login script " + scriptPath);
+    _RemoveFormer(scriptPath, _FormerProductId() + ".sh");
 
     DesktopEntry entry;
     entry.SetName(fProduct);
@@ -454,9 +483,10 @@ DesktopIntegration::_PlaceLoginEntry()
     entry.AddKey("NoDisplay", "true");
     entry.AddKey("X-GNOME-Autostart-enabled", "true");
     entry.AddKey("X-Ondelle-Deinstall-Tag", fTag);
-    if (_Write(LoginEntryPath(), entry.Text(), 0644, false) == B_OK)
+    if (_Write(LoginEntryPath(), entry.Text(), 0644, false) == B_OK) {
         fLog("Added the login entry " + LoginEntryPath());
-    else
+        _RemoveFormer(LoginEntryPath(), _FormerProductId() + ".desktop");
+    } else
         _Failed("the login entry " + LoginEntryPath() + " (it could not be written; nothing runs at login)");
 }
 
@@ -488,9 +518,10 @@ DesktopIntegration::_PlaceMimePackage()
         declared.type = type;
         declarations.push_back(declared);
     }
-    if (_Write(MimePackagePath(), MimePackageText(declarations), 0644, false) == B_OK)
+    if (_Write(MimePackagePath(), MimePackageText(declarations), 0644, false) == B_OK) {
         fLog("Registered the document types in " + MimePackagePath());
-    else
+        _RemoveFormer(MimePackagePath(), _FormerProductId() + ".xml");
+    } else
         _Failed("the document types' package " + MimePackagePath() + " (it could not be written)");
 }
 

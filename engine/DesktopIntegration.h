@@ -115,6 +115,11 @@ private:
     // (any version).
     bool _PlacedForProduct(const std::string& path) const;
     void _Failed(const std::string& what);
+    // The product's id as earlier versions made it (the character rule
+    // alone), and the removal of this product's file of that name beside
+    // path once path is written.
+    std::string _FormerProductId() const;
+    void _RemoveFormer(const std::string& path, const std::string& formerLeaf);
     // The MIME package this product placed before, or empty.
     std::string _OwnPackageText() const;
     std::string _PlaceIcons(const std::string& itemPath, const std::string& iconName);

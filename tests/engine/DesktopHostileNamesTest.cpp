@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -297,4 +298,41 @@ TEST(DesktopHostileNames, AFileOfAnotherProductOrOfTheUserIsNeverReplaced)
     EXPECT_NE(ReadFileBytes(path).find("OWNED_TEST=\"2\""), std::string::npos);
     EXPECT_TRUE(second.Failures().empty());
     fs::remove(path);
+}
+
+TEST(DesktopHostileNames, ThisProductsFilesUnderTheFormerNamesGoOthersStay)
+{
+    // Earlier versions named the files of "Former Name" by the character
+    // rule alone: "ondelle-Former-Name", which is also the name product
+    // "Former-Name" has now.
+    std::vector<std::string> log;
+    DesktopIntegration desktop("Former Name", "Former Name;1.0;;;;",
+        [&](const std::string& line) { log.push_back(line); });
+    auto former = [](const std::string& path, const std::string& leaf) {
+        return fs::path(path).parent_path() / leaf;
+    };
+    const fs::path script = former(desktop.LoginScriptPath(), "ondelle-Former-Name.sh");
+    const fs::path entry = former(desktop.LoginEntryPath(), "ondelle-Former-Name.desktop");
+    const fs::path environment = former(desktop.SessionEnvironmentPath(), "60-ondelle-Former-Name.conf");
+    for (const fs::path& path : {script, entry, environment}) {
+        fs::create_directories(path.parent_path());
+        WriteFileBytes(path, "former\n");
+    }
+    TagForDeinstall(script.c_str(), "Former Name;0.9;;;;");
+    TagForDeinstall(environment.c_str(), "Former-Name;1;;;;");
+    // entry: the user's own, untagged.
+
+    ASSERT_EQ(desktop.PlaceSessionEnvironment("FORMER_TEST=1"), B_OK);
+    desktop.SetLoginCommands("true");
+    desktop.Finish();
+    EXPECT_TRUE(desktop.Failures().empty());
+    EXPECT_FALSE(fs::exists(script)) << "this product's earlier login script runs no more";
+    EXPECT_EQ(ReadFileBytes(entry), "former\n");
+    EXPECT_EQ(ReadFileBytes(environment), "former\n");
+    EXPECT_TRUE(fs::is_regular_file(desktop.LoginScriptPath()));
+    EXPECT_NE(std::find(log.begin(), log.end(), "Removed " + script.string()
+        + ", placed by an earlier installation under the former name"), log.end());
+    for (const std::string& path : {desktop.LoginScriptPath(), desktop.LoginEntryPath(),
+             desktop.SessionEnvironmentPath(), desktop.MimePackagePath(), entry.string(), environment.string()})
+        fs::remove(path);
 }

@@ -227,6 +227,10 @@ TEST(ProductDescriptionTest, ControlCharactersInProductAndItemNamesAreRefused)
         "items": [{"path": "notes\u001b]0;pwned\u0007.txt"}]})");
     EXPECT_FALSE(item.ok);
     EXPECT_TRUE(item.Mentions("the item's name holds a control character", true));
+    auto tooLong = Describe(dir, R"({"product": {"name": ")" + std::string(250, 'L')
+        + R"(", "version": "1.0"}, "options": {"created_folder": "P"}, "items": [{"path": "payload.txt"}]})");
+    EXPECT_FALSE(tooLong.ok);
+    EXPECT_TRUE(tooLong.Mentions("longer than a file name may be", true));
     // Other scripts are names like any other.
     WriteFileBytes(dir / "\xe5\x86\x99\xe7\x9c\x9f.txt", "x");
     auto fine = Describe(dir, R"({"product": {"name": "写真 Tool"}, "options": {"created_folder": "P"},

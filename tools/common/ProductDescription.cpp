@@ -327,6 +327,10 @@ void ReadProduct(Reader& reader, const json& root, ProductDescription& descripti
     const std::pair<const char*, const std::string*> texts[] = {{"name", &description.appName},
         {"version", &description.version}, {"release_date", &description.releaseDate},
         {"company", &description.company}, {"support_email", &description.supportEmail}};
+    // The deinstaller's file is named after product and version.
+    if (DeinstallerFileName(description.appName.c_str(), description.version.c_str()).size() > 255)
+        reader.Error("product.name", "with the version, makes the deinstaller's file name \"<name> <version> "
+            "Deinstaller\" longer than a file name may be (255 bytes); shorten it");
     for (const auto& [key, text] : texts) {
         if (HasControlCharacter(*text))
             reader.Error(std::string("product.") + key, "holds a control character (a line end, tab or escape); "

@@ -506,11 +506,14 @@ DesktopIntegration::_PlaceMimePackage()
     // until the product goes. The menu entry's MimeType associates the
     // program with it all the same. A type this product's own package
     // declared before stays declared, although the database knows it by
-    // now through that very package.
+    // now through that very package, unless the system's own database
+    // defines it (a package of an earlier version declared such types
+    // too).
     const std::string existing = _OwnPackageText();
     for (const std::string& type : fDocumentTypes) {
         const bool ownBefore = existing.find("<mime-type type=\"" + type + "\">") != std::string::npos;
-        if (!ownBefore && BMimeType(type.c_str()).IsInstalled()) {
+        const BMimeType known(type.c_str());
+        if (known.IsInstalled() && (!ownBefore || known.IsSystemType())) {
             fLog("Not declared in the document types' package (the system knows it): " + type);
             continue;
         }

@@ -117,6 +117,21 @@ TEST(DesktopMenuEntry, ProgramEntryCarriesSignatureTypesIconAndCategories)
         EXPECT_NE(ReadFileBytes(again.MimePackagePath()).find("<mime-type type=\"text/x-menu-notes\">"),
             std::string::npos);
     }
+    // A package of an earlier version that declared text/plain too: the
+    // new one no longer does.
+    {
+        WriteFileBytes(desktop.MimePackagePath(), "<mime-info>\n  <mime-type type=\"text/plain\">\n"
+            "  <mime-type type=\"text/x-menu-notes\">\n</mime-info>\n");
+        TagForDeinstall(desktop.MimePackagePath().c_str(), "Menu Tests;0.9;;;;");
+        DesktopIntegration upgrade("Menu Tests", "Menu Tests;1;;;;", [](const std::string&) {});
+        std::string upgradePath;
+        fs::remove(entryPath);
+        ASSERT_EQ(upgrade.PlaceMenuEntry(menu.string(), program.string(), "", upgradePath), B_OK);
+        upgrade.Finish();
+        const std::string upgraded = ReadFileBytes(upgrade.MimePackagePath());
+        EXPECT_EQ(upgraded.find("\"text/plain\">"), std::string::npos) << upgraded;
+        EXPECT_NE(upgraded.find("<mime-type type=\"text/x-menu-notes\">"), std::string::npos);
+    }
 
     // A plain file in the way (a settled collision) is replaced; a folder
     // or a link is not.

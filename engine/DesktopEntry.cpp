@@ -1,6 +1,8 @@
 // Composing desktop entries.
 #include "DesktopEntry.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -8,6 +10,33 @@ namespace {
 bool IsReserved(char c)
 {
     return c != '\0' && strchr(" \t\n\"'\\><~|&;$*?#()`", c) != nullptr;
+}
+
+// The length of the control character at text[at] that the entry format
+// has no escape for (C0 but tab, line end and carriage return; DEL; C1 as
+// UTF-8), or 0.
+size_t UncarriedControlLength(const std::string& text, size_t at)
+{
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f)
+        return 1;
+    if (c == 0xc2 && at + 1 < text.size()) {
+        const unsigned char next = static_cast<unsigned char>(text[at + 1]);
+        if (next >= 0x80 && next <= 0x9f)
+            return 2;
+    }
+    return 0;
+}
+
+// FNV-1a, 32 bits: a short, stable fingerprint of a name.
+uint32_t NameHash(const std::string& text)
+{
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 16777619u;
+    }
+    return hash;
 }
 
 } // namespace
@@ -72,6 +101,11 @@ DesktopEntry::EscapeValue(const std::string& value)
     std::string text;
     for (size_t i = 0; i < value.size(); i++) {
         const char c = value[i];
+        if (const size_t length = UncarriedControlLength(value, i)) {
+            text += "\xef\xbf\xbd";
+            i += length - 1;
+            continue;
+        }
         switch (c) {
             case '\\': text += "\\\\"; break;
             case '\n': text += "\\n"; break;
@@ -85,6 +119,17 @@ DesktopEntry::EscapeValue(const std::string& value)
         }
     }
     return text;
+}
+
+
+bool
+DesktopEntry::CanCarry(const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); i++) {
+        if (UncarriedControlLength(text, i) != 0)
+            return false;
+    }
+    return true;
 }
 
 
@@ -116,6 +161,19 @@ DesktopEntry::SafeName(const std::string& name)
     if (safe.empty() || safe[0] == '.' || safe[0] == '-')
         safe = "x" + safe;
     return safe;
+}
+
+
+std::string
+DesktopEntry::UniqueName(const std::string& name, size_t limit)
+{
+    const std::string safe = SafeName(name);
+    if (safe == name && safe.size() <= limit)
+        return safe;
+    char hash[16];
+    std::snprintf(hash, sizeof(hash), "-%08x", unsigned(NameHash(name)));
+    const size_t room = limit > 9 ? limit - 9 : 0;
+    return safe.substr(0, room) + hash;
 }
 
 

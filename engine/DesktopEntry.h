@@ -1,7 +1,10 @@
 // A freedesktop desktop entry (a ".desktop" file): the menu entries and
 // login entries through which the Linux desktop sees an installed product.
 //
-// Values are written with the entry format's escapes (\s, \n, \t, \r, \\)
+// Values are written with the entry format's escapes (\s, \n, \t, \r, \\);
+// the format has none for other control characters, so in a text value
+// (a name, a comment) each becomes U+FFFD. A command line holding one
+// cannot be written at all (see CanCarry)
 // and the command line of "Exec" with its own quoting: an argument holding
 // a reserved character (blank, tab, line end, quotes, backslash, >, <, ~,
 // |, &, ;, $, *, ?, #, parentheses, backtick) is put in double quotes, in
@@ -39,14 +42,26 @@ public:
     // The Exec value for arguments, with the string escapes applied: the
     // text that follows "Exec=" in the file.
     static std::string ExecValue(const std::vector<std::string>& arguments);
-    // A string value with the entry format's escapes.
+    // A string value with the entry format's escapes; other control
+    // characters become U+FFFD.
     static std::string EscapeValue(const std::string& value);
+    // False when text holds a control character other than tab, line end
+    // and carriage return: the entry format cannot carry it, so a command
+    // line with such an argument cannot be written.
+    static bool CanCarry(const std::string& text);
     // A list value: each item escaped, ";" inside an item as "\;", each
     // item followed by ";".
     static std::string ListValue(const std::vector<std::string>& items);
     // A name usable as a desktop file id or icon name: letters, digits,
     // ".", "_" and "-" kept, every other byte a "-"; never empty.
     static std::string SafeName(const std::string& name);
+    // A name as unique as the text it stands for: SafeName(name) when that
+    // is the name itself and at most limit bytes long; otherwise SafeName
+    // cut to leave room, then "-" and eight hexadecimal digits of a hash
+    // of the whole name. So names that SafeName alone would map to one
+    // file ("My App" and "My-App", or two names in another script) get
+    // different ones, and a long name still fits a file name.
+    static std::string UniqueName(const std::string& name, size_t limit);
 
 private:
     std::string fType;

@@ -2,6 +2,7 @@
 // of an installed product.
 #include "DesktopIntegration.h"
 
+#include "ControlCharacters.h"
 #include "DeinstallTag.h"
 #include "DesktopEntry.h"
 #include "MimePackage.h"
@@ -16,18 +17,28 @@
 #include <FindDirectory.h>
 #include <LibFileUtils.h>
 #include <Message.h>
+#include <MimeType.h>
 #include <Node.h>
 #include <NodeInfo.h>
 #include <Path.h>
 #include <Process.h>
 
+#include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // The installer's own document type, registered with every product.
 const char* const kInstallerDocumentType = "text/x-vondl";
 const int32 kIconSizes[] = {16, 32};
+// The longest product or item part of a file name made here; longer names
+// are cut and marked with a hash of the whole name (DesktopEntry::
+// UniqueName), so every file name stays well below the file system's limit
+// of 255 bytes with its prefix, suffix and the atomic write's temporary
+// name.
+const size_t kNamePartLimit = 64;
 
 std::string Folder(directory_which which)
 {
@@ -134,16 +145,63 @@ DesktopIntegration::IsMenuFolder(const std::string& folder)
 
 
 std::string
-DesktopIntegration::MenuEntryLeaf(const std::string& itemPath)
+DesktopIntegration::MenuEntryLeaf(const std::string& itemPath) const
 {
-    return DesktopEntry::SafeName(LeafOf(itemPath)) + ".desktop";
+    return ProductId() + "-" + DesktopEntry::UniqueName(LeafOf(itemPath), kNamePartLimit) + ".desktop";
+}
+
+
+std::string
+DesktopIntegration::_FormerProductId() const
+{
+    return "ondelle-" + DesktopEntry::SafeName(fProduct);
 }
 
 
 std::string
 DesktopIntegration::ProductId() const
 {
-    return "ondelle-" + DesktopEntry::SafeName(fProduct);
+    return "ondelle-" + DesktopEntry::UniqueName(fProduct, kNamePartLimit);
+}
+
+
+bool
+DesktopIntegration::_PlacedForProduct(const std::string& path) const
+{
+    // The tag is the product's name and four more fields, each followed by
+    // ";": another version of this product counts as this product.
+    BNode node(path.c_str());
+    std::string tag;
+    if (node.InitCheck() != B_OK || node.ReadAttrString(DEINSTALL_TAG_ATTRIBUTE, &tag) != B_OK)
+        return false;
+    const std::string head = fProduct + ";";
+    return tag.compare(0, head.size(), head) == 0
+        && std::count(tag.begin() + long(head.size()), tag.end(), ';') == 4;
+}
+
+
+void
+DesktopIntegration::_RemoveFormer(const std::string& path, const std::string& formerLeaf)
+{
+    // Earlier versions of the installer named the product's files by the
+    // character rule alone. A file of that name that this product placed
+    // (any version) would now stand beside the new one: a second login
+    // entry would run the login commands twice, a second menu entry show
+    // the item twice. Only a plain file carrying this product's tag goes.
+    const std::string former = ParentOf(path) + "/" + formerLeaf;
+    struct stat existing;
+    if (former == path || ::lstat(former.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)
+        || !_PlacedForProduct(former))
+        return;
+    if (::unlink(former.c_str()) == 0)
+        fLog("Removed " + former + ", placed by an earlier installation under the former name");
+}
+
+
+void
+DesktopIntegration::_Failed(const std::string& what)
+{
+    fFailures.push_back(what);
 }
 
 
@@ -229,12 +287,23 @@ DesktopIntegration::_Write(const std::string& path, const std::string& text, mod
         fLog("Unable to make the folder " + ParentOf(path));
         return B_ERROR;
     }
+    // A file of this name that another product placed, or the user, is
+    // never replaced: the names are this product's own, so anything else
+    // there was put there on purpose. (A menu entry in the way was settled
+    // by the link's collision rule before.)
+    struct stat existing;
+    if (!exclusive && ::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+        && !_PlacedForProduct(path)) {
+        fLog("Not replaced: " + path + " was not placed for " + TerminalText(fProduct)
+            + " (a file of another product or of the user)");
+        return B_NOT_ALLOWED;
+    }
     status_t status = write_file_atomically(path.c_str(), text, mode,
         exclusive ? ATOMIC_WRITE_EXCLUSIVE : ATOMIC_WRITE_REPLACE);
     if (status == B_FILE_EXISTS) {
         // Only a plain file in the way is replaced, never a folder or a link.
-        BEntry existing(path.c_str(), false);
-        if (existing.InitCheck() == B_OK && existing.IsFile())
+        BEntry entryInWay(path.c_str(), false);
+        if (entryInWay.InitCheck() == B_OK && entryInWay.IsFile())
             status = write_file_atomically(path.c_str(), text, mode, ATOMIC_WRITE_REPLACE);
     }
     if (status != B_OK) {
@@ -273,6 +342,8 @@ DesktopIntegration::_PlaceIcons(const std::string& itemPath, const std::string& 
         if (_Write(path, png, 0644, false) == B_OK) {
             fLog("Placed the icon " + path);
             placed = true;
+        } else {
+            _Failed("the icon " + path + " (it could not be written)");
         }
     }
     if (!placed)
@@ -288,6 +359,14 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
 {
     const std::string leaf = LeafOf(itemPath);
     entryPath = folder + "/" + MenuEntryLeaf(itemPath);
+    // The entry format has no escape for most control characters: a
+    // command line holding one cannot be written (a name may, with them
+    // replaced).
+    if (!DesktopEntry::CanCarry(itemPath)) {
+        fLog("No menu entry for " + TerminalText(itemPath)
+            + ": its path holds control characters a menu entry cannot carry");
+        return B_BAD_VALUE;
+    }
 
     DesktopEntry entry;
     entry.SetName(leaf);
@@ -330,14 +409,15 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
     std::string id = folder.size() > menuRoot.size() ? folder.substr(menuRoot.size() + 1) + "/"
         : std::string();
     id += leaf;
-    const std::string icon = _PlaceIcons(itemPath, "ondelle-" + DesktopEntry::SafeName(
-        fProduct + "-" + id));
+    const std::string icon = _PlaceIcons(itemPath, ProductId() + "-"
+        + DesktopEntry::UniqueName(id, kNamePartLimit));
     if (!icon.empty())
         entry.SetIcon(icon);
     entry.AddKey("X-Ondelle-Deinstall-Tag", fTag);
 
     const status_t status = _Write(entryPath, entry.Text(), 0644, true);
     if (status == B_OK) {
+        _RemoveFormer(entryPath, DesktopEntry::SafeName(leaf) + ".desktop");
         fLog("Placed the menu entry " + entryPath);
         if (!menuRoot.empty())
             fMenuFolders.insert(menuRoot);
@@ -355,11 +435,16 @@ DesktopIntegration::PlaceSessionEnvironment(const std::string& section)
         fLog("Not carried to " + path + ": " + line);
     if (environment.names.empty())
         return B_OK;
-    const std::string text = "# Placed by Ondelle for " + fProduct
+    // The product's name stands in a comment line: a line end, carriage
+    // return or trailing backslash in it would end or extend the comment.
+    const std::string text = "# Placed by Ondelle for " + CommentText(fProduct)
         + "; removed by its deinstaller.\n" + environment.text;
     status_t status = _Write(path, text, 0644, false);
-    if (status == B_OK)
+    if (status == B_OK) {
         fLog("Added the session environment " + path);
+        _RemoveFormer(path, "60-" + _FormerProductId() + ".conf");
+    } else
+        _Failed("the session environment " + path + " (it could not be written)");
     return status;
 }
 
@@ -369,7 +454,7 @@ DesktopIntegration::_PlaceLoginEntry()
 {
     if (fStartupFolder.empty() && fLoginCommands.empty())
         return;
-    std::string script = "#!/bin/sh\n# Placed by Ondelle for " + fProduct
+    std::string script = "#!/bin/sh\n# Placed by Ondelle for " + CommentText(fProduct)
         + ": started at login, removed by its deinstaller.\n";
     if (!fStartupFolder.empty()) {
         script += "startup_folder=" + ShellWord(fStartupFolder) + "\n"
@@ -384,9 +469,12 @@ DesktopIntegration::_PlaceLoginEntry()
     if (!fLoginCommands.empty())
         script += fLoginCommands + "\n";
     const std::string scriptPath = LoginScriptPath();
-    if (_Write(scriptPath, script, 0755, false) != B_OK)
+    if (_Write(scriptPath, script, 0755, false) != B_OK) {
+        _Failed("the login script " + scriptPath + " (it could not be written; nothing runs at login)");
         return;
+    }
     fLog("Added the login script " + scriptPath);
+    _RemoveFormer(scriptPath, _FormerProductId() + ".sh");
 
     DesktopEntry entry;
     entry.SetName(fProduct);
@@ -395,8 +483,11 @@ DesktopIntegration::_PlaceLoginEntry()
     entry.AddKey("NoDisplay", "true");
     entry.AddKey("X-GNOME-Autostart-enabled", "true");
     entry.AddKey("X-Ondelle-Deinstall-Tag", fTag);
-    if (_Write(LoginEntryPath(), entry.Text(), 0644, false) == B_OK)
+    if (_Write(LoginEntryPath(), entry.Text(), 0644, false) == B_OK) {
         fLog("Added the login entry " + LoginEntryPath());
+        _RemoveFormer(LoginEntryPath(), _FormerProductId() + ".desktop");
+    } else
+        _Failed("the login entry " + LoginEntryPath() + " (it could not be written; nothing runs at login)");
 }
 
 
@@ -409,13 +500,51 @@ DesktopIntegration::_PlaceMimePackage()
     own.comment = "Installer document";
     own.subclassOf = "text/plain";
     declarations.push_back(own);
+    // A type the system knows already (text/plain, inode/directory, any
+    // type of the shared MIME database) is not declared again: the
+    // declaration would replace its description for the whole account
+    // until the product goes. The menu entry's MimeType associates the
+    // program with it all the same. A type this product's own package
+    // declared before stays declared, although the database knows it by
+    // now through that very package, unless the system's own database
+    // defines it (a package of an earlier version declared such types
+    // too).
+    const std::string existing = _OwnPackageText();
     for (const std::string& type : fDocumentTypes) {
+        const bool ownBefore = existing.find("<mime-type type=\"" + type + "\">") != std::string::npos;
+        const BMimeType known(type.c_str());
+        if (known.IsInstalled() && (!ownBefore || known.IsSystemType())) {
+            fLog("Not declared in the document types' package (the system knows it): " + type);
+            continue;
+        }
         mime_type_declaration declared;
         declared.type = type;
         declarations.push_back(declared);
     }
-    if (_Write(MimePackagePath(), MimePackageText(declarations), 0644, false) == B_OK)
+    if (_Write(MimePackagePath(), MimePackageText(declarations), 0644, false) == B_OK) {
         fLog("Registered the document types in " + MimePackagePath());
+        _RemoveFormer(MimePackagePath(), _FormerProductId() + ".xml");
+    } else
+        _Failed("the document types' package " + MimePackagePath() + " (it could not be written)");
+}
+
+
+std::string
+DesktopIntegration::_OwnPackageText() const
+{
+    const std::string path = MimePackagePath();
+    struct stat existing;
+    if (::lstat(path.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)
+        || existing.st_size > 1024 * 1024 || !_PlacedForProduct(path))
+        return std::string();
+    std::string text;
+    BFile file(path.c_str(), B_READ_ONLY);
+    if (file.InitCheck() != B_OK)
+        return std::string();
+    text.resize(size_t(existing.st_size));
+    const ssize_t read = file.Read(text.data(), text.size());
+    text.resize(read > 0 ? size_t(read) : 0);
+    return text;
 }
 
 

@@ -10,8 +10,9 @@
 // - the setup-environment section reaches the session manager through an
 //   environment.d file (login shells get it through ~/.profile, written by
 //   the job);
-// - the product's document types and the installer's own type are
-//   registered through a shared-mime-info package;
+// - the product's own document types (those the system does not know) and
+//   the installer's own type are declared in a shared-mime-info package;
+//   types the system knows are only associated, in the menu entry;
 // - the desktop's caches are refreshed with its own tools where they exist
 //   (a missing tool is no error).
 //
@@ -46,8 +47,9 @@ public:
     static bool IsMenuFolder(const std::string& folder);
     // Those application menu folders.
     static std::vector<std::string> MenuFolders();
-    // The file name of the menu entry for the item at itemPath.
-    static std::string MenuEntryLeaf(const std::string& itemPath);
+    // The file name of the menu entry for the item at itemPath: the
+    // product's id, "-" and the item's name (see ProductId).
+    std::string MenuEntryLeaf(const std::string& itemPath) const;
 
     // Writes the menu entry for the item at itemPath into folder (which must
     // exist), and its icons. An entry in the way is replaced only when it is
@@ -70,7 +72,10 @@ public:
     // Refreshes the caches of every folder written to.
     void RefreshCaches() const;
 
-    // The product's files, named after the product.
+    // The product's files, named after the product: "ondelle-" and the
+    // product's name, where it holds characters other than A-Za-z0-9._-
+    // (which become "-") or is longer than 64 bytes cut and followed by a
+    // hash of the whole name, so that every product gets names of its own.
     std::string ProductId() const;
     std::string LoginEntryPath() const;
     std::string LoginScriptPath() const;
@@ -83,6 +88,11 @@ public:
 
     // Every file written, in order.
     const std::vector<std::string>& Written() const { return fWritten; }
+    // What could not be placed (the login script and entry, the session
+    // environment, the MIME package, icons), each as "what (why)"; the
+    // install job lists them with the failed items. A menu entry that
+    // cannot be placed is reported by PlaceMenuEntry's result instead.
+    const std::vector<std::string>& Failures() const { return fFailures; }
 
 
     // The folders whose caches the desktop's tools keep.
@@ -101,6 +111,17 @@ private:
     status_t _Write(const std::string& path, const std::string& text, mode_t mode,
         bool exclusive);
     bool _MakeFolder(const std::string& folder);
+    // True when the file at path carries the deinstall tag of this product
+    // (any version).
+    bool _PlacedForProduct(const std::string& path) const;
+    void _Failed(const std::string& what);
+    // The product's id as earlier versions made it (the character rule
+    // alone), and the removal of this product's file of that name beside
+    // path once path is written.
+    std::string _FormerProductId() const;
+    void _RemoveFormer(const std::string& path, const std::string& formerLeaf);
+    // The MIME package this product placed before, or empty.
+    std::string _OwnPackageText() const;
     std::string _PlaceIcons(const std::string& itemPath, const std::string& iconName);
     void _PlaceLoginEntry();
     void _PlaceMimePackage();
@@ -113,6 +134,7 @@ private:
     std::string fLoginCommands;
     std::vector<std::string> fDocumentTypes;
     std::vector<std::string> fWritten;
+    std::vector<std::string> fFailures;
     std::set<std::string> fMenuFolders;
     bool fIconsWritten = false;
 };

@@ -3,6 +3,7 @@
 // .profile.
 #include "InstallConfig.h"
 
+#include "ControlCharacters.h"
 #include "DesktopIntegration.h"
 #include "ScriptEdit.h"
 #include "StartupFolder.h"
@@ -49,7 +50,7 @@ InstallConfig::CreateStartupFolder(BMessage& customFolders, BVolume& volume,
     BuildStartupString(path, text.data());
     if (text[0] == '\0') {
         fprintf(stderr, "InstallConfig: the StartUp folder's path cannot stand in a boot script: %s\n",
-            path);
+            TerminalText(path).c_str());
         Log("\tThe StartUp folder's path cannot stand in a boot script; no start-up section.\n");
         return;
     }

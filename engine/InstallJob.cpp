@@ -332,6 +332,11 @@ InstallConfig::Action()
     EditBootScripts();
     fDesktop->Finish();
     fDesktop->RefreshCaches();
+    // A desktop file that could not be written leaves the product without
+    // its login start, session environment or document types: it fails
+    // like an item.
+    for (const std::string& failure : fDesktop->Failures())
+        fFailedItems.Add(failure.c_str());
     fDesktop.reset();
     // Everything is in place; what follows are questions and the log's
     // last line. A stop from here on waits for the job instead.
@@ -686,7 +691,7 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
 std::string
 InstallConfig::_RefuseToClear(JobRun& run, const std::string& path)
 {
-    if (path.empty() || !LibExists(path.c_str()))
+    if (path.empty() || !EntryExists(path))
         return std::string();
     ProtectedFolders guarded;
     guarded.AddStandardFolders(run.volume);
@@ -704,7 +709,7 @@ InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::str
 {
     // The menu reads desktop entries only: the link becomes one, named after
     // the item, and collisions are settled on that name.
-    const std::string entryLeaf = DesktopIntegration::MenuEntryLeaf(itemPath);
+    const std::string entryLeaf = fDesktop->MenuEntryLeaf(itemPath);
     const std::string item = itemPath;
     const BPath incoming((item.substr(0, item.rfind('/') + 1) + entryLeaf).c_str());
     if (!ReplaceControl(folder.c_str(), incoming, StringField(meta, kFieldLinkExists, ""),

@@ -9,6 +9,7 @@
 #include <Path.h>
 #include <ProtectedFolders.h>
 #include <ReplaceQuestion.h>
+#include <ToolRunner.h>
 #include <Volume.h>
 
 #include <cstring>
@@ -209,10 +210,10 @@ InstallConfig::_SaveExisting(const char* existing, const char* savedFiles)
             return false;
         LibString candidate = LibCopySeriesName(leaf, n);
         target = std::string(savedFiles) + "/" + Text(candidate);
-        if (!LibExists(target.c_str()))
+        if (!EntryExists(target))
             break;
     }
-    return LibMove(existing, target.c_str()) && !LibExists(existing);
+    return LibMove(existing, target.c_str()) && !EntryExists(existing);
 }
 
 
@@ -224,7 +225,9 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
     if (folder == nullptr || item.Leaf() == nullptr)
         return false;
     std::string existing = std::string(folder) + "/" + item.Leaf();
-    if (!LibExists(existing.c_str()))
+    // The entry itself counts, not what it leads to: a link that points
+    // nowhere is in the way as much as a file.
+    if (!EntryExists(existing))
         return true;
     if (rule == nullptr)
         rule = "";
@@ -248,7 +251,7 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
 
     if (strcmp(rule, "Rename") == 0) {
         LibDuplicate(existing.c_str());
-        if (LibExists(existing.c_str())) {
+        if (EntryExists(existing)) {
             _CollisionFailed("\t\t\tUnable to rename existing file %s\n", existing.c_str());
             return false;
         }
@@ -264,7 +267,7 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
         Log("\t\t\tExisting file saved.\n");
     } else {
         LibUnlink(existing.c_str());
-        if (LibExists(existing.c_str())) {
+        if (EntryExists(existing)) {
             _CollisionFailed("\t\t\tUnable to remove existing file %s\n", existing.c_str());
             return false;
         }

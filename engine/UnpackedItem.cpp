@@ -1,5 +1,7 @@
 #include "UnpackedItem.h"
 
+#include "ControlCharacters.h"
+
 #include "DeinstallTag.h"
 
 #include <Entry.h>
@@ -170,7 +172,7 @@ UnpackedItem::MoveTo(const char* target)
 {
     // The item's turn: what its unpacking found is told now, in order.
     for (const std::string& problem : fProblems)
-        fprintf(stderr, "LibUnzip: %s\n", problem.c_str());
+        fprintf(stderr, "LibUnzip: %s\n", TerminalText(problem).c_str());
     fProblems.clear();
     if (fResult == ITEM_EXTRACTED && !fItemPath.empty()) {
         if (target == nullptr || !LibMove(fItemPath.c_str(), target)

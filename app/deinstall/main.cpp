@@ -4,6 +4,7 @@
 // product's texts and the tags of the sections it added to the user's
 // scripts. docs/deinstaller.md describes what it looks at and removes.
 #include <AppPath.h>
+#include <ControlCharacters.h>
 #include <Deinstaller.h>
 #include <DeinstallerConfig.h>
 #include <Errors.h>
@@ -90,29 +91,11 @@ bool Confirmed()
     return answer[0] == 'y' || answer[0] == 'Y';
 }
 
-// Text for the terminal: control characters (C0, DEL and the C1 range in
-// UTF-8) are shown as \xNN, so that a name cannot move the cursor, retitle
-// the window or hide a line.
+// Text for the terminal: control characters written as \xNN, so that a
+// name cannot move the cursor, retitle the window or hide a line.
 std::string Shown(const std::string& text)
 {
-    std::string shown;
-    char hex[16];
-    for (size_t i = 0; i < text.size(); i++) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const bool c1 = c == 0xc2 && i + 1 < text.size()
-            && static_cast<unsigned char>(text[i + 1]) >= 0x80
-            && static_cast<unsigned char>(text[i + 1]) <= 0x9f;
-        if (c < 0x20 || c == 0x7f || c == '\\') {
-            snprintf(hex, sizeof(hex), "\\x%02x", c);
-            shown += hex;
-        } else if (c1) {
-            snprintf(hex, sizeof(hex), "\\xc2\\x%02x", static_cast<unsigned char>(text[++i]));
-            shown += hex;
-        } else {
-            shown += char(c);
-        }
-    }
-    return shown;
+    return TerminalText(text);
 }
 
 std::string ParentFolder(const std::string& path)

@@ -3,6 +3,7 @@
 #include "ProgressLine.h"
 
 #include <ConfigFields.h>
+#include <ControlCharacters.h>
 #include <ConsoleAlertPresenter.h>
 #include <Directory.h>
 #include <Entry.h>
@@ -51,7 +52,7 @@ public:
         if (message->what == INSTALL_STATUS_UPDATE) {
             const char* text = nullptr;
             if (!fQuiet && message->FindString("message", &text) == B_OK)
-                fProgress.PrintStatus(text);
+                fProgress.PrintStatus(TerminalText(text).c_str());
             return;
         }
         if (message->what == INSTALL_PROGRESS_UPDATE) {
@@ -125,8 +126,11 @@ bool PathOf(const BEntry& entry, std::string& path)
 
 UnattendedInstaller::UnattendedInstaller(const InstallerOptions& options, FILE* out, FILE* err)
     : fOptions(options)
-    , fOut(out)
-    , fErr(err)
+    , fRawOut(out)
+    , fOutStream(out)
+    , fErrStream(err)
+    , fOut(fOutStream.Stream())
+    , fErr(fErrStream.Stream())
 {
 }
 
@@ -341,7 +345,10 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
     answerBy("restart", fOptions.restart, {"Restart Now"}, {"Restart Later"});
     BAlertPresenterScope scope(&presenter);
 
-    StatusPrinter* printer = new StatusPrinter(fOut, fOptions.quiet);
+    // The progress line redraws itself with carriage returns: it writes to
+    // the terminal directly, its status texts escaped.
+    std::fflush(fOut);
+    StatusPrinter* printer = new StatusPrinter(fRawOut, fOptions.quiet);
     printer->Run();
     // The thread takes the messenger over.
     if (config.Go("install", new BMessenger(printer), kJobPriority, false) != B_OK) {

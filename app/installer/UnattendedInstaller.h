@@ -6,6 +6,7 @@
 #pragma once
 
 #include "InstallerOptions.h"
+#include "TerminalStream.h"
 
 #include <atomic>
 #include <cstdio>
@@ -40,6 +41,12 @@ private:
     int _RunJob(InstallConfig& config, const std::atomic<int>* stop);
 
     const InstallerOptions& fOptions;
+    // Everything printed but the progress line goes through streams that
+    // show control characters (from product and item names, paths) as
+    // \xNN: a name cannot move the cursor or retitle the terminal.
+    FILE* fRawOut;
+    TerminalStream fOutStream;
+    TerminalStream fErrStream;
     FILE* fOut;
     FILE* fErr;
 };

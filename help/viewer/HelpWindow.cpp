@@ -65,11 +65,7 @@ HelpWindow::HelpWindow(const char* name, HelpManager* manager, const char* progr
 
 HelpWindow::~HelpWindow()
 {
-    fParser.Close();
-    // The copy in the temporary folder goes, whichever copy was read.
-    BPath temp;
-    if (!(fFileName.Length() == 0) && TempFolder(temp) && temp.Append(fFileName) == B_OK && LibExists(temp.Path()))
-        LibUnlink(temp.Path());
+    _ForgetHelpFile();
     if (fManager != nullptr)
         fManager->WindowGone(this);
 }
@@ -104,28 +100,38 @@ void HelpWindow::_BuildViews()
     background->AddChild(paneScroll);
 }
 
+void HelpWindow::_ForgetHelpFile()
+{
+    fParser.Close();
+    fHelpPath.Unset();
+    if (!fHelpFolder.empty())
+        LibUnlink(fHelpFolder.c_str());
+    fHelpFolder.clear();
+}
+
 bool HelpWindow::ReadInContents(const char* name)
 {
     if (name == nullptr || name[0] == '\0')
         return false;
+    _ForgetHelpFile();
     fFileName = name;
     fFileName += ".help";
 
-    BPath path(fFileName, nullptr, true);
-    if (path.InitCheck() != B_OK || !LibExists(path.Path())) {
-        std::fprintf(stderr, "Help not in working directory <%s>\n",
-            path.InitCheck() == B_OK ? path.Path() : (const char*)fFileName);
-        if (!TempFolder(path) || path.Append(fFileName) != B_OK) {
-            std::fprintf(stderr, "HelpWindow::ReadInContents: No help in attrs\n");
-            return false;
-        }
-        if (!LibExists(path.Path())) {
-            std::fprintf(stderr, "Help not in tmp directory <%s>\n", path.Path());
-            if (!ExtractFromApp(path.Path())) {
-                std::fprintf(stderr, "HelpWindow::ReadInContents: No help in attrs\n");
-                return false;
-            }
-        }
+    // Only the program's own help is read, unpacked into a folder of this
+    // window's own: a file of that name in the working folder or in the
+    // shared temporary folder may be anybody's (another user's text, a FIFO
+    // that would block the window for good) and is never looked at.
+    BPath folder;
+    if (!TempFolder(folder) || LibCreateWorkFolder(folder, kUnpackFolderPrefix) != B_OK) {
+        std::fprintf(stderr, "HelpWindow: no private folder for the help file could be made\n");
+        return false;
+    }
+    fHelpFolder = folder.Path();
+    BPath path(fHelpFolder.c_str(), fFileName);
+    if (path.InitCheck() != B_OK || !ExtractFromApp(path.Path())) {
+        std::fprintf(stderr, "HelpWindow: the program carries no help file \"%s\"\n", (const char*)fFileName);
+        _ForgetHelpFile();
+        return false;
     }
     fHelpPath = path;
 

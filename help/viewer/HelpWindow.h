@@ -2,10 +2,11 @@
 // lists the entries of the help file (nested entries open under their
 // parent); the page of the selected entry shows on the right.
 //
-// The help file is taken from the working folder, else from the common
-// temporary folder, else unpacked there from the program's help resource;
-// the temporary copy is removed with the window. Closing the window only
-// hides it until the application quits.
+// The help file is unpacked from the program's help resource into a folder
+// of the window's own (made in the temporary folder, readable by the user
+// only) and removed with the window; nothing is taken from the working
+// folder or the shared temporary folder. Closing the window only hides it
+// until the application quits.
 #pragma once
 
 #include "HelpParser.h"
@@ -13,6 +14,8 @@
 #include <LibString.h>
 #include <LibWindow.h>
 #include <Path.h>
+
+#include <string>
 
 class HelpContentItem;
 class HelpContentList;
@@ -26,13 +29,14 @@ public:
     static constexpr uint32 kContentSelected = 1000;
 
     // Builds the window and reads the help file "<name>.help". programPath
-    // names the file whose help resource is unpacked when no copy is found;
-    // null or empty means the running program.
+    // names the file whose help resource is read; null or empty means the
+    // running program.
     HelpWindow(const char* name, HelpManager* manager, const char* programPath = nullptr);
     virtual ~HelpWindow();
 
-    // Finds or unpacks "<name>.help" and fills the table of contents. False
-    // when no help could be read (the table stays empty).
+    // Unpacks "<name>.help" from the program's help resource and fills the
+    // table of contents. False when no help could be read (the table stays
+    // empty).
     bool ReadInContents(const char* name);
     // Selects the first entry that documents viewPath, opening the entries
     // above it; false (and a note on standard error) when none does.
@@ -66,11 +70,15 @@ public:
 private:
     void _BuildViews();
     void _AddEntries(xmlTag& parent, HelpContentItem* super);
+    // Closes the help file and removes the window's folder holding it.
+    void _ForgetHelpFile();
 
     HelpManager* fManager;
     LibString fProgramPath;
     LibString fFileName;
     BPath fHelpPath;
+    // The window's private folder that holds the unpacked help file.
+    std::string fHelpFolder;
     HelpParser fParser;
     HelpContentList* fList;
     LibTextView* fPane;

@@ -14,9 +14,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cctype>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace BPrivate;
@@ -298,6 +301,36 @@ bool BMimeType::IsInstalled() const
         return true;
     QMimeDatabase database;
     return database.mimeTypeForName(QString::fromStdString(fType)).isValid();
+}
+
+bool BMimeType::IsSystemType() const
+{
+    if (fStatus != B_OK || IsSupertypeOnly())
+        return false;
+    if (FindOwnType(fType) != nullptr)
+        return true;
+    // update-mime-database writes one file per type it defines; the
+    // system's data folders are those of XDG_DATA_DIRS, the user's own
+    // (XDG_DATA_HOME) is not among them.
+    const char* folders = std::getenv("XDG_DATA_DIRS");
+    std::string list = folders != nullptr && *folders != '\0' ? folders : "/usr/local/share:/usr/share";
+    std::string lower = fType;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(':', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string folder = list.substr(start, end - start);
+        if (!folder.empty() && folder[0] == '/') {
+            struct stat st;
+            const std::string definition = folder + "/mime/" + lower + ".xml";
+            if (::stat(definition.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+                return true;
+        }
+        start = end + 1;
+    }
+    return false;
 }
 
 bool BMimeType::operator==(const BMimeType& type) const

@@ -48,6 +48,11 @@ public:
     status_t GetPreferredExtension(std::string* extension) const;
     // Whether the type is known to the MIME database.
     bool IsInstalled() const;
+    // Not in the platform's class: whether the system's part of the MIME
+    // database defines the type (a platform type, or a type of the shared
+    // MIME database in the system's data folders), leaving out what only
+    // the user's own data folder declares.
+    bool IsSystemType() const;
 
     bool operator==(const BMimeType& type) const;
     bool operator==(const char* type) const;

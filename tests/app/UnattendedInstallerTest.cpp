@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sys/wait.h>
 #include <thread>
@@ -40,8 +41,11 @@ namespace {
 // that asks, packed into a real installer build.
 class Product {
 public:
-    // completion: the description's "completion" object, or empty for none.
-    explicit Product(const std::string& completion = "")
+    // completion: the description's "completion" object, or empty for none;
+    // change: applied to the description after it was read and checked
+    // (what a build from an older tool may carry).
+    explicit Product(const std::string& completion = "",
+        const std::function<void(ProductDescription&, const fs::path&)>& change = nullptr)
     {
         fs::create_directories(fDir / "payload/Extras");
         WriteFileBytes(fDir / "payload/app.sh", "#!/bin/sh\necho hello\n");
@@ -63,6 +67,8 @@ public:
         ProductDescription description;
         std::vector<ProductDiagnostic> diagnostics;
         EXPECT_TRUE(ReadProductDescription((fDir / "product.json").string(), {}, description, diagnostics));
+        if (change)
+            change(description, fDir.Path());
         fBuild = fDir / "GadgetSetup";
         EXPECT_EQ(MakeInstallerBuild(description, (ondelle::test::BuildDir() / "app/ondelle").string(), "",
                       fBuild.string()),
@@ -479,4 +485,30 @@ TEST(UnattendedInstallerTest, VersionRecordIsWrittenIntoAWritableBuildAndAReadOn
         EXPECT_TRUE(ReadFileBytes(copy) == before) << "read-only build changed";
     }
     fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST(UnattendedInstallerTest, NamesFromTheBuildReachTheTerminalWithTheirControlCharactersShown)
+{
+    // A build whose product and item names carry an OSC sequence (which
+    // retitles a terminal) and a screen-clearing one: the check refuses
+    // them now, a build from an older tool may still carry them.
+    Product product("", [](ProductDescription& description, const fs::path& dir) {
+        description.appName = "Gadget\x1b]0;pwned\x07";
+        const fs::path titled = dir / "payload/notes\x1b[2J.txt";
+        WriteFileBytes(titled, "x");
+        ProductItem item = description.items[0];
+        item.path = titled.string();
+        description.items.push_back(item);
+    });
+    const auto list = product.Run({"--list"});
+    EXPECT_EQ(list.status, UNATTENDED_OK);
+    EXPECT_NE(list.out.find("Gadget\\x1b]0;pwned\\x07 1.0"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("Item \"notes\\x1b[2J.txt\""), std::string::npos) << list.out;
+
+    const auto run = product.Run({"--folder", product.Target().string(), "--accept-license"});
+    EXPECT_EQ(run.status, UNATTENDED_OK) << run.out << run.err;
+    EXPECT_NE(run.out.find("notes\\x1b[2J.txt"), std::string::npos) << run.out;
+    for (const std::string* text : {&list.out, &list.err, &run.out, &run.err})
+        EXPECT_EQ(text->find('\x1b'), std::string::npos) << *text;
+    EXPECT_TRUE(fs::exists(product.Installed() / "notes\x1b[2J.txt"));
 }

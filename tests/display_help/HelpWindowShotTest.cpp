@@ -19,6 +19,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -37,16 +38,18 @@ void Settle(int milliseconds)
 
 TEST(HelpWindowShotTest, HelpOnTheItemListShowsItsEntryAndPage)
 {
+    // A program file carrying the installer's help: the window reads only
+    // its program's own help.
     const fs::path work = fs::path(std::getenv("TMPDIR")) / "help-shot";
     fs::create_directories(work);
-    fs::copy_file(fs::path(ONDELLE_SOURCE_DIR) / "app/help/x-vnd.Quorvane.Vondl.help",
-        work / "x-vnd.Quorvane.Vondl.help", fs::copy_options::overwrite_existing);
-    const fs::path oldFolder = fs::current_path();
-    fs::current_path(work);
+    const fs::path program = work / "program";
+    { std::ofstream(program, std::ios::trunc); }
 
     BApplication app("application/x-vnd.Quorvane.Vondl");
     HelpManager help;
     help.SetSignature("application/x-vnd.Quorvane.Vondl");
+    help.SetProgramPath(program.c_str());
+    ASSERT_TRUE(help.AddHelpFile((fs::path(ONDELLE_SOURCE_DIR) / "app/help/x-vnd.Quorvane.Vondl.help").c_str()));
     BMessage request(HelpManager::kHelpRequest);
     request.AddString("window", "InstallerWin");
     for (const char* view : {"custom_list", "custom_scroll_view", "install_box", "bgview"})
@@ -93,5 +96,4 @@ TEST(HelpWindowShotTest, HelpOnTheItemListShowsItsEntryAndPage)
     EXPECT_TRUE(image.save(QString::fromStdString(path), "PNG"));
 
     help.CloseWindow();
-    fs::current_path(oldFolder);
 }

@@ -42,36 +42,48 @@ protected:
     }
 };
 
-TEST_F(HelpFileSourceTest, WorkingFolderComesBeforeTheTemporaryCopyAndTheResource)
+TEST_F(HelpFileSourceTest, OnlyTheProgramsOwnHelpIsReadNeverAFileInASharedPlace)
 {
     const fs::path packed = fDir / "packed" / kHelpName;
     fs::create_directories(packed.parent_path());
     WriteHelp(packed, Marked("resource"));
     Manager().SetProgramPath(ProgramWithHelp(packed).c_str());
+    // Files of the help's name planted in the working folder and the shared
+    // temporary folder (another user's text) are never shown.
     WriteHelp(TempCopy(), Marked("temporary"));
     WriteHelp(fWork / kHelpName, Marked("working"));
 
     Ask("Main", {"ok"});
-    EXPECT_EQ(Selected(), "working");
-    EXPECT_EQ(fs::path(Manager().Window()->HelpPath()), fs::canonical(fWork / kHelpName));
-    // The temporary copy goes with the window, whichever copy was read.
-    Manager().CloseWindow();
-    EXPECT_FALSE(fs::exists(TempCopy()));
-    EXPECT_TRUE(fs::exists(fWork / kHelpName));
-
-    fs::remove(fWork / kHelpName);
-    WriteHelp(TempCopy(), Marked("temporary"));
-    Ask("Main", {"ok"});
-    EXPECT_EQ(Selected(), "temporary");
-    Manager().CloseWindow();
-
-    // Neither: the resource is unpacked into the temporary folder.
-    Ask("Main", {"ok"});
     EXPECT_EQ(Selected(), "resource");
     EXPECT_TRUE(PaneShows("resource"));
-    EXPECT_EQ(ReadFileBytes(TempCopy()), Marked("resource"));
+    // Unpacked into a folder of the window's own, readable by the user
+    // only, which goes with the window; the planted files stay untouched.
+    const fs::path read = Manager().Window()->HelpPath();
+    EXPECT_EQ(read.filename(), kHelpName);
+    EXPECT_NE(read.parent_path(), TempCopy().parent_path());
+    EXPECT_EQ(fs::status(read.parent_path()).permissions() & (fs::perms::group_all | fs::perms::others_all),
+        fs::perms::none);
     Manager().CloseWindow();
-    EXPECT_FALSE(fs::exists(TempCopy()));
+    EXPECT_FALSE(fs::exists(read.parent_path()));
+    EXPECT_EQ(ReadFileBytes(TempCopy()), Marked("temporary"));
+    EXPECT_EQ(ReadFileBytes(fWork / kHelpName), Marked("working"));
+}
+
+TEST_F(HelpFileSourceTest, AFifoPlantedUnderTheHelpsNameDoesNotBlockTheWindow)
+{
+    const fs::path packed = fDir / "packed" / kHelpName;
+    fs::create_directories(packed.parent_path());
+    WriteHelp(packed, Marked("resource"));
+    Manager().SetProgramPath(ProgramWithHelp(packed).c_str());
+    // Opening one of these for reading would wait for a writer forever.
+    fs::remove(TempCopy());
+    ASSERT_EQ(::mkfifo(TempCopy().c_str(), 0666), 0);
+    ASSERT_EQ(::mkfifo((fWork / kHelpName).c_str(), 0666), 0);
+    Ask("Main", {"ok"});
+    EXPECT_EQ(Selected(), "resource");
+    Manager().CloseWindow();
+    EXPECT_EQ(fs::status(TempCopy()).type(), fs::file_type::fifo);
+    fs::remove(TempCopy());
 }
 
 TEST_F(HelpFileSourceTest, HelpStoredUnderAnotherNameOrMissingGivesAnEmptyContents)
@@ -83,7 +95,6 @@ TEST_F(HelpFileSourceTest, HelpStoredUnderAnotherNameOrMissingGivesAnEmptyConten
     ASSERT_NE(Manager().Window(), nullptr);
     EXPECT_EQ(Manager().Window()->CountEntries(), 0);
     EXPECT_EQ(Selected(), "");
-    EXPECT_FALSE(fs::exists(TempCopy()));
     Manager().CloseWindow();
 
     // A program without any help resource.

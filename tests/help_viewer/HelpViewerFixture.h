@@ -70,6 +70,23 @@ protected:
         ondelle::test::WriteFileBytes(path, text);
     }
 
+    // Stores text as the help file of a program of the test's own and
+    // makes it the manager's program: the window reads only the help its
+    // program carries.
+    void InstallHelp(const std::string& text = kHelpText)
+    {
+        const std::filesystem::path packed = fDir / "packed" / kHelpName;
+        std::filesystem::create_directories(packed.parent_path());
+        WriteHelp(packed, text);
+        const std::filesystem::path program = fDir / "program";
+        if (!std::filesystem::exists(program))
+            ondelle::test::WriteFileBytes(program, "");
+        HelpManager storing;
+        storing.SetProgramPath(program.c_str());
+        EXPECT_TRUE(storing.AddHelpFile(packed.c_str()));
+        Manager().SetProgramPath(program.c_str());
+    }
+
     HelpManager& Manager()
     {
         if (!fManager) {

@@ -15,7 +15,7 @@ using ondelle::test::WriteFileBytes;
 
 TEST_F(HelpViewerTest, RequestOpensTheWindowOnceAndSelectsTheEntryOfTheView)
 {
-    WriteHelp(fWork / kHelpName);
+    InstallHelp();
     EXPECT_EQ(Manager().Window(), nullptr);
 
     // Only a nested entry documents this view: its parents open.
@@ -44,7 +44,7 @@ TEST_F(HelpViewerTest, RequestOpensTheWindowOnceAndSelectsTheEntryOfTheView)
 
 TEST_F(HelpViewerTest, FirstEntryForAViewWinsAndOthersLeaveTheSelection)
 {
-    WriteHelp(fWork / kHelpName);
+    InstallHelp();
     Ask("Main", {"ok", "top"});
     EXPECT_EQ(Selected(), "Main window");
     EXPECT_TRUE(PaneShows("The main window."));
@@ -71,7 +71,7 @@ TEST_F(HelpViewerTest, FirstEntryForAViewWinsAndOthersLeaveTheSelection)
 
 TEST_F(HelpViewerTest, UnknownViewOpensTheContentsWithNothingSelected)
 {
-    WriteHelp(fWork / kHelpName);
+    InstallHelp();
     Ask("Main", {"nowhere"});
     ASSERT_NE(Manager().Window(), nullptr);
     EXPECT_FALSE(Manager().Window()->IsHidden());
@@ -83,7 +83,7 @@ TEST_F(HelpViewerTest, UnknownViewOpensTheContentsWithNothingSelected)
 
 TEST_F(HelpViewerTest, ClosingOnlyHidesAndTheNextRequestShowsTheWindowAgain)
 {
-    WriteHelp(fWork / kHelpName);
+    InstallHelp();
     Ask("Main", {"ok", "top"});
     HelpWindow* window = Manager().Window();
     ASSERT_NE(window, nullptr);
@@ -113,7 +113,7 @@ TEST_F(HelpViewerTest, ClosingOnlyHidesAndTheNextRequestShowsTheWindowAgain)
 
 TEST_F(HelpViewerTest, SelectingAClosedEntryOpensIt)
 {
-    WriteHelp(fWork / kHelpName);
+    InstallHelp();
     Ask("Main", {"ok", "top"});
     EXPECT_EQ(VisibleEntries(), 5);
     HelpWindow* window = Manager().Window();
@@ -126,7 +126,7 @@ TEST_F(HelpViewerTest, SelectingAClosedEntryOpensIt)
 
 TEST_F(HelpViewerTest, OtherMessagesAreIgnored)
 {
-    WriteHelp(fWork / kHelpName);
+    InstallHelp();
     BMessage other('stip');
     other.AddString("window", "Main");
     Manager().MessageReceived(&other);
@@ -153,7 +153,7 @@ TEST(HelpManagerTest, ViewPathJoinsWindowAndViewsAndSignatureKeepsTheLastPart)
 
 TEST_F(HelpViewerTest, TrianglesAndArrowKeysOpenAndCloseEntries)
 {
-    WriteHelp(fWork / kHelpName);
+    InstallHelp();
     Ask("Main", {"nowhere"});
     HelpWindow* window = Manager().Window();
     ASSERT_NE(window, nullptr);
@@ -204,7 +204,7 @@ TEST_F(HelpViewerTest, TrianglesAndArrowKeysOpenAndCloseEntries)
 
 TEST_F(HelpViewerTest, ShiftF1OverAViewOpensHelpOnItsEntry)
 {
-    WriteHelp(fWork / kHelpName);
+    InstallHelp();
     auto* window = new LibWindow(BRect(100, 100, 399, 299), "Main", B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
     auto* top = new BView(window->Bounds(), "top", B_FOLLOW_ALL, 0);
     auto* ok = new BView(BRect(10, 10, 89, 34), "ok", B_FOLLOW_NONE, B_NAVIGABLE);

@@ -5,6 +5,7 @@
 
 #include <HelpContentItem.h>
 #include <HelpContentList.h>
+#include <HelpManager.h>
 #include <HelpWindow.h>
 #include <InstallApp.h>
 #include <TestSupport.h>
@@ -18,12 +19,15 @@ namespace fs = std::filesystem;
 TEST(InstallAppHelpTest, HelpRequestsOpenTheInstallersHelpOnTheViewsEntry)
 {
     ondelle::test::TempDir dir;
-    fs::copy_file(fs::path(ONDELLE_SOURCE_DIR) / "app/help/x-vnd.Quorvane.Vondl.help",
-        dir / "x-vnd.Quorvane.Vondl.help");
-    const fs::path oldFolder = fs::current_path();
-    fs::current_path(dir.Path());
+    // The build carries the installer's help, as "-help FILE" stores it: the
+    // help window reads only its program's own help.
+    const fs::path build = dir / "build";
+    ondelle::test::WriteFileBytes(build, "");
+    HelpManager storing;
+    storing.SetProgramPath(build.c_str());
+    ASSERT_TRUE(storing.AddHelpFile((fs::path(ONDELLE_SOURCE_DIR) / "app/help/x-vnd.Quorvane.Vondl.help").c_str()));
     {
-        InstallApp app((dir / "no build").string());
+        InstallApp app(build.string());
         BMessage request('help');
         request.AddString("window", "InstallerWin");
         for (const char* view : {"custom_list", "custom_scroll_view", "install_box", "bgview"})
@@ -41,5 +45,4 @@ TEST(InstallAppHelpTest, HelpRequestsOpenTheInstallersHelpOnTheViewsEntry)
         EXPECT_TRUE(app.QuitRequested());
         EXPECT_EQ(app.Help().Window(), nullptr);
     }
-    fs::current_path(oldFolder);
 }

@@ -3,6 +3,7 @@
 // custom folders that replace an earlier folder once per run.
 #include "InstallTestSupport.h"
 
+#include <DesktopIntegration.h>
 #include <FindDirectory.h>
 #include <ReplaceQuestion.h>
 #include <Volume.h>
@@ -370,5 +371,34 @@ TEST(Collisions, StandardFoldersHomeAndTheInstallationAreNeverReplaced)
         fixture.Load();
         EXPECT_EQ(fixture.Run(), INSTALL_RESULT_NO_FOLDER);
         EXPECT_EQ(ReadFileBytes(settings / "user-settings.conf"), "the user's settings");
+    }
+}
+
+TEST(Collisions, ADanglingLinkWhereTheMenuEntryGoesIsClearedLikeAnyEntry)
+{
+    for (bool save : {false, true}) {
+        SCOPED_TRACE(save ? "with Saved Files" : "without Saved Files");
+        InstallFixture fixture;
+        fixture.Description().optSaveReplaced = save;
+        fixture.Description().appName = "Dangling Menu";
+        ProductItem& notes = fixture.Add("Dangling Notes.txt", "notes\n");
+        notes.link = "User Deskbar";
+        notes.linkExists = "Replace";
+        const fs::path menu = StandardFolder(B_USER_DESKBAR_DIRECTORY);
+        fs::create_directories(menu);
+        const DesktopIntegration naming("Dangling Menu", "", [](const std::string&) {});
+        const fs::path entry = menu / naming.MenuEntryLeaf("Dangling Notes.txt");
+        // A link to nothing: the collision check must see the link itself.
+        fs::create_symlink(fixture.Root() / "nowhere", entry);
+        fixture.Load();
+        ASSERT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(entry))) << entry;
+        EXPECT_NE(ReadFileBytes(entry).find("[Desktop Entry]"), std::string::npos);
+        EXPECT_FALSE(fs::exists(fixture.Root() / "nowhere"));
+        EXPECT_EQ(fixture.Config().FailedItems().Size(), 0);
+        if (save) {
+            EXPECT_TRUE(fs::is_symlink(fixture.InstallFolder() / "Saved Files" / entry.filename()));
+        }
+        fs::remove(entry);
     }
 }

@@ -7,6 +7,7 @@
 #include <BitmapPng.h>
 #include <DeinstallerConfig.h>
 #include <Deinstaller.h>
+#include <DesktopIntegration.h>
 #include <FindDirectory.h>
 #include <Process.h>
 
@@ -183,9 +184,13 @@ TEST(DesktopIntegration, InstalledProductReachesTheDesktopAndTheDeinstallerTakes
     // The menu entry.
     const fs::path installFolder = destination / description.optCreatedFolder;
     const fs::path installed = installFolder / "Tern Notes.txt";
-    // Files named after the product; blanks become "-".
-    const std::string id = "ondelle-Tern-Desk";
-    const fs::path entry = data / "applications" / "Tern-Notes.txt.desktop";
+    // Files named after the product: blanks become "-", and since that
+    // loses a character a hash of the whole name follows.
+    const DesktopIntegration naming(description.appName, fixture.Config().DeinstallTag(), [](const std::string&) {});
+    const std::string id = naming.ProductId();
+    EXPECT_EQ(id.rfind("ondelle-Tern-Desk-", 0), 0u) << id;
+    EXPECT_EQ(id.size(), std::string("ondelle-Tern-Desk-").size() + 8);
+    const fs::path entry = data / "applications" / naming.MenuEntryLeaf("Tern Notes.txt");
     ASSERT_TRUE(fs::is_regular_file(entry));
     EXPECT_FALSE(fs::exists(data / "applications" / "Tern Notes.txt")) << "no bare link";
     if (HaveTool("desktop-file-validate")) {
@@ -278,4 +283,72 @@ TEST(DesktopIntegration, InstalledProductReachesTheDesktopAndTheDeinstallerTakes
 
     EXPECT_EQ(DesktopFiles(), before);
     EXPECT_EQ(ReadFileBytes(home / ".profile").find("TERN_HOME"), std::string::npos);
+}
+
+namespace {
+
+std::vector<std::string> FailedItems(InstallFixture& fixture)
+{
+    std::vector<std::string> failed;
+    const LibStringList& list = fixture.Config().FailedItems();
+    for (const ListNode<LibString>* node = list.OldestNode(); node != nullptr; node = node->Newer())
+        failed.push_back((const char*)*node->Item());
+    return failed;
+}
+
+bool AnyContains(const std::vector<std::string>& lines, const std::string& text)
+{
+    return std::any_of(lines.begin(), lines.end(),
+        [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+} // namespace
+
+TEST(DesktopIntegration, DesktopFilesThatCannotBeWrittenFailLikeItems)
+{
+    // The session environment's folder is a file: its file cannot be
+    // written. The login script and entry can.
+    const fs::path config = StandardFolder(B_USER_CONFIG_DIRECTORY);
+    fs::create_directories(config);
+    ondelle::test::WriteFileBytes(config / "environment.d", "a file in the folder's place\n");
+    InstallFixture fixture;
+    fixture.Add("Blocked Notes.txt", "notes\n");
+    ProductDescription& description = fixture.Description();
+    description.appName = "Blocked Desk";
+    description.setupEnvironment = {true, "Blocked", "export BLOCKED_HOME=/x"};
+    description.bootscript = {true, "BlockedBoot", "true"};
+    fixture.Load();
+    ASSERT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+    const std::vector<std::string> failed = FailedItems(fixture);
+    const DesktopIntegration naming(description.appName, "", [](const std::string&) {});
+    EXPECT_TRUE(AnyContains(failed, "the session environment " + naming.SessionEnvironmentPath()))
+        << ::testing::PrintToString(failed);
+    LibString summary;
+    fixture.Config().FailureSummary(summary);
+    EXPECT_NE(std::string((const char*)summary).find("environment"), std::string::npos) << (const char*)summary;
+    EXPECT_TRUE(fs::is_regular_file(naming.LoginScriptPath()));
+    fs::remove(config / "environment.d");
+
+    // A name too long for a file name of its own: the files are written
+    // under a shortened one, none of them fails.
+    InstallFixture longFixture;
+    longFixture.Add("Long Notes.txt", "notes\n");
+    ProductDescription& longDescription = longFixture.Description();
+    longDescription.appName = std::string(250, 'L');
+    longDescription.setupEnvironment = {true, "Long", "export LONG_HOME=/x"};
+    longDescription.bootscript = {true, "LongBoot", "true"};
+    longFixture.Load();
+    ASSERT_EQ(longFixture.Run(), INSTALL_RESULT_DONE);
+    const DesktopIntegration longNaming(longDescription.appName, "", [](const std::string&) {});
+    for (const std::string& path : {longNaming.SessionEnvironmentPath(), longNaming.LoginScriptPath(),
+             longNaming.LoginEntryPath()}) {
+        EXPECT_TRUE(fs::is_regular_file(path)) << path;
+        EXPECT_FALSE(AnyContains(FailedItems(longFixture), path));
+    }
+    // Only the deinstaller, whose name the design makes of the whole product
+    // name, is too long; it is said like any failure (the build tool's
+    // check refuses such a name).
+    const std::vector<std::string> longFailed = FailedItems(longFixture);
+    ASSERT_EQ(longFailed.size(), 1u) << ::testing::PrintToString(longFailed);
+    EXPECT_NE(longFailed[0].find("Deinstaller (it could not be written)"), std::string::npos);
 }

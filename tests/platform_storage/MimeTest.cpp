@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sys/xattr.h>
@@ -236,4 +237,28 @@ TEST(NodeInfoTest, GenericTrackerIconsDifferByKind)
     entry_ref missing;
     ASSERT_EQ(get_ref_for_path((dir / "missing").c_str(), &missing), B_OK);
     EXPECT_EQ(BNodeInfo::GetTrackerIcon(&missing, pixels, 32), B_ENTRY_NOT_FOUND);
+}
+
+TEST(MimeTypeTest, SystemTypesAreThoseOfTheSystemsDataFoldersOnly)
+{
+    TempDir dir;
+    const fs::path system = dir / "system";
+    fs::create_directories(system / "mime/text");
+    fs::create_directories(dir / "user/mime/text");
+    WriteFileBytes(system / "mime/text/x-system-made.xml", "<mime-type/>");
+    // The user's own folder declares a type too; it does not count.
+    WriteFileBytes(dir / "user/mime/text/x-user-made.xml", "<mime-type/>");
+    const char* before = std::getenv("XDG_DATA_DIRS");
+    const std::string saved = before != nullptr ? before : "";
+    ::setenv("XDG_DATA_DIRS", ("relative/ignored:" + system.string() + ":" + (dir / "none").string()).c_str(), 1);
+    EXPECT_TRUE(BMimeType("text/x-system-made").IsSystemType());
+    EXPECT_TRUE(BMimeType("Text/X-System-Made").IsSystemType());
+    EXPECT_FALSE(BMimeType("text/x-user-made").IsSystemType());
+    EXPECT_FALSE(BMimeType("text").IsSystemType());
+    // The platform's own types are the system's.
+    EXPECT_TRUE(BMimeType(B_DIRECTORY_MIME_TYPE).IsSystemType());
+    if (before != nullptr)
+        ::setenv("XDG_DATA_DIRS", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_DIRS");
 }

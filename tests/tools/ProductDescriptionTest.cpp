@@ -208,3 +208,32 @@ TEST(ProductDescriptionTest, ItemsMayNotTakeTheInstallersOwnNames)
         "options": {"created_folder": "P"}, "items": [{"path": "payload.txt"}]})");
     EXPECT_TRUE(fine.ok);
 }
+
+TEST(ProductDescriptionTest, ControlCharactersInProductAndItemNamesAreRefused)
+{
+    TempDir dir;
+    // JSON escapes: a line end with a shell command, an OSC sequence.
+    for (const char* field : {"name", "version", "company"}) {
+        SCOPED_TRACE(field);
+        auto described = Describe(dir, std::string(R"({"product": {"name": "P", ")") + field
+            + R"(": "Evil\ntouch ~/pwned"}, "options": {"created_folder": "P"}, "items": [{"path": "payload.txt"}]})");
+        EXPECT_FALSE(described.ok);
+        EXPECT_TRUE(described.Mentions(std::string("product.") + field, true));
+        EXPECT_TRUE(described.Mentions("holds a control character", true));
+    }
+    const std::string titled = "notes\x1b]0;pwned\x07.txt";
+    WriteFileBytes(dir / titled, "x");
+    auto item = Describe(dir, R"({"product": {"name": "P"}, "options": {"created_folder": "P"},
+        "items": [{"path": "notes\u001b]0;pwned\u0007.txt"}]})");
+    EXPECT_FALSE(item.ok);
+    EXPECT_TRUE(item.Mentions("the item's name holds a control character", true));
+    auto tooLong = Describe(dir, R"({"product": {"name": ")" + std::string(250, 'L')
+        + R"(", "version": "1.0"}, "options": {"created_folder": "P"}, "items": [{"path": "payload.txt"}]})");
+    EXPECT_FALSE(tooLong.ok);
+    EXPECT_TRUE(tooLong.Mentions("longer than a file name may be", true));
+    // Other scripts are names like any other.
+    WriteFileBytes(dir / "\xe5\x86\x99\xe7\x9c\x9f.txt", "x");
+    auto fine = Describe(dir, R"({"product": {"name": "写真 Tool"}, "options": {"created_folder": "P"},
+        "items": [{"path": "写真.txt"}]})");
+    EXPECT_TRUE(fine.ok);
+}

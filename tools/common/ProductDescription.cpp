@@ -2,6 +2,7 @@
 
 #include "PayloadCheck.h"
 
+#include <ControlCharacters.h>
 #include <CustomFolder.h>
 #include <DeinstallerConfig.h>
 #include <LibEntryUtils.h>
@@ -319,6 +320,22 @@ void ReadProduct(Reader& reader, const json& root, ProductDescription& descripti
     description.releaseDate = reader.Text(product, "product", "release_date").value_or("");
     description.company = reader.Text(product, "product", "company").value_or("");
     description.supportEmail = reader.Text(product, "product", "support_email").value_or("");
+    // These texts name the product's files and stand in its desktop files,
+    // login script, environment file and terminal output; a line end or
+    // escape sequence in them would be a command or a control sequence
+    // there.
+    const std::pair<const char*, const std::string*> texts[] = {{"name", &description.appName},
+        {"version", &description.version}, {"release_date", &description.releaseDate},
+        {"company", &description.company}, {"support_email", &description.supportEmail}};
+    // The deinstaller's file is named after product and version.
+    if (DeinstallerFileName(description.appName.c_str(), description.version.c_str()).size() > 255)
+        reader.Error("product.name", "with the version, makes the deinstaller's file name \"<name> <version> "
+            "Deinstaller\" longer than a file name may be (255 bytes); shorten it");
+    for (const auto& [key, text] : texts) {
+        if (HasControlCharacter(*text))
+            reader.Error(std::string("product.") + key, "holds a control character (a line end, tab or escape); "
+                "it would stand in desktop files, scripts and on the terminal");
+    }
 }
 
 void ReadGroups(Reader& reader, const json& root, ProductDescription& description)
@@ -459,6 +476,9 @@ void ReadItems(Reader& reader, const json& root, ProductDescription& description
             if (!leaves.insert(leaf).second)
                 reader.Error(field + ".path", "another item has the same name \"" + leaf + "\"; items are found "
                     "by name at install time, so names must differ");
+            if (HasControlCharacter(leaf))
+                reader.Error(field + ".path", "the item's name holds a control character (a line end, tab or "
+                    "escape); it would stand in menu entries and on the terminal; rename the item");
             if (IsReservedInstallName(leaf, description.appName.c_str(), description.version.c_str()))
                 reader.Error(field + ".path", "\"" + leaf + "\" is a name the installer uses itself in the "
                     "installation folder (the install record, the log, saved files or the deinstaller); "

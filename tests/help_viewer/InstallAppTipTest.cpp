@@ -1,10 +1,13 @@
 // The installer's application shows the tool tips its windows ask for: the
 // pointer moved onto the folder button brings up the tip window at the
 // application's pulse, and moving off takes it away.
-#include "../platform_interface/InterfaceTestSupport.h"
-
+// The window's headers go first: the engine's InstallConfig.h has a member
+// named like a macro the C library's stdbool.h makes in C++.
 #include <InstallApp.h>
 #include <InstallerWin.h>
+
+#include "../platform_interface/InterfaceTestSupport.h"
+
 #include <LibTipString.h>
 #include <LibTipWin.h>
 #include <MessageQueue.h>

@@ -59,8 +59,9 @@ TEST(LibStringViewTest, WhatIsDrawnIsCutOnceAndKeepsTheEndItWasCutFor)
 {
     TestWindow window;
     BFont bold(be_bold_font);
-    for (float width : {60.f, 120.f, 240.f}) {
-        for (const BFont* font : {be_plain_font, static_cast<const BFont*>(&bold)}) {
+    for (float width : {120.f, 180.f, 240.f}) {
+        const BFont* fonts[] = {be_plain_font, &bold};
+        for (const BFont* font : fonts) {
             auto* view = new LibStringView(BRect(0, 0, width, 15), "path", "");
             view->SetFont(font);
             window->AddChild(view);

@@ -413,6 +413,7 @@ bool InstallerWin::_MakePendingFolder()
         return true;
     BPath made;
     entry_ref ref;
+    errno = 0;
     const status_t status = find_directory(fPendingWhich, &made, true);
     if (status != B_OK || made.Path() == nullptr || !LibGetEntryRef(made.Path(), ref)) {
         LibError("Unable to create the destination folder '%s' (%s).", fPendingFolder.c_str(),

@@ -234,3 +234,22 @@ TEST(InstallerWinChoicesTest, TheFolderPanelOpensBesideTheDestinationAndTakesIts
     EXPECT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
     EXPECT_FALSE(list->isVisible());
 }
+
+TEST(InstallerWinChoicesTest, ALongDestinationIsDrawnCutOnlyAtItsStart)
+{
+    WindowFixture fixture;
+    InstallerWin* window = fixture.Open();
+    const fs::path deep = fixture.Root() / "a-rather-long-folder-name" / "another-long-folder-name" / "Applications";
+    fs::create_directories(deep);
+    entry_ref ref;
+    ASSERT_EQ(get_ref_for_path(deep.c_str(), &ref), B_OK);
+    window->Configuration().SetDestination(ref);
+    window->SetDestinationPath();
+    Locked lock(window);
+    std::string drawn;
+    Find<LibStringView>(window, "destination")->GetDrawnText(&drawn, nullptr);
+    const std::string ellipsis = "\xE2\x80\xA6";
+    EXPECT_EQ(drawn.rfind(ellipsis, 0), 0u) << drawn;
+    EXPECT_EQ(drawn.find(ellipsis, 1), std::string::npos) << drawn;
+    EXPECT_EQ(drawn.substr(drawn.size() - 13), "/Applications") << drawn;
+}

@@ -86,3 +86,16 @@ int RunScript(const char* path)
         return result.exitCode << 8;
     return result.signal;
 }
+
+
+std::string ScriptFailureText(const char* leaf, int status)
+{
+    if (status == 0)
+        return std::string();
+    const std::string name = std::string("The script '") + (leaf != nullptr ? leaf : "") + "'";
+    if (status < 0)
+        return name + " could not be run.";
+    if ((status & 0xff) == 0)
+        return name + " ended with exit status " + std::to_string(status >> 8) + ".";
+    return name + " was ended by signal " + std::to_string(status & 0x7f) + ".";
+}

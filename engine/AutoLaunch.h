@@ -33,3 +33,9 @@ status_t LaunchExecutable(const char* path);
 // end, the signal's number for a killed shell, -1 when it could not start
 // (also for a script outside the sandbox, which is never run).
 int RunScript(const char* path);
+
+// What the user is told after running the script named leaf that ended
+// with status (as RunScript gives it): nothing for a normal end with exit
+// code 0, else why it failed: its exit code, the signal that ended it, or
+// that it could not be run.
+std::string ScriptFailureText(const char* leaf, int status);

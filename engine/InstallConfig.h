@@ -298,8 +298,12 @@ public:
     // Settles a collision with the entry named like item inside folder by
     // rule ("Prompt", "Rename", anything else replaces). True: place the new
     // entry. askAgain and lastAnswer carry the "Prompt" answers of a run.
+    // The question shows the facts of the entry at incomingFacts when one is
+    // given (an entry made only once the way is clear, such as a menu
+    // entry, shows the item it starts), else those of item.
     bool                ReplaceControl(const char* folder, const BPath& item, const char* rule,
-                            bool& askAgain, bool& lastAnswer, const BPath& savedFiles);
+                            bool& askAgain, bool& lastAnswer, const BPath& savedFiles,
+                            const char* incomingFacts = nullptr);
     // True when the destination folder already holds an entry named by
     // "opt_created_folder". False when that name is not one plain folder
     // name (empty, missing, ".", ".." or holding "/"): no such folder is

@@ -6,6 +6,7 @@
 #include "Completion.h"
 
 #include <Alert.h>
+#include <InterfaceDefs.h>
 #include <LibAlert.h>
 #include <LibEntryUtils.h>
 
@@ -26,6 +27,8 @@ InstallConfig::AutoLaunch()
 
         BAlert alert("", question.c_str(), "Later", "Run", nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
         alert.SetKind("launch");
+        // Escape answers "Later".
+        alert.SetShortcut(0, B_ESCAPE);
         // Nothing is started unless someone asks for it.
         alert.SetDefaultButton(0);
         if (alert.Go() != 1)
@@ -35,8 +38,11 @@ InstallConfig::AutoLaunch()
             if (LaunchExecutable(path.c_str()) != B_OK)
                 LibError("'%s' was unable to be run at this time.", leaf.c_str());
         } else {
-            const int status = RunScript(path.c_str());
-            LibInfo("is a script file %d", status);
+            // A script that ran to its end says nothing; a failed one says
+            // why.
+            const std::string failure = ScriptFailureText(leaf.c_str(), RunScript(path.c_str()));
+            if (!failure.empty())
+                LibError("%s", failure.c_str());
         }
     }
 }

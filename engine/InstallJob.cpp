@@ -33,6 +33,17 @@
 
 namespace {
 
+// The system's words for a failed call's status: the text of the Linux
+// error it stands for.
+std::string StatusReason(status_t status)
+{
+    for (int error = 1; error < 256; error++) {
+        if (status_from_errno(error) == status)
+            return std::strerror(error);
+    }
+    return "error " + std::to_string(status);
+}
+
 const char* Text(const LibString& text)
 {
     const char* value = text;
@@ -203,9 +214,9 @@ InstallConfig::Action()
             LibError(occupied
                     ? "The entry '%s' blocks the installation: it is not a lock file the installer can use "
                       "(a link or another kind of entry). Remove it, then install again."
-                    : "Unable to create the lock file '%s' beside the installation folder. Unable to install "
-                      "files.",
-                lockPath.c_str());
+                    : "Unable to create the lock file '%s' beside the installation folder (%s). Unable to "
+                      "install files.",
+                lockPath.c_str(), StatusReason(locked).c_str());
             return INSTALL_RESULT_NO_FOLDER;
         }
     }
@@ -225,10 +236,12 @@ InstallConfig::Action()
     }
     // The name must be one folder inside the destination, never a path.
     BDirectory installFolder;
-    if (!IsPlainLeaf(created)
-        || destination.CreateDirectory(created.c_str(), &installFolder) != B_OK) {
-        LibError("Unable to create installation folder '%s'. Unable to install files.",
-            created.c_str());
+    const status_t made = IsPlainLeaf(created) ? destination.CreateDirectory(created.c_str(), &installFolder)
+                                               : B_BAD_VALUE;
+    if (made != B_OK) {
+        const std::string reason = IsPlainLeaf(created) ? StatusReason(made) : "it is not a single folder name";
+        LibError("Unable to create installation folder '%s' (%s). Unable to install files.", created.c_str(),
+            reason.c_str());
         return INSTALL_RESULT_NO_FOLDER;
     }
 
@@ -712,8 +725,10 @@ InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::str
     const std::string entryLeaf = fDesktop->MenuEntryLeaf(itemPath);
     const std::string item = itemPath;
     const BPath incoming((item.substr(0, item.rfind('/') + 1) + entryLeaf).c_str());
+    // The entry is written only once the way is clear: the question shows
+    // the item it starts.
     if (!ReplaceControl(folder.c_str(), incoming, StringField(meta, kFieldLinkExists, ""),
-            run.linkAskAgain, run.linkLastAnswer, BPath(run.savedFiles.c_str()))) {
+            run.linkAskAgain, run.linkLastAnswer, BPath(run.savedFiles.c_str()), itemPath)) {
         if (fCollisionFailed) {
             _AddProblem(run, "the entry in the way of its menu entry in " + folder
                 + " could not be cleared");

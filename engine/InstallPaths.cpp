@@ -219,7 +219,7 @@ InstallConfig::_SaveExisting(const char* existing, const char* savedFiles)
 
 bool
 InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char* rule,
-    bool& askAgain, bool& lastAnswer, const BPath& savedFiles)
+    bool& askAgain, bool& lastAnswer, const BPath& savedFiles, const char* incomingFacts)
 {
     fCollisionFailed = false;
     if (folder == nullptr || item.Leaf() == nullptr)
@@ -234,7 +234,8 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
 
     if (strcmp(rule, "Prompt") == 0) {
         if (askAgain) {
-            BAlertAnswer answer = AskReplaceQuestion(item.Path(), existing.c_str());
+            BAlertAnswer answer = AskReplaceQuestion(incomingFacts != nullptr ? incomingFacts : item.Path(),
+                existing.c_str());
             lastAnswer = answer.button == 1;
             askAgain = !answer.checkBox;
         }

@@ -38,6 +38,18 @@ const char* KindWord(const char* path)
 
 void AddFacts(const char* path, BAlert& alert)
 {
+    // An entry that is not there has no dates, size, kind or version to
+    // show (rather than the fallbacks of 1970 and 0 bytes); its folder is
+    // still known.
+    struct stat st;
+    if (::lstat(path, &st) != 0) {
+        LibString parent;
+        LibGetParentPath(path, parent);
+        for (int row = 0; row < 6; row++)
+            alert.AddFact(kReplaceFactLabels[row], row == 4 ? Text(parent) : "");
+        return;
+    }
+
     LibLocaleDateTime format;
     format.SetSeperator(", ");
     format.SetFormat("W, M D Y");

@@ -14,7 +14,8 @@ public:
     void Hide() override;
 
     // Sets text, shortened by mode (B_TRUNCATE_END, _BEGINNING, _MIDDLE,
-    // _SMART) to the view's width at the time of the call.
+    // _SMART) to the width the view draws its text in at the time of the
+    // call (its width less the text margins, in the font it draws with).
     void SetTruncatedText(const char* text, const uint32& mode);
 
 private:

@@ -25,5 +25,5 @@ void UpdateOwnVersionRecord()
     if (std::strcmp(static_cast<const char*>(current) != nullptr ? static_cast<const char*>(current) : "",
             expected) == 0)
         return;
-    LibSetAppVersion(major, middle, minor, "Ondelle", "Ondelle installer " ONDELLE_VERSION, 5, 0);
+    LibSetAppVersion(major, middle, minor, kInstallerVersionShort, kInstallerVersionLong, kInstallerVariety, 0);
 }

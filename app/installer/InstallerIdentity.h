@@ -7,6 +7,13 @@
 #define INSTALLER_SIGNATURE "application/x-vnd.Quorvane.Vondl"
 #define INSTALLER_DOCUMENT_TYPE "text/x-vondl"
 
+// The version record's texts and variety (5: final release); its numbers
+// are those of ONDELLE_VERSION, which the window's caption and --version
+// show as well.
+inline constexpr const char* kInstallerVersionShort = "Installer";
+inline constexpr const char* kInstallerVersionLong = "V" ONDELLE_VERSION " Install BeOS applications";
+inline constexpr uint32 kInstallerVariety = 5;
+
 // The version of this installer as numbers (from "major.middle.minor").
 void InstallerVersion(uint32& major, uint32& middle, uint32& minor);
 

@@ -6,7 +6,8 @@
 
 class BackgroundView : public BView {
 public:
-    static constexpr const char* kCaption = "Quorvane: Ondelle v1.2.1";
+    // The installer's version as its version record and --version give it.
+    static constexpr const char* kCaption = "Quorvane: Ondelle v" ONDELLE_VERSION;
 
     explicit BackgroundView(BRect frame);
 

@@ -19,7 +19,9 @@ const uint32 kPlaySound = 2200;
 InstallApp::InstallApp(const std::string& buildPath)
     : BApplication(INSTALLER_SIGNATURE),
       fBuildPath(buildPath),
-      fPresenter(std::make_unique<WindowAlertPresenter>())
+      fPresenter(std::make_unique<WindowAlertPresenter>()),
+      fTipHost(std::make_unique<LibAppTipHost>(this)),
+      fTips(std::make_unique<LibTipManager>(*fTipHost))
 {
     interface_init(true);
     // The desktop learns that the installer opens its document type; an
@@ -36,6 +38,10 @@ InstallApp::InstallApp(const std::string& buildPath)
 
 InstallApp::~InstallApp()
 {
+    // The tip manager goes before the host it drives; the platform closes
+    // the tip window with the application.
+    fTips.reset();
+    fTipHost.reset();
     fSignals.reset();
     set_alert_presenter(nullptr);
 }
@@ -54,6 +60,9 @@ void InstallApp::ReadyToRun()
         fWindow = nullptr;
         return;
     }
+    // Alerts bear the product's name, as the window does.
+    if (const char* product = fWindow->Configuration().AppName(); product != nullptr && product[0] != '\0')
+        fPresenter->SetTitle(product);
     fWindow->CenterOnScreen();
     fWindow->Show();
 }
@@ -69,7 +78,16 @@ void InstallApp::MessageReceived(BMessage* message)
         fHelp.MessageReceived(message);
         return;
     }
+    if (message->what == kLibTipRequest || message->what == kLibTipToggle) {
+        fTips->MessageReceived(message);
+        return;
+    }
     BApplication::MessageReceived(message);
+}
+
+void InstallApp::Pulse()
+{
+    fTips->PostPending();
 }
 
 bool InstallApp::QuitRequested()

@@ -7,6 +7,8 @@
 
 #include <Application.h>
 #include <HelpManager.h>
+#include <LibAppTipHost.h>
+#include <LibTipManager.h>
 
 #include <memory>
 #include <string>
@@ -25,7 +27,11 @@ public:
     virtual ~InstallApp();
 
     void ReadyToRun() override;
+    // Tool-tip requests ('stip', 'tipf') go to the tip manager, help
+    // requests to the help manager, the start-up sound is played.
     void MessageReceived(BMessage* message) override;
+    // Shows a tool tip whose start delay has passed.
+    void Pulse() override;
     bool QuitRequested() override;
 
     InstallerWin* Window() const { return fWindow; }
@@ -35,6 +41,7 @@ public:
     // Whether quitting stopped an install at work.
     bool InstallStopped() const { return fInstallStopped; }
     HelpManager& Help() { return fHelp; }
+    LibAppTipHost& TipHost() { return *fTipHost; }
 
 private:
     std::string fBuildPath;
@@ -45,6 +52,10 @@ private:
     std::unique_ptr<WindowAlertPresenter> fPresenter;
     std::unique_ptr<SignalQuitter> fSignals;
     HelpManager fHelp;
+    // The tool tips of every window of the program (the installer window's
+    // groups and folder button, and any other view that asks).
+    std::unique_ptr<LibAppTipHost> fTipHost;
+    std::unique_ptr<LibTipManager> fTips;
     // Only when a test drives the program (see TestDriver.h).
     std::unique_ptr<TestDriver> fDriver;
 };

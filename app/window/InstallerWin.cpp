@@ -40,8 +40,13 @@
 #include <TextView.h>
 #include <Volume.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -285,6 +290,12 @@ bool InstallerWin::LoadResources(const char* path)
         BMessage archive(*about);
         fImage->SetImage(archive);
     }
+    // The title is the product's name; the window keeps its own name, by
+    // which help and driving scripts know it.
+    if (fConfig.AppName() != nullptr && fConfig.AppName()[0] != '\0') {
+        SetTitle(fConfig.AppName());
+        SetName("InstallerWin");
+    }
     fImage->SetAppName(fConfig.AppName());
     fImage->SetVersion(fConfig.Version());
     fImage->SetDate(fConfig.ReleaseDate());
@@ -320,11 +331,16 @@ bool InstallerWin::LoadResources(const char* path)
             LibGetWorkingDirectory(folder);
         } else {
             // A standard folder that a new account does not have yet is
-            // made, as the unattended install does; else the default
-            // destination could not be installed into.
+            // shown but made only when the install starts: the user may
+            // choose another one, and nothing is made before a choice.
             directory_which which = B_USER_DIRECTORY;
-            if (LibGetStdDirName(fConfig.OptDefaultFolder(), which))
-                find_directory(which, &folder, true);
+            if (LibGetStdDirName(fConfig.OptDefaultFolder(), which)
+                && find_directory(which, &folder, false) == B_OK && folder.Path() != nullptr
+                && !BEntry(folder.Path()).Exists()) {
+                fPendingFolder = folder.Path();
+                fPendingWhich = which;
+                folder.Unset();
+            }
         }
         entry_ref ref;
         if (folder.Path() != nullptr && LibGetEntryRef(folder.Path(), ref))
@@ -352,6 +368,7 @@ bool InstallerWin::LoadResources(const char* path)
 void InstallerWin::_SetState(State state)
 {
     fState = state;
+    fFinished = false;
     const bool choosing = state != kInstalling;
     fFolderButton->SetEnabled(choosing);
     fVolumeMenu->SetEnabled(choosing);
@@ -382,14 +399,39 @@ void InstallerWin::ButtonPressed()
             Install();
             break;
         default:
-            _RequestQuit("stop");
+            // Once the job has done its work the button quits: there is
+            // nothing left to stop.
+            _RequestQuit(fFinished ? "finished" : "stop");
             break;
     }
 }
 
 
+bool InstallerWin::_MakePendingFolder()
+{
+    if (fPendingFolder.empty())
+        return true;
+    BPath made;
+    entry_ref ref;
+    errno = 0;
+    const status_t status = find_directory(fPendingWhich, &made, true);
+    if (status != B_OK || made.Path() == nullptr || !LibGetEntryRef(made.Path(), ref)) {
+        LibError("Unable to create the destination folder '%s' (%s).", fPendingFolder.c_str(),
+            std::strerror(errno != 0 ? errno : EIO));
+        return false;
+    }
+    fConfig.SetDestination(ref);
+    fPendingFolder.clear();
+    return true;
+}
+
+
 void InstallerWin::Install()
 {
+    if (!_MakePendingFolder()) {
+        _SetState(kChoosing);
+        return;
+    }
     if (Lock()) {
         const int32 count = fItemList->CountItems();
         for (int32 i = 0; i < count && i < fConfig.CountInstallItems(); i++)
@@ -502,6 +544,8 @@ void InstallerWin::CustomItemSelected()
 {
     if (!Lock())
         return;
+    // Each size is a 32-bit byte count; their sum is kept in 64 bits, as a
+    // selection of several large items passes 4 GiB.
     uint64 total = fConfig.HasDeinstallerSize() ? uint32(fConfig.DeinstallerSize()) : 0;
     int32 count = 0;
     for (int32 i = 0; i < fItemList->CountItems(); i++) {
@@ -510,9 +554,8 @@ void InstallerWin::CustomItemSelected()
         count++;
         total += uint32(static_cast<InstallListItem*>(fItemList->ItemAt(i))->Size());
     }
-    // Sizes are 32-bit byte counts.
     LibString text;
-    LibBytesToString(uint64(uint32(total)), text, 1);
+    LibBytesToString(total, text, 1);
     fInstallSize->SetText(text);
     fButton->SetEnabled(count > 0);
     Unlock();
@@ -521,7 +564,8 @@ void InstallerWin::CustomItemSelected()
 
 bool InstallerWin::CheckDestinationFolder(bool ask)
 {
-    if (!fConfig.DoesDestinationExist())
+    // A folder still to be made holds nothing.
+    if (!fPendingFolder.empty() || !fConfig.DoesDestinationExist())
         return true;
     std::string text = std::string("The folder '") + fConfig.OptCreatedFolder()
         + "' already exists in the destination folder.";
@@ -558,13 +602,45 @@ void InstallerWin::SelectDestination()
         return;
     }
     fConfig.SetDestination(chosen);
+    std::string pending;
+    pending.swap(fPendingFolder);
     if (CheckDestinationFolder(true)) {
         SetDestinationPath();
         fFolderPanel->Hide();
     } else {
         fConfig.SetDestination(previous);
+        fPendingFolder.swap(pending);
     }
 }
+
+
+namespace {
+
+// The device of the entry at path; -1 when it cannot be read.
+dev_t DeviceOf(const char* path)
+{
+    struct stat st;
+    return path != nullptr && stat(path, &st) == 0 ? st.st_dev : dev_t(-1);
+}
+
+// The longest leading part of path that exists ("/" at the least).
+std::string ExistingPart(std::string path)
+{
+    struct stat st;
+    while (path.size() > 1 && stat(path.c_str(), &st) != 0) {
+        const size_t slash = path.rfind('/');
+        path = slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
+    }
+    return path;
+}
+
+bool IsWritableFolder(const char* path)
+{
+    struct stat st;
+    return path != nullptr && stat(path, &st) == 0 && S_ISDIR(st.st_mode) && access(path, W_OK | X_OK) == 0;
+}
+
+} // namespace
 
 
 void InstallerWin::GetHomeDirectory()
@@ -572,20 +648,44 @@ void InstallerWin::GetHomeDirectory()
     BVolume volume;
     if (!fVolumeMenu->GetCurrentVolume(volume))
         return;
-    BDirectory root;
-    BEntry rootEntry;
-    BPath rootPath;
-    if (volume.GetRootDirectory(&root) != B_OK || root.GetEntry(&rootEntry) != B_OK
-        || rootEntry.GetPath(&rootPath) != B_OK || rootPath.Path() == nullptr)
-        return;
-    entry_ref home;
-    std::string homePath = std::string(rootPath.Path()) + (std::string(rootPath.Path()) == "/" ? "" : "/")
-        + "home";
-    if (BEntry(homePath.c_str()).GetRef(&home) == B_OK)
-        fConfig.SetDestination(home);
+
+    // A chosen folder on the volume stays (choosing the disk it is on
+    // changes nothing). Else the volume's home folder: on the boot volume
+    // the user's home, elsewhere the volume's "home" when the user can
+    // write there; else the working folder when it lies on the volume,
+    // else the volume's root when the user can write there. A volume with
+    // no folder the user can write leaves the destination as it was.
+    BPath chosen;
+    const bool keep = fPendingFolder.empty()
+        ? LibGetFullPath(fConfig.Destination(), chosen) && DeviceOf(chosen.Path()) == volume.Device()
+        : DeviceOf(ExistingPart(fPendingFolder).c_str()) == volume.Device();
+    if (!keep) {
+        fPendingFolder.clear();
+        BPath home;
+        BPath working;
+        BPath root;
+        BDirectory rootFolder;
+        BEntry rootEntry;
+        if (volume.GetRootDirectory(&rootFolder) == B_OK && rootFolder.GetEntry(&rootEntry) == B_OK)
+            rootEntry.GetPath(&root);
+        LibGetWorkingDirectory(working);
+        std::string folder;
+        if (find_directory(B_USER_DIRECTORY, &home, false, &volume) == B_OK && IsWritableFolder(home.Path())
+            && DeviceOf(home.Path()) == volume.Device())
+            folder = home.Path();
+        else if (DeviceOf(working.Path()) == volume.Device() && IsWritableFolder(working.Path()))
+            folder = working.Path();
+        else if (IsWritableFolder(root.Path()))
+            folder = root.Path();
+        entry_ref ref;
+        if (!folder.empty() && LibGetEntryRef(folder.c_str(), ref))
+            fConfig.SetDestination(ref);
+    }
     SetDestinationPath();
+    // Free space in 64 bits: volumes hold far more than 4 GiB.
+    const off_t freeBytes = volume.FreeBytes();
     LibString free;
-    LibBytesToString(uint64(uint32(volume.FreeBytes())), free, 1);
+    LibBytesToString(freeBytes > 0 ? uint64(freeBytes) : 0, free, 1);
     fVolumeSize->SetText(free);
 }
 
@@ -611,7 +711,9 @@ void InstallerWin::SetDestinationPath()
     if (!Lock())
         return;
     LibString path;
-    if (LibGetFullPath(fConfig.Destination(), path))
+    if (!fPendingFolder.empty())
+        fDestination->SetTruncatedText(fPendingFolder.c_str(), B_TRUNCATE_BEGINNING);
+    else if (LibGetFullPath(fConfig.Destination(), path))
         fDestination->SetTruncatedText(path, B_TRUNCATE_BEGINNING);
     Unlock();
 }
@@ -711,10 +813,13 @@ void InstallerWin::MessageReceived(BMessage* message)
         }
         case kOpenFolderPanel: {
             InitFolderPanel();
+            // The panel shows the folder that holds the destination, with
+            // the destination among its entries.
             LibString path;
-            if (LibGetFullPath(fConfig.Destination(), path))
+            if (!fPendingFolder.empty())
+                fFolderPanel->SetPanelDirectory(fPendingFolder.c_str());
+            else if (LibGetFullPath(fConfig.Destination(), path))
                 fFolderPanel->SetPanelDirectory(static_cast<const char*>(path));
-            fFolderPanel->SetToParentDirectory();
             fFolderPanel->Show();
             break;
         }
@@ -748,6 +853,11 @@ void InstallerWin::MessageReceived(BMessage* message)
             const char* text = nullptr;
             if (message->FindString("message", &text) == B_OK && text != nullptr)
                 fInstruction->SetText(text);
+            // The last status of a job that has done its work: no Stop.
+            if (fState == kInstalling && !fFinished && fConfig.JobFinished()) {
+                fFinished = true;
+                fButton->SetLabel("Quit");
+            }
             break;
         }
         default:

@@ -6,6 +6,7 @@
 // thread and shows the job's status lines until the job ends.
 #pragma once
 
+#include <FindDirectory.h>
 #include <InstallConfig.h>
 #include <LibWindow.h>
 #include <VolumeRoster.h>
@@ -97,9 +98,22 @@ private:
     // Posts the quit request to the application, naming its cause.
     void _RequestQuit(const char* cause);
 
+    // Makes the default folder that a new account does not have yet and
+    // takes it as the destination; false, after telling the user, when it
+    // cannot be made.
+    bool _MakePendingFolder();
+
     InstallConfig fConfig;
     int32 fState = kLicense;
     bool fJobStopped = false;
+    // The default folder, shown as the destination while it does not exist
+    // yet: it is made when the install starts, never before. Empty once the
+    // user chose another folder or disk.
+    std::string fPendingFolder;
+    directory_which fPendingWhich = B_USER_DIRECTORY;
+    // The job has done its work (its last status came): the main button
+    // quits rather than stops.
+    bool fFinished = false;
     std::unique_ptr<LibFilePanel> fFolderPanel;
     BVolumeRoster fVolumeWatch;
 

@@ -69,10 +69,13 @@ bool ReplaceAlert::CanShow(const BAlertRequest& question)
 ReplaceAlert::ReplaceAlert(const BAlertRequest& question, bool offerApplyToAll)
     : BWindow(BRect(0, 0, kPlainWidth,
                   kPlainHeight + (offerApplyToAll ? kGrowthWithCheckBox : kGrowth)),
-        "ReplaceAlert", B_MODAL_WINDOW_LOOK, B_MODAL_APP_WINDOW_FEEL,
+        question.title.empty() ? "ReplaceAlert" : question.title.c_str(), B_MODAL_WINDOW_LOOK, B_MODAL_APP_WINDOW_FEEL,
         B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE | B_ASYNCHRONOUS_CONTROLS),
       fQuestion(question)
 {
+    // Titled with the product's name when the question carries it; the name
+    // stays, by which help and driving scripts know the window.
+    SetName("ReplaceAlert");
     std::string leaf;
     if (LeafName(question.text, leaf) && question.facts.size() == kFacts) {
         fExisting = JoinPath(question.facts[kPathRow].second, leaf);

@@ -4,8 +4,29 @@
 
 #include <Message.h>
 
-BAlertAnswer WindowAlertPresenter::Ask(const BAlertRequest& request)
+void WindowAlertPresenter::SetTitle(const std::string& title)
 {
+    std::lock_guard<std::mutex> guard(fLock);
+    fTitle = title;
+}
+
+BAlertRequest WindowAlertPresenter::_Titled(const BAlertRequest& request)
+{
+    BAlertRequest titled = request;
+    std::lock_guard<std::mutex> guard(fLock);
+    if (!fTitle.empty())
+        titled.title = fTitle;
+    return titled;
+}
+
+status_t WindowAlertPresenter::Notify(const BAlertRequest& request)
+{
+    return QtAlertPresenter::Notify(_Titled(request));
+}
+
+BAlertAnswer WindowAlertPresenter::Ask(const BAlertRequest& untitled)
+{
+    const BAlertRequest request = _Titled(untitled);
     if (!ReplaceAlert::CanShow(request))
         return QtAlertPresenter::Ask(request);
     if (AnswersAtOnce())

@@ -8,14 +8,23 @@
 #include <QtAlertPresenter.h>
 
 #include <mutex>
+#include <string>
 
 class WindowAlertPresenter : public QtAlertPresenter {
 public:
     BAlertAnswer Ask(const BAlertRequest& request) override;
+    status_t Notify(const BAlertRequest& request) override;
     void BeginClosing() override;
 
+    // The window title of every later alert (the product's name); empty
+    // keeps each request's own title.
+    void SetTitle(const std::string& title);
+
 private:
+    BAlertRequest _Titled(const BAlertRequest& request);
+
     std::mutex fLock;
+    std::string fTitle;
     // The replace dialog open now, if any.
     BMessenger fReplaceAlert;
 };

@@ -4,7 +4,9 @@
 
 #include <FilePanel.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -74,6 +76,15 @@ void FileDialog::done(int result)
     if (fHideWhenDone)
         QFileDialog::done(result);
     fPanel->_Chosen(paths);
+}
+
+void FileDialog::hideEvent(QHideEvent* event)
+{
+    for (QCompleter* completer : findChildren<QCompleter*>()) {
+        if (QAbstractItemView* list = completer->popup(); list != nullptr && list->isVisible())
+            list->hide();
+    }
+    QFileDialog::hideEvent(event);
 }
 
 } // namespace BPrivate

@@ -27,6 +27,11 @@ public:
 
     void done(int result) override;
 
+protected:
+    // Closes the file name's completion list with the dialog: it is a
+    // window of its own and would stay on screen.
+    void hideEvent(QHideEvent* event) override;
+
 private:
     BFilePanel* fPanel;
     bool fHideWhenDone;

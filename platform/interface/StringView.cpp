@@ -47,13 +47,18 @@ void BStringView::GetDrawnText(std::string* text, BFont* font) const
         }
     }
     std::string shown = fText;
-    const float width = bounds.Width() + 1 - 2 * kTextMargin;
+    const float width = TextRoom();
     if (drawn.StringWidth(shown.c_str()) > width)
         drawn.TruncateString(&shown, B_TRUNCATE_END, width);
     if (text != nullptr)
         *text = shown;
     if (font != nullptr)
         *font = drawn;
+}
+
+float BStringView::TextRoom() const
+{
+    return Bounds().Width() + 1 - 2 * kTextMargin;
 }
 
 void BStringView::Draw(BRect)

@@ -25,6 +25,9 @@ public:
     // What Draw() shows (extension): the text, shortened to the width, and
     // the font, made smaller when the view's font is taller than the view.
     void GetDrawnText(std::string* text, BFont* font) const;
+    // The width the text is drawn in (extension): the view's width less the
+    // margins left and right of the text.
+    float TextRoom() const;
 
 private:
     std::string fText;

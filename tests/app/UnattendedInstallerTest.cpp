@@ -460,6 +460,23 @@ TEST(UnattendedInstallerTest, VersionRecordIsWrittenIntoAWritableBuildAndAReadOn
     ProgramRun run = RunProgram(product.Build(), {"--list"});
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_STREQ(static_cast<const char*>(LibGetAppVersion(product.Build().c_str())), ONDELLE_VERSION);
+    // The record the installer is known by, as its caption and --version
+    // name it.
+    {
+        BFile file(product.Build().c_str(), B_READ_ONLY);
+        BAppFileInfo info(&file);
+        version_info record = {};
+        ASSERT_EQ(info.GetVersionInfo(&record, B_APP_VERSION_KIND), B_OK);
+        EXPECT_EQ(record.major, 1u);
+        EXPECT_EQ(record.middle, 2u);
+        EXPECT_EQ(record.minor, 1u);
+        EXPECT_EQ(record.variety, 5u);
+        EXPECT_EQ(record.internal, 0u);
+        EXPECT_STREQ(record.short_info, "Installer");
+        EXPECT_STREQ(record.long_info, "V1.2.1 Install BeOS applications");
+        ProgramRun version = RunProgram(product.Build(), {"--version"});
+        EXPECT_EQ(version.output, "Ondelle 1.2.1\n");
+    }
     // A second start leaves the program as it is.
     const std::string written = ReadFileBytes(product.Build());
     run = RunProgram(product.Build(), {"--list"});

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <AutoLaunch.h>
+#include <InterfaceDefs.h>
 #include <InstallConfig.h>
 #include <ScriptedAlertPresenter.h>
 
@@ -91,17 +92,16 @@ TEST(AutoLaunch, OnlySelectedItemsMarkedExactlyTrueAreOfferedInOrder)
         Item(second, true, "True", ""), Item(declined, true, "True")});
 
     PresenterScope presenter;
-    presenter->Script(1);  // run first.sh
-    presenter->Script(0);  // its status
+    presenter->Script(1);  // run first.sh, which succeeds silently
     presenter->Script(1);  // run second.sh
-    presenter->Script(0);  // its status
+    presenter->Script(0);  // its failure
     presenter->Script(0);  // "Later" for declined.sh
     testing::internal::CaptureStderr();
     config.AutoLaunch();
     const std::string errors = testing::internal::GetCapturedStderr();
 
     const std::vector<BAlertRequest> questions = presenter->Questions();
-    ASSERT_EQ(questions.size(), 5u);
+    ASSERT_EQ(questions.size(), 4u);
     EXPECT_EQ(presenter->UnexpectedCount(), 0);
     EXPECT_EQ(questions[0].text, "Do you wish to run 'first.sh' now?\nSets things up.");
     EXPECT_EQ(questions[0].kind, "launch");
@@ -109,10 +109,13 @@ TEST(AutoLaunch, OnlySelectedItemsMarkedExactlyTrueAreOfferedInOrder)
     EXPECT_EQ(questions[0].type, B_INFO_ALERT);
     EXPECT_EQ(questions[0].buttons, (std::vector<std::string>{"Later", "Run"}));
     EXPECT_EQ(questions[0].defaultButton, 0);
-    EXPECT_EQ(questions[1].text, "is a script file 0");
-    EXPECT_EQ(questions[2].text, "Do you wish to run 'second.sh' now?");
-    EXPECT_EQ(questions[3].text, "is a script file 768");
-    EXPECT_EQ(questions[4].text, "Do you wish to run 'declined.sh' now?");
+    // Escape answers "Later".
+    ASSERT_EQ(questions[0].shortcuts.size(), 2u);
+    EXPECT_EQ(questions[0].shortcuts[0], char(B_ESCAPE));
+    EXPECT_EQ(questions[1].text, "Do you wish to run 'second.sh' now?");
+    EXPECT_EQ(questions[2].text, "The script 'second.sh' ended with exit status 3.");
+    EXPECT_EQ(questions[2].type, B_STOP_ALERT);
+    EXPECT_EQ(questions[3].text, "Do you wish to run 'declined.sh' now?");
 
     EXPECT_TRUE(fs::exists(first.string() + ".ran"));
     EXPECT_TRUE(fs::exists(second.string() + ".ran"));
@@ -157,6 +160,13 @@ TEST(AutoLaunch, ProgramsStartOnTheirOwnAndNothingOutsideTheSandbox)
     EXPECT_EQ(questions[2].type, B_STOP_ALERT);
     // A missing file is handed to the shell, which fails.
     EXPECT_EQ(questions[3].text, "Do you wish to run 'ghost.sh' now?");
-    EXPECT_EQ(questions[4].text.rfind("is a script file ", 0), 0u);
-    EXPECT_NE(questions[4].text, "is a script file 0");
+    EXPECT_EQ(questions[4].text.rfind("The script 'ghost.sh' ended with exit status ", 0), 0u) << questions[4].text;
+}
+
+TEST(AutoLaunch, AScriptsFailureSaysWhy)
+{
+    EXPECT_EQ(ScriptFailureText("a.sh", 0), "");
+    EXPECT_EQ(ScriptFailureText("a.sh", 2 << 8), "The script 'a.sh' ended with exit status 2.");
+    EXPECT_EQ(ScriptFailureText("a.sh", 9), "The script 'a.sh' was ended by signal 9.");
+    EXPECT_EQ(ScriptFailureText("a.sh", -1), "The script 'a.sh' could not be run.");
 }

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace installtest;
 using ondelle::test::ReadFileBytes;
 using ondelle::test::WriteFileBytes;
@@ -97,6 +99,55 @@ TEST(Collisions, PromptAnswersApplyToItemsAndLinksSeparately)
     EXPECT_EQ(CountLines(log, "\t\t\tUser desired not to place a link in " + links.string()), 1u);
     EXPECT_TRUE(HasLine(log, "\t\t\tExisting file removed."));
     EXPECT_EQ(fixture.Presenter().PendingAnswers(), 0u);
+}
+
+TEST(Collisions, AMenuEntryInTheWayIsAskedAboutWithTheFactsOfTheIncomingItem)
+{
+    const fs::path applications = StandardFolder(B_USER_DESKBAR_DIRECTORY).parent_path() / "applications";
+    fs::create_directories(applications);
+    WriteFileBytes(applications / "Tern-Notes.txt.desktop", "[Desktop Entry]\n");
+    InstallFixture fixture;
+    ProductItem& notes = fixture.Add("Tern Notes.txt", std::string(1536, 'n'));
+    notes.link = "User Deskbar";
+    notes.linkExists = "Prompt";
+    fixture.Description().appName = "Tern Menu";
+    fixture.Load();
+    fixture.Presenter().Script(0, false);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+    const std::string errors = testing::internal::GetCapturedStderr();
+
+    std::vector<BAlertRequest> questions = fixture.Questions("replace");
+    ASSERT_EQ(questions.size(), 1u);
+    const auto& facts = questions[0].facts;
+    ASSERT_EQ(facts.size(), 13u);
+    EXPECT_EQ(facts[6].first, "With");
+    // The incoming side: the item the entry starts, with its real facts.
+    // (The size an entry takes counts its attributes as well.)
+    EXPECT_EQ(facts[9].first, "Size :");
+    EXPECT_GE(std::atof(facts[9].second.c_str()), 1.5) << facts[9].second;
+    EXPECT_EQ(facts[9].second.substr(facts[9].second.size() - 3), " KB") << facts[9].second;
+    EXPECT_EQ(facts[11], (std::pair<std::string, std::string>{"Path :", fixture.InstallFolder().string()}));
+    EXPECT_EQ(facts[7].second.find("1970"), std::string::npos) << facts[7].second;
+    EXPECT_FALSE(facts[7].second.empty());
+    EXPECT_EQ(errors.find("LibCreationDate"), std::string::npos) << errors;
+    EXPECT_EQ(ReadFileBytes(applications / "Tern-Notes.txt.desktop"), "[Desktop Entry]\n");
+}
+
+TEST(Collisions, AQuestionAboutAnEntryThatIsNotThereShowsNoMadeUpFacts)
+{
+    ondelle::test::TempDir dir;
+    WriteFileBytes(dir / "old.txt", "old");
+    BAlert alert("", "", "OK");
+    testing::internal::CaptureStderr();
+    BuildReplaceQuestion((dir / "missing/old.txt").c_str(), (dir / "old.txt").c_str(), alert);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    const auto& facts = alert.Request().facts;
+    ASSERT_EQ(facts.size(), 13u);
+    for (size_t row : {7u, 8u, 9u, 10u, 12u})
+        EXPECT_EQ(facts[row].second, "") << facts[row].first;
+    EXPECT_EQ(facts[11].second, (dir / "missing").string());
+    EXPECT_EQ(errors.find("LibCreationDate"), std::string::npos) << errors;
 }
 
 TEST(Collisions, RenameTakesTheNextFreeCopyName)

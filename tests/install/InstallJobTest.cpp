@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <regex>
 
 using namespace installtest;
@@ -251,8 +253,22 @@ TEST(InstallJob, FolderFailuresGiveResultOneAndCreateNothing)
         EXPECT_FALSE(fs::exists(fixture.Root() / "escape"));
         std::vector<BAlertRequest> questions = fixture.Presenter().Questions();
         ASSERT_EQ(questions.size(), 1u);
-        EXPECT_EQ(questions[0].text, "Unable to create installation folder '../escape'. Unable to install files.");
+        EXPECT_EQ(questions[0].text, "Unable to create installation folder '../escape' (it is not a single folder "
+            "name). Unable to install files.");
         EXPECT_TRUE(fs::is_empty(fixture.Destination()));
+    }
+    {
+        // A folder the system refuses to make: its reason is given.
+        InstallFixture fixture;
+        const std::string name(300, 'n');
+        fixture.Description().optCreatedFolder = name;
+        fixture.Add("a.txt", "a");
+        fixture.Load();
+        EXPECT_EQ(fixture.Run(), INSTALL_RESULT_NO_FOLDER);
+        std::vector<BAlertRequest> questions = fixture.Presenter().Questions();
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].text, "Unable to create installation folder '" + name + "' (" + std::strerror(ENAMETOOLONG)
+            + "). Unable to install files.");
     }
 }
 

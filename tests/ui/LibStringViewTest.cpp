@@ -1,5 +1,6 @@
 #include "../platform_interface/InterfaceTestSupport.h"
 
+#include <Font.h>
 #include <LibStringView.h>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,29 @@ TEST(LibStringViewTest, TruncationKeepsWhatEachModeKeeps)
     view->ResizeTo(8, 15);
     view->SetTruncatedText("WW", B_TRUNCATE_END);
     EXPECT_LE(view->StringWidth(view->Text()), 8.0f);
+}
+
+TEST(LibStringViewTest, WhatIsDrawnIsCutOnceAndKeepsTheEndItWasCutFor)
+{
+    TestWindow window;
+    BFont bold(be_bold_font);
+    for (float width : {120.f, 180.f, 240.f}) {
+        const BFont* fonts[] = {be_plain_font, &bold};
+        for (const BFont* font : fonts) {
+            auto* view = new LibStringView(BRect(0, 0, width, 15), "path", "");
+            view->SetFont(font);
+            window->AddChild(view);
+            view->SetTruncatedText(kPath, B_TRUNCATE_BEGINNING);
+            std::string drawn;
+            view->GetDrawnText(&drawn, nullptr);
+            EXPECT_EQ(drawn, view->Text()) << width;
+            EXPECT_EQ(drawn.rfind(kEllipsis, 0), 0u) << drawn;
+            EXPECT_EQ(drawn.find(kEllipsis, 1), std::string::npos) << drawn;
+            EXPECT_EQ(drawn.substr(drawn.size() - 11), "preferences") << drawn;
+            view->RemoveSelf();
+            delete view;
+        }
+    }
 }
 
 TEST(LibStringViewTest, TheWidthAtTheCallCounts)

@@ -105,7 +105,9 @@ TEST(Collisions, AMenuEntryInTheWayIsAskedAboutWithTheFactsOfTheIncomingItem)
 {
     const fs::path applications = StandardFolder(B_USER_DESKBAR_DIRECTORY).parent_path() / "applications";
     fs::create_directories(applications);
-    WriteFileBytes(applications / "Tern-Notes.txt.desktop", "[Desktop Entry]\n");
+    const DesktopIntegration naming("Tern Menu", "", [](const std::string&) {});
+    const fs::path inTheWay = applications / naming.MenuEntryLeaf("Tern Notes.txt");
+    WriteFileBytes(inTheWay, "[Desktop Entry]\n");
     InstallFixture fixture;
     ProductItem& notes = fixture.Add("Tern Notes.txt", std::string(1536, 'n'));
     notes.link = "User Deskbar";
@@ -131,7 +133,7 @@ TEST(Collisions, AMenuEntryInTheWayIsAskedAboutWithTheFactsOfTheIncomingItem)
     EXPECT_EQ(facts[7].second.find("1970"), std::string::npos) << facts[7].second;
     EXPECT_FALSE(facts[7].second.empty());
     EXPECT_EQ(errors.find("LibCreationDate"), std::string::npos) << errors;
-    EXPECT_EQ(ReadFileBytes(applications / "Tern-Notes.txt.desktop"), "[Desktop Entry]\n");
+    EXPECT_EQ(ReadFileBytes(inTheWay), "[Desktop Entry]\n");
 }
 
 TEST(Collisions, AQuestionAboutAnEntryThatIsNotThereShowsNoMadeUpFacts)

@@ -8,6 +8,7 @@
 #include <Cursor.h>
 #include <Message.h>
 #include <ScrollBar.h>
+#include <ScrollView.h>
 #include <Window.h>
 
 #include <QAccessible>
@@ -160,6 +161,9 @@ void BView::MakeFocus(bool focus)
         }
     }
     Invalidate();
+    // A scroll view round this view shows the focus in its border.
+    if (auto* scroll = dynamic_cast<BScrollView*>(fParent); scroll != nullptr && scroll->Target() == this)
+        scroll->Invalidate();
 }
 
 void BView::_FocusFromWidget()

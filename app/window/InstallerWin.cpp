@@ -2,6 +2,7 @@
 
 #include "BackgroundView.h"
 #include "FolderButtonBits.h"
+#include "GroupHighlight.h"
 #include "InstallImage.h"
 #include "InstallListItem.h"
 #include "InstallProgressView.h"
@@ -515,6 +516,7 @@ void InstallerWin::CustomItemSelected()
     LibBytesToString(uint64(uint32(total)), text, 1);
     fInstallSize->SetText(text);
     fButton->SetEnabled(count > 0);
+    GroupHighlight::Follow(fTypeList, fItemList);
     Unlock();
 }
 

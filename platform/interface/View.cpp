@@ -21,6 +21,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include <cstring>
 
@@ -125,7 +126,44 @@ void BView::FrameResized(float, float) {}
 
 void BView::MessageReceived(BMessage* message)
 {
+    if (message->what == B_MOUSE_WHEEL_CHANGED) {
+        _WheelTurned(message);
+        return;
+    }
     BHandler::MessageReceived(message);
+}
+
+void BView::_WheelTurned(const BMessage* message)
+{
+    float dx = 0;
+    float dy = 0;
+    message->FindFloat("be:wheel_delta_x", &dx);
+    message->FindFloat("be:wheel_delta_y", &dy);
+    int32 held = 0;
+    message->FindInt32("modifiers", &held);
+    for (BView* view = this; view != nullptr; view = view->fParent) {
+        BScrollBar* horizontal = view->ScrollBar(B_HORIZONTAL);
+        BScrollBar* vertical = view->ScrollBar(B_VERTICAL);
+        if (horizontal == nullptr && vertical == nullptr)
+            continue;
+        // A view that scrolls only sideways takes the usual wheel's turn
+        // sideways.
+        if (vertical == nullptr && dx == 0)
+            std::swap(dx, dy);
+        const auto scroll = [held](BScrollBar* bar, float delta) {
+            if (bar == nullptr || delta == 0)
+                return;
+            float small = 0;
+            float large = 0;
+            bar->GetSteps(&small, &large);
+            // A notch is three small steps; with Command or Control, a page.
+            const float step = (uint32(held) & (B_COMMAND_KEY | B_CONTROL_KEY)) != 0 ? large : small * 3;
+            bar->SetValue(bar->Value() + delta * step);
+        };
+        scroll(horizontal, dx);
+        scroll(vertical, dy);
+        return;
+    }
 }
 
 void BView::MakeFocus(bool focus)

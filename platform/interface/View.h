@@ -234,6 +234,9 @@ public:
     // on a native widget): the view becomes the window's focus view
     // through MakeFocus(), which leaves Qt's focus as it is.
     void _FocusFromWidget();
+    // A turn of the mouse wheel (B_MOUSE_WHEEL_CHANGED): scrolls this view
+    // or, when it has no scroll bar, the nearest parent that has one.
+    void _WheelTurned(const BMessage* message);
 
 protected:
     // A Qt widget that does this view's work (a button, an editor): it

@@ -17,6 +17,7 @@
 #include <QFocusEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -254,6 +255,18 @@ void ViewWidget::enterEvent(QEnterEvent* event)
 void ViewWidget::leaveEvent(QEvent*)
 {
     _Transit(false, mapFromGlobal(QCursor::pos()));
+}
+
+void ViewWidget::wheelEvent(QWheelEvent* event)
+{
+    // The view under the pointer gets the turn; the view passes it to the
+    // nearest view up its tree that has scroll bars.
+    if (fView == nullptr || event->angleDelta().isNull()) {
+        event->ignore();
+        return;
+    }
+    _Post(WheelMessage(event->angleDelta(), event->modifiers()));
+    event->accept();
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event)

@@ -1075,6 +1075,30 @@ void BView::_SetAccessibleValue(const char* value)
     });
 }
 
+void BView::SetAccessibleRange(float minimum, float maximum, float value)
+{
+    GuiThread::Call([this, minimum, maximum, value] {
+        fWidget->SetAccessibleRole(QAccessible::ProgressBar);
+        fWidget->SetAccessibleRange(minimum, maximum, value);
+    });
+}
+
+void BView::_SetAccessibleItems(const std::vector<_AccessibleEntry>& entries, int32 keyboardEntry,
+    bool multiSelect)
+{
+    std::vector<ViewWidget::AccessibleItem> items;
+    items.reserve(entries.size());
+    const BPoint origin = Bounds().LeftTop();
+    for (const _AccessibleEntry& entry : entries) {
+        const BRect frame = entry.frame.OffsetByCopy(-origin.x, -origin.y);
+        items.push_back({QString::fromStdString(entry.text), entry.selected,
+            QRect(int(frame.left), int(frame.top), int(frame.Width()) + 1, int(frame.Height()) + 1)});
+    }
+    GuiThread::Call([this, &items, keyboardEntry, multiSelect] {
+        fWidget->SetAccessibleItems(std::move(items), int(keyboardEntry), multiSelect);
+    });
+}
+
 void BView::_ApplyAccessibleName()
 {
     std::string name = !fAccessibleName.empty() ? fAccessibleName : fAccessibleDefaultName;

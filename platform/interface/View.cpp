@@ -142,8 +142,12 @@ void BView::_WheelTurned(const BMessage* message)
     int32 held = 0;
     message->FindInt32("modifiers", &held);
     for (BView* view = this; view != nullptr; view = view->fParent) {
-        BScrollBar* horizontal = view->ScrollBar(B_HORIZONTAL);
-        BScrollBar* vertical = view->ScrollBar(B_VERTICAL);
+        // Over a scroll view's border or bars, the wheel scrolls its target.
+        BView* scrolled = view;
+        if (auto* scroll = dynamic_cast<BScrollView*>(view); scroll != nullptr && scroll->Target() != nullptr)
+            scrolled = scroll->Target();
+        BScrollBar* horizontal = scrolled->ScrollBar(B_HORIZONTAL);
+        BScrollBar* vertical = scrolled->ScrollBar(B_VERTICAL);
         if (horizontal == nullptr && vertical == nullptr)
             continue;
         // A view that scrolls only sideways takes the usual wheel's turn

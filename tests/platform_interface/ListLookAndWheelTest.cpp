@@ -154,15 +154,21 @@ TEST(ListLookAndWheelTest, WheelOverAViewWithoutBarsScrollsTheNearestParentThatH
     // A small view drawn inside the list, as an item's button would be.
     auto* inner = new BView(BRect(0, 0, 20, 10), "inner", B_FOLLOW_NONE, B_WILL_DRAW);
     list->AddChild(inner);
-    window->AddChild(new BScrollView("scroll", list, B_FOLLOW_NONE, 0, false, true));
+    auto* scroll = new BScrollView("scroll", list, B_FOLLOW_NONE, 0, false, true);
+    window->AddChild(scroll);
     window.Show();
-    Turn(inner->_Widget(), 1);
-    EXPECT_TRUE(WaitFor([&] {
+    const auto top = [&] {
         window->Lock();
-        const bool moved = list->Bounds().top > 0;
+        const float value = list->Bounds().top;
         window->Unlock();
-        return moved;
-    }));
+        return value;
+    };
+    Turn(inner->_Widget(), 1);
+    ASSERT_TRUE(WaitFor([&] { return top() > 0; }));
+    // Over the scroll view's own border, the wheel scrolls its target.
+    const float before = top();
+    Turn(scroll->_Widget(), 1);
+    EXPECT_TRUE(WaitFor([&] { return top() > before; }));
     ASSERT_TRUE(window->Lock());
     list->MakeEmpty();
     window->Unlock();

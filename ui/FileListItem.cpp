@@ -117,7 +117,9 @@ void FileListItem::DrawItem(BView* owner, BRect frame, bool)
 {
     const float left = TextLeft(fIndented);
     owner->PushState();
-    owner->SetHighColor(IsSelected() ? make_color(216, 216, 216) : owner->ViewColor());
+    // A selected row stands out at least 3:1 from the list's background.
+    const rgb_color background = owner->ViewColor();
+    owner->SetHighColor(IsSelected() ? list_selection_color(background) : background);
     owner->FillRect(frame);
     owner->SetHighColor(0, 0, 0);
     owner->SetDrawingMode(B_OP_OVER);

@@ -48,6 +48,8 @@ public:
     const BPath& Path() const { return fPath; }
     FileType Type() const { return fFileType; }
     const char* DisplayText() const { return fDisplayText; }
+    // A screen reader reads the name shown.
+    const char* AccessibleText() const override { return fDisplayText; }
     const LibBitmap& Icon() const { return *fIcon; }
     bool Indented() const { return fIndented; }
 

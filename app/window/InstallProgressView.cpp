@@ -24,6 +24,8 @@ InstallProgressView::InstallProgressView(BRect frame)
     BFont font(be_plain_font);
     font.SetSize(kTextSize);
     SetFont(&font);
+    // A screen reader reads the percentage done.
+    SetAccessibleRange(0, 100, 0);
 }
 
 
@@ -32,6 +34,7 @@ void InstallProgressView::SetProgress(int64 done, int64 total)
     fTotal = std::max<int64>(total, 0);
     fDone = std::clamp<int64>(done, 0, fTotal);
     fPercent = fTotal > 0 ? ProgressLine::Percent(fDone, fTotal) : 0;
+    SetAccessibleRange(0, 100, float(fPercent));
     Invalidate();
 }
 

@@ -2,6 +2,7 @@
 
 #include "BackgroundView.h"
 #include "FolderButtonBits.h"
+#include "GroupHighlight.h"
 #include "InstallImage.h"
 #include "InstallListItem.h"
 #include "InstallProgressView.h"
@@ -558,6 +559,7 @@ void InstallerWin::CustomItemSelected()
     LibBytesToString(total, text, 1);
     fInstallSize->SetText(text);
     fButton->SetEnabled(count > 0);
+    GroupHighlight::Follow(fTypeList, fItemList);
     Unlock();
 }
 

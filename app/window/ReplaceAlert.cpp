@@ -27,6 +27,11 @@ const size_t kRows = 6;
 const size_t kFacts = 2 * kRows + 1;
 const size_t kPathRow = 4;
 const float kRowHeight = 15;
+// The right edge of the fact labels. "Modified :" at 10 pixels is 44 to 45
+// pixels wide in the faces with Helvetica's widths; with the string view's
+// 2-pixel margins it needs 49 pixels, 3 more than a column ending at 85
+// gives. The values start at 90, so the wider column leaves them in place.
+const float kLabelRight = 88;
 
 const char* const kRowNames[kRows] = {"creation", "modified", "size", "kind", "path", "version"};
 
@@ -168,7 +173,7 @@ void ReplaceAlert::_AddBlock(BView* textArea, const char* prefix, float top, flo
         const auto& fact = fQuestion.facts[firstFact + row];
         const float rowTop = top + kRowHeight * float(row);
         const std::string name = pre + kRowNames[row];
-        BStringView* label = new BStringView(BRect(40, rowTop, 85, rowTop + kRowHeight),
+        BStringView* label = new BStringView(BRect(40, rowTop, kLabelRight, rowTop + kRowHeight),
             (name + "_label").c_str(), fact.first.c_str());
         StyleLabel(label);
         textArea->AddChild(label);

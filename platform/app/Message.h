@@ -66,6 +66,7 @@ enum {
     B_MOUSE_DOWN = '_MDN',
     B_MOUSE_UP = '_MUP',
     B_MOUSE_MOVED = '_MMV',
+    B_MOUSE_WHEEL_CHANGED = '_MWC',
     B_NODE_MONITOR = 'NDMN',
     B_WINDOW_ACTIVATED = '_ACT',
     B_CONTROL_INVOKED = '_CIV',

@@ -1,5 +1,6 @@
 #include "AlertDialog.h"
 
+#include "FocusMark.h"
 #include "FontEngine.h"
 
 #include <Font.h>
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -22,6 +24,36 @@
 namespace BPrivate {
 
 namespace {
+
+// An alert's button: a push button with the platform's keyboard-navigation
+// mark under its label while it has the focus.
+class AlertButton : public QPushButton {
+public:
+    explicit AlertButton(const QString& text) : QPushButton(text) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPushButton::paintEvent(event);
+        DrawLabelFocusMark(this, text());
+    }
+};
+
+// The alert's check box, marked the same way.
+class AlertCheckBox : public QCheckBox {
+public:
+    explicit AlertCheckBox(const QString& text) : QCheckBox(text) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QCheckBox::paintEvent(event);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QRect label = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this);
+        DrawLabelFocusMark(this, text(), label.left() + 2);
+    }
+};
 
 // The platform's alert layout: a 30-pixel stripe, the icon at (18, 6), the
 // text from x = 55, 6 pixels of margin at the right and the bottom, buttons
@@ -95,7 +127,7 @@ AlertDialog::AlertDialog(const BAlertRequest& request, QWidget* parent)
     }
 
     if (!request.checkBoxLabel.empty()) {
-        fCheckBox = new QCheckBox(QString::fromStdString(request.checkBoxLabel));
+        fCheckBox = new AlertCheckBox(QString::fromStdString(request.checkBoxLabel));
         fCheckBox->setObjectName("alert_check_box");
         fCheckBox->setChecked(request.checkBoxValue);
         layout->addWidget(fCheckBox);
@@ -106,7 +138,7 @@ AlertDialog::AlertDialog(const BAlertRequest& request, QWidget* parent)
     buttons->addStretch(1);
     for (size_t i = 0; i < request.buttons.size(); i++) {
         QString label = QString::fromStdString(request.buttons[i]);
-        auto* button = new QPushButton(label.replace("&", "&&"));
+        auto* button = new AlertButton(label.replace("&", "&&"));
         button->setObjectName(QString("alert_button_%1").arg(i));
         button->setAccessibleName(QString::fromStdString(request.buttons[i]));
         button->setAutoDefault(false);

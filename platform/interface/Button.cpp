@@ -1,5 +1,6 @@
 #include <Button.h>
 
+#include "FocusMark.h"
 #include "GuiThread.h"
 
 #include <OS.h>
@@ -28,6 +29,8 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPushButton::paintEvent(event);
+        // The platform's keyboard-navigation mark under the label.
+        BPrivate::DrawLabelFocusMark(this, text());
         fOwner->_LabelPainted();
     }
 

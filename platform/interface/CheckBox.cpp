@@ -1,15 +1,35 @@
 #include <CheckBox.h>
 
+#include "FocusMark.h"
 #include "GuiThread.h"
 
 #include <QCheckBox>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <cmath>
 
 using BPrivate::GuiThread;
 
 namespace {
+
+// A check box that draws the platform's keyboard-navigation mark under its
+// label while it has the focus.
+class NativeCheckBox : public QCheckBox {
+public:
+    explicit NativeCheckBox(const QString& text) : QCheckBox(text) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QCheckBox::paintEvent(event);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QRect label = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this);
+        BPrivate::DrawLabelFocusMark(this, text(), label.left() + 2);
+    }
+};
 
 QString CheckBoxText(const char* label)
 {
@@ -26,7 +46,7 @@ BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage*
 {
     SetFont(be_plain_font);
     GuiThread::Call([this, label] {
-        fCheckBox = new QCheckBox(CheckBoxText(label));
+        fCheckBox = new NativeCheckBox(CheckBoxText(label));
         fCheckBox->setFocusPolicy((Flags() & B_NAVIGABLE) ? Qt::StrongFocus : Qt::NoFocus);
         QObject::connect(fCheckBox, &QCheckBox::toggled, fCheckBox,
             [this](bool checked) { _NativeChanged(checked ? B_CONTROL_ON : B_CONTROL_OFF); });

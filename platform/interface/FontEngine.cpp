@@ -63,6 +63,23 @@ std::string FontEngine::DefaultFamily(bool fixed)
     return font.family().toStdString();
 }
 
+std::string FontEngine::SansFamily()
+{
+    if (!HasGuiApplication())
+        return std::string();
+    // The platform's plain and bold faces have Helvetica's widths, and the
+    // windows are laid out for them: a wider face (DejaVu Sans is about 12%
+    // wider) cuts the labels. These free faces keep those widths.
+    static const char* const kNarrowSans[] = {
+        "Liberation Sans", "Nimbus Sans", "Nimbus Sans L", "Arimo",
+    };
+    for (const char* family : kNarrowSans) {
+        if (QFontDatabase::hasFamily(QString::fromUtf8(family)))
+            return family;
+    }
+    return DefaultFamily(false);
+}
+
 bool FontEngine::IsKnownFamily(const char* family)
 {
     if (family == nullptr || family[0] == '\0')
@@ -103,11 +120,13 @@ bool FontEngine::Prepare()
         if (classic != nullptr && classic->kind == FamilyKind::Serif) {
             font->setFamilies({QStringLiteral("serif")});
             font->setStyleHint(QFont::Serif);
-        } else {
-            const QFont system
-                = QFontDatabase::systemFont(fixed ? QFontDatabase::FixedFont : QFontDatabase::GeneralFont);
+        } else if (fixed) {
+            const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
             font->setFamilies(system.families());
-            font->setStyleHint(fixed ? QFont::Monospace : QFont::SansSerif);
+            font->setStyleHint(QFont::Monospace);
+        } else {
+            font->setFamilies({QString::fromStdString(SansFamily())});
+            font->setStyleHint(QFont::SansSerif);
         }
     } else {
         font->setFamilies({QString::fromUtf8(fFamily.c_str())});

@@ -37,6 +37,11 @@ public:
     // The system's general or fixed family name; empty without a GUI
     // application.
     static std::string DefaultFamily(bool fixed);
+    // The family that draws the platform's sans-serif faces (the plain and
+    // bold fonts): the first installed of the free faces with Helvetica's
+    // widths (Liberation Sans, Nimbus Sans, Arimo), else the system's
+    // general family. Empty without a GUI application.
+    static std::string SansFamily();
     // True for a family that can be drawn: installed on this system or one
     // of the platform's classic families. Without a GUI application every
     // family counts as drawable.

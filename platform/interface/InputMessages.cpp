@@ -57,6 +57,16 @@ BMessage MouseMovedMessage(BPoint where, uint32 transit, Qt::MouseButtons button
     return message;
 }
 
+BMessage WheelMessage(QPoint angleDelta, Qt::KeyboardModifiers held)
+{
+    BMessage message(B_MOUSE_WHEEL_CHANGED);
+    message.AddInt64("when", system_time());
+    message.AddFloat("be:wheel_delta_x", -float(angleDelta.x()) / 120.0f);
+    message.AddFloat("be:wheel_delta_y", -float(angleDelta.y()) / 120.0f);
+    message.AddInt32("modifiers", int32(ModifiersOf(held)));
+    return message;
+}
+
 namespace {
 
 // The platform's byte for keys that have no text, and the raw key code of

@@ -7,6 +7,7 @@
 #include <Message.h>
 #include <Point.h>
 
+#include <QPoint>
 #include <Qt>
 
 class QKeyEvent;
@@ -19,6 +20,11 @@ uint32 ButtonsOf(Qt::MouseButtons held);
 BMessage MouseMessage(uint32 what, BPoint where, Qt::MouseButtons buttons, Qt::KeyboardModifiers held,
     int32 clicks);
 BMessage MouseMovedMessage(BPoint where, uint32 transit, Qt::MouseButtons buttons, Qt::KeyboardModifiers held);
+// A turn of the mouse wheel: "be:wheel_delta_x" and "be:wheel_delta_y"
+// in notches (one notch is 1.0; positive y turns towards the user, which
+// scrolls the content up, positive x to the right) from Qt's angle delta
+// in eighths of a degree (120 a notch).
+BMessage WheelMessage(QPoint angleDelta, Qt::KeyboardModifiers held);
 // False for keys the platform has no byte for (lone modifier keys).
 bool KeyMessage(uint32 what, const QKeyEvent* event, BMessage* message);
 

@@ -81,6 +81,38 @@ rgb_color tint_color(rgb_color color, float tint)
         TintComponent(color.blue, tint), color.alpha);
 }
 
+namespace {
+
+// Relative luminance of an sRGB colour, 0 (black) to 1 (white).
+float Luminance(rgb_color colour)
+{
+    const auto linear = [](uint8 component) {
+        const float value = float(component) / 255.0f;
+        return value <= 0.03928f ? value / 12.92f : std::pow((value + 0.055f) / 1.055f, 2.4f);
+    };
+    return 0.2126f * linear(colour.red) + 0.7152f * linear(colour.green) + 0.0722f * linear(colour.blue);
+}
+
+} // namespace
+
+float contrast_ratio(rgb_color a, rgb_color b)
+{
+    const float first = Luminance(a) + 0.05f;
+    const float second = Luminance(b) + 0.05f;
+    return first > second ? first / second : second / first;
+}
+
+rgb_color list_selection_color(rgb_color background)
+{
+    const float kMinimumContrast = 3.0f;
+    rgb_color selection = ui_color(B_LIST_SELECTED_BACKGROUND_COLOR);
+    // On a dark background the selection is lightened instead.
+    const bool darken = Luminance(background) >= 0.18f;
+    for (int step = 0; step < 16 && contrast_ratio(selection, background) < kMinimumContrast; step++)
+        selection = tint_color(selection, darken ? B_DARKEN_1_TINT : B_LIGHTEN_1_TINT);
+    return selection;
+}
+
 uint32 modifiers()
 {
     if (QGuiApplication::instance() == nullptr)

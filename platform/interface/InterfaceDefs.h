@@ -63,6 +63,16 @@ constexpr float B_DISABLED_MARK_TINT = B_LIGHTEN_2_TINT;
 // classic table above.
 rgb_color tint_color(rgb_color color, float tint);
 
+// How far apart two colours stand for the eye: the ratio of their relative
+// luminances (each plus 0.05), from 1 (equal) to 21 (black on white).
+float contrast_ratio(rgb_color a, rgb_color b);
+
+// The background of a selected row in a list drawn on background: the
+// list selection colour (B_LIST_SELECTED_BACKGROUND_COLOR), darkened step
+// by step until it stands at least 3:1 against background so that the
+// selection can be told apart; lightened instead on a dark background.
+rgb_color list_selection_color(rgb_color background);
+
 // --- Layout enumerations ------------------------------------------------------
 
 enum alignment {

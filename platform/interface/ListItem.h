@@ -34,6 +34,9 @@ public:
     // Called when the item joins a list or the list's font changes: the
     // default takes the owner's width and one line of the font as height.
     virtual void Update(BView* owner, const BFont* font);
+    // What a screen reader reads of the entry (an addition of this kit);
+    // empty unless the item says.
+    virtual const char* AccessibleText() const { return ""; }
 
 private:
     float fWidth;

@@ -401,10 +401,23 @@ void BListView::DeselectExcept(int32 from, int32 to)
     _SelectionDone(changed);
 }
 
+void BListView::_PublishEntries()
+{
+    std::vector<_AccessibleEntry> entries;
+    entries.reserve(fItems.size());
+    for (size_t i = 0; i < fItems.size(); i++)
+        entries.push_back({fItems[i]->AccessibleText(), fItems[i]->IsSelected(), ItemFrame(int32(i))});
+    int32 keyboard = fType == B_MULTIPLE_SELECTION_LIST ? fKeyboardIndex : fLastSelected;
+    if (keyboard < 0 || keyboard >= int32(fItems.size()))
+        keyboard = CurrentSelection(0);
+    _SetAccessibleItems(entries, keyboard, fType == B_MULTIPLE_SELECTION_LIST);
+}
+
 void BListView::_SelectionDone(bool changed)
 {
     if (!changed)
         return;
+    _PublishEntries();
     SelectionChanged();
     if (fSelectionMessage != nullptr)
         InvokeNotify(fSelectionMessage.get(), B_CONTROL_MODIFIED);
@@ -493,6 +506,8 @@ void BListView::MakeFocus(bool focus)
 
 void BListView::Draw(BRect updateRect)
 {
+    // What is drawn is what a screen reader reads.
+    _PublishEntries();
     const int32 count = int32(fItems.size());
     if (count == 0)
         return;
@@ -522,6 +537,7 @@ void BListView::_SetKeyboardIndex(int32 index)
     fKeyboardIndex = index;
     if (index >= 0 && index < int32(fItems.size()))
         Invalidate(ItemFrame(index));
+    _PublishEntries();
 }
 
 uint32 BListView::_CurrentModifiers() const

@@ -101,6 +101,9 @@ private:
     void _SelectionDone(bool changed);
     uint32 _CurrentModifiers() const;
     // Moves the keyboard's entry and redraws the frame around it.
+    // Hands the entries and their selection to the view's screen-reader
+    // face.
+    void _PublishEntries();
     void _SetKeyboardIndex(int32 index);
 
     std::vector<BListItem*> fItems;

@@ -107,8 +107,11 @@ void BMenuField::Draw(BRect)
         DrawString(shown.c_str(), BPoint(bar.left + 5, bar.bottom - std::ceil(height.descent) - 3));
     }
 
+    // The keyboard-navigation mark: the bar framed in the navigation colour
+    // and its label underlined.
     if (IsFocus() && fEnabled) {
         SetHighColor(ui_color(B_KEYBOARD_NAVIGATION_COLOR));
+        StrokeRect(bar);
         StrokeLine(BPoint(bar.left + 4, bar.bottom - 2), BPoint(arrowRight - arrowWidth - 3, bar.bottom - 2));
     }
 }

@@ -101,9 +101,18 @@ void BPictureButton::Draw(BRect updateRect)
     (void)updateRect;
     const BPicture* picture = CurrentPicture();
     QPainter* painter = _Painter();
-    if (picture == nullptr || painter == nullptr)
+    if (painter == nullptr)
         return;
-    picture->Data().Draw(*painter, 0, 0);
+    if (picture != nullptr)
+        picture->Data().Draw(*painter, 0, 0);
+    // The keyboard-navigation mark: a frame in the navigation colour round
+    // the picture, which has no label to underline.
+    if (IsFocus() && IsEnabled()) {
+        PushState();
+        SetHighColor(ui_color(B_KEYBOARD_NAVIGATION_COLOR));
+        StrokeRect(Bounds());
+        PopState();
+    }
 }
 
 void BPictureButton::MouseDown(BPoint where)

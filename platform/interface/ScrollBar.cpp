@@ -5,6 +5,7 @@
 #include <Message.h>
 #include <Window.h>
 
+#include <QAbstractScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
@@ -17,6 +18,8 @@ namespace {
 
 // The user moved a scroll bar, on its way to the scroll bar's handler.
 const uint32 kBarMoved = '_sbM';
+// The target's own Qt bar changed its range or its page.
+const uint32 kNativeRange = '_sbR';
 
 } // namespace
 
@@ -58,6 +61,8 @@ BScrollBar::~BScrollBar()
 void BScrollBar::AttachedToWindow()
 {
     BView::AttachedToWindow();
+    // Now that messages reach the bar, it takes the native target's range.
+    _FollowNativeTarget();
 }
 
 void BScrollBar::MessageReceived(BMessage* message)
@@ -68,6 +73,24 @@ void BScrollBar::MessageReceived(BMessage* message)
             SetValue(value);
         return;
     }
+    if (message->what == kNativeRange) {
+        float min = 0;
+        float max = 0;
+        float page = 0;
+        float single = 1;
+        float value = 0;
+        if (message->FindFloat("min", &min) == B_OK && message->FindFloat("max", &max) == B_OK
+            && message->FindFloat("page", &page) == B_OK && message->FindFloat("single", &single) == B_OK
+            && message->FindFloat("value", &value) == B_OK) {
+            const float span = max - min + page;
+            fProportion = span > 0 ? page / span : 1;
+            fSmallStep = std::max(1.0f, single);
+            fLargeStep = std::max(fSmallStep, page);
+            SetRange(min, max);
+            SetValue(value);
+        }
+        return;
+    }
     BView::MessageReceived(message);
 }
 
@@ -75,6 +98,14 @@ void BScrollBar::ValueChanged(float newValue)
 {
     if (fTarget == nullptr)
         return;
+    if (QScrollBar* own = _NativeTargetBar()) {
+        const int value = int(newValue);
+        GuiThread::Call([own, value] {
+            if (own->value() != value)
+                own->setValue(value);
+        });
+        return;
+    }
     const BRect bounds = fTarget->Bounds();
     if (fOrientation == B_VERTICAL)
         fTarget->ScrollTo(BPoint(bounds.left, newValue));
@@ -171,6 +202,42 @@ void BScrollBar::SetTarget(BView* target)
     fTarget = target;
     if (target != nullptr)
         target->fScrollBars[fOrientation] = this;
+    _FollowNativeTarget();
+}
+
+QScrollBar* BScrollBar::_NativeTargetBar() const
+{
+    auto* area = fTarget != nullptr ? qobject_cast<QAbstractScrollArea*>(fTarget->fNative) : nullptr;
+    if (area == nullptr)
+        return nullptr;
+    return fOrientation == B_VERTICAL ? area->verticalScrollBar() : area->horizontalScrollBar();
+}
+
+void BScrollBar::_FollowNativeTarget()
+{
+    QScrollBar* own = _NativeTargetBar();
+    GuiThread::Call([this, own] {
+        QObject::disconnect(fFollowRange);
+        QObject::disconnect(fFollowValue);
+        if (own == nullptr || fBar == nullptr)
+            return;
+        const auto postRange = [this, own] {
+            BMessage message(kNativeRange);
+            message.AddFloat("min", float(own->minimum()));
+            message.AddFloat("max", float(own->maximum()));
+            message.AddFloat("page", float(own->pageStep()));
+            message.AddFloat("single", float(own->singleStep()));
+            message.AddFloat("value", float(own->value()));
+            _PostToSelf(&message);
+        };
+        fFollowRange = QObject::connect(own, &QScrollBar::rangeChanged, fBar, postRange);
+        fFollowValue = QObject::connect(own, &QScrollBar::valueChanged, fBar, [this](int value) {
+            BMessage message(kBarMoved);
+            message.AddFloat("value", float(value));
+            _PostToSelf(&message);
+        });
+        postRange();
+    });
 }
 
 void BScrollBar::SetTarget(const char* targetName)

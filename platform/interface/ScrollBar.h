@@ -4,6 +4,8 @@
 
 #include <View.h>
 
+#include <QMetaObject>
+
 class QScrollBar;
 
 constexpr float B_V_SCROLL_BAR_WIDTH = 14.0f;
@@ -39,6 +41,14 @@ public:
 
 private:
     void _ApplyRange();
+    // A target drawn by a scrolling Qt widget (a text editor) scrolls
+    // itself, by the keys and the mouse wheel: this bar follows the
+    // widget's own hidden bar, and moving this bar moves that one.
+    void _FollowNativeTarget();
+    QScrollBar* _NativeTargetBar() const;
+
+    QMetaObject::Connection fFollowRange;
+    QMetaObject::Connection fFollowValue;
 
     QScrollBar* fBar;
     BView* fTarget;

@@ -83,6 +83,11 @@ void BScrollView::Draw(BRect)
         return;
     const BRect bounds = Bounds();
     const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
+    // While the target has the keyboard focus, the line next to it is
+    // drawn in the navigation colour: the platform's mark for a list or a
+    // text in a scroll view.
+    const bool focus = fTarget != nullptr && fTarget->IsFocus();
+    const rgb_color inner = focus ? ui_color(B_KEYBOARD_NAVIGATION_COLOR) : tint_color(base, B_DARKEN_3_TINT);
     PushState();
     if (fBorder == B_FANCY_BORDER) {
         // A sunken frame: shaded at the top and left, lit at the bottom and
@@ -93,10 +98,10 @@ void BScrollView::Draw(BRect)
         SetHighColor(tint_color(base, B_LIGHTEN_MAX_TINT));
         StrokeLine(bounds.RightTop() + BPoint(0, 1), bounds.RightBottom());
         StrokeLine(bounds.RightBottom(), bounds.LeftBottom() + BPoint(1, 0));
-        SetHighColor(tint_color(base, B_DARKEN_3_TINT));
+        SetHighColor(inner);
         StrokeRect(bounds.InsetByCopy(1, 1));
     } else {
-        SetHighColor(tint_color(base, B_DARKEN_3_TINT));
+        SetHighColor(inner);
         StrokeRect(bounds);
     }
     PopState();

@@ -20,7 +20,8 @@ BStringItem::~BStringItem()
 void BStringItem::DrawItem(BView* owner, BRect frame, bool complete)
 {
     const rgb_color low = owner->ViewColor() == B_TRANSPARENT_COLOR ? owner->LowColor() : owner->ViewColor();
-    const rgb_color background = IsSelected() ? tint_color(low, B_HIGHLIGHT_BACKGROUND_TINT) : low;
+    // A selected row stands out at least 3:1 from the list's background.
+    const rgb_color background = IsSelected() ? list_selection_color(low) : low;
     owner->PushState();
     if (IsSelected() || complete) {
         owner->SetHighColor(background);

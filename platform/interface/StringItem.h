@@ -15,6 +15,7 @@ public:
 
     virtual void SetText(const char* text);
     const char* Text() const;
+    const char* AccessibleText() const override { return Text(); }
 
 private:
     std::string fText;

@@ -8,6 +8,7 @@
 #include <Cursor.h>
 #include <Message.h>
 #include <ScrollBar.h>
+#include <ScrollView.h>
 #include <Window.h>
 
 #include <QAccessible>
@@ -20,6 +21,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include <cstring>
 
@@ -124,7 +126,48 @@ void BView::FrameResized(float, float) {}
 
 void BView::MessageReceived(BMessage* message)
 {
+    if (message->what == B_MOUSE_WHEEL_CHANGED) {
+        _WheelTurned(message);
+        return;
+    }
     BHandler::MessageReceived(message);
+}
+
+void BView::_WheelTurned(const BMessage* message)
+{
+    float dx = 0;
+    float dy = 0;
+    message->FindFloat("be:wheel_delta_x", &dx);
+    message->FindFloat("be:wheel_delta_y", &dy);
+    int32 held = 0;
+    message->FindInt32("modifiers", &held);
+    for (BView* view = this; view != nullptr; view = view->fParent) {
+        // Over a scroll view's border or bars, the wheel scrolls its target.
+        BView* scrolled = view;
+        if (auto* scroll = dynamic_cast<BScrollView*>(view); scroll != nullptr && scroll->Target() != nullptr)
+            scrolled = scroll->Target();
+        BScrollBar* horizontal = scrolled->ScrollBar(B_HORIZONTAL);
+        BScrollBar* vertical = scrolled->ScrollBar(B_VERTICAL);
+        if (horizontal == nullptr && vertical == nullptr)
+            continue;
+        // A view that scrolls only sideways takes the usual wheel's turn
+        // sideways.
+        if (vertical == nullptr && dx == 0)
+            std::swap(dx, dy);
+        const auto scroll = [held](BScrollBar* bar, float delta) {
+            if (bar == nullptr || delta == 0)
+                return;
+            float small = 0;
+            float large = 0;
+            bar->GetSteps(&small, &large);
+            // A notch is three small steps; with Command or Control, a page.
+            const float step = (uint32(held) & (B_COMMAND_KEY | B_CONTROL_KEY)) != 0 ? large : small * 3;
+            bar->SetValue(bar->Value() + delta * step);
+        };
+        scroll(horizontal, dx);
+        scroll(vertical, dy);
+        return;
+    }
 }
 
 void BView::MakeFocus(bool focus)
@@ -160,6 +203,9 @@ void BView::MakeFocus(bool focus)
         }
     }
     Invalidate();
+    // A scroll view round this view shows the focus in its border.
+    if (auto* scroll = dynamic_cast<BScrollView*>(fParent); scroll != nullptr && scroll->Target() == this)
+        scroll->Invalidate();
 }
 
 void BView::_FocusFromWidget()
@@ -1030,6 +1076,30 @@ void BView::_SetAccessibleValue(const char* value)
         fWidget->SetAccessibleValue(text);
         QAccessibleValueChangeEvent changed(fWidget, text);
         QAccessible::updateAccessibility(&changed);
+    });
+}
+
+void BView::SetAccessibleRange(float minimum, float maximum, float value)
+{
+    GuiThread::Call([this, minimum, maximum, value] {
+        fWidget->SetAccessibleRole(QAccessible::ProgressBar);
+        fWidget->SetAccessibleRange(minimum, maximum, value);
+    });
+}
+
+void BView::_SetAccessibleItems(const std::vector<_AccessibleEntry>& entries, int32 keyboardEntry,
+    bool multiSelect)
+{
+    std::vector<ViewWidget::AccessibleItem> items;
+    items.reserve(entries.size());
+    const BPoint origin = Bounds().LeftTop();
+    for (const _AccessibleEntry& entry : entries) {
+        const BRect frame = entry.frame.OffsetByCopy(-origin.x, -origin.y);
+        items.push_back({QString::fromStdString(entry.text), entry.selected,
+            QRect(int(frame.left), int(frame.top), int(frame.Width()) + 1, int(frame.Height()) + 1)});
+    }
+    GuiThread::Call([this, &items, keyboardEntry, multiSelect] {
+        fWidget->SetAccessibleItems(std::move(items), int(keyboardEntry), multiSelect);
     });
 }
 

@@ -211,6 +211,10 @@ public:
     // description (none until set). Null or empty goes back to the default.
     void SetAccessibleName(const char* name);
     void SetAccessibleDescription(const char* description);
+    // The view shows a quantity between minimum and maximum (a progress
+    // bar): a screen reader reads it as a number, and the view as a
+    // progress bar.
+    void SetAccessibleRange(float minimum, float maximum, float value);
 
     // --- For the platform layer -----------------------------------------------
     // The widget that shows this view.
@@ -234,6 +238,9 @@ public:
     // on a native widget): the view becomes the window's focus view
     // through MakeFocus(), which leaves Qt's focus as it is.
     void _FocusFromWidget();
+    // A turn of the mouse wheel (B_MOUSE_WHEEL_CHANGED): scrolls this view
+    // or, when it has no scroll bar, the nearest parent that has one.
+    void _WheelTurned(const BMessage* message);
 
 protected:
     // A Qt widget that does this view's work (a button, an editor): it
@@ -248,6 +255,15 @@ protected:
     void _SetAccessibleRole(int32 role);
     void _SetAccessibleDefaultName(const char* name);
     void _SetAccessibleValue(const char* value);
+    // A list's entries for a screen reader: their texts, which are
+    // selected, their frames in the view's coordinates, the entry the
+    // keyboard is on (-1: none).
+    struct _AccessibleEntry {
+        std::string text;
+        bool selected = false;
+        BRect frame;
+    };
+    void _SetAccessibleItems(const std::vector<_AccessibleEntry>& entries, int32 keyboardEntry, bool multiSelect);
     // A navigable view takes the focus by Tab only while it is enabled;
     // controls call this when they are enabled or disabled.
     void _SetFocusable(bool enabled);

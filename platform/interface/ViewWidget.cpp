@@ -17,6 +17,7 @@
 #include <QFocusEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -58,46 +59,45 @@ bool FilesMessage(const QMimeData* data, BMessage* message)
 
 } // namespace
 
-namespace {
-
-// The accessible face of a view's widget: Qt's widget interface with the
-// role and value the view gave it.
-class ViewAccessible : public QAccessibleWidget {
-public:
-    explicit ViewAccessible(ViewWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::Client)
-    {
-    }
-
-    QAccessible::Role role() const override
-    {
-        return QAccessible::Role(static_cast<const ViewWidget*>(widget())->AccessibleRole());
-    }
-
-    QString text(QAccessible::Text kind) const override
-    {
-        if (kind == QAccessible::Value)
-            return static_cast<const ViewWidget*>(widget())->AccessibleValue();
-        return QAccessibleWidget::text(kind);
-    }
-};
-
-QAccessibleInterface* ViewAccessibleFactory(const QString&, QObject* object)
+void ViewWidget::SetAccessibleItems(std::vector<AccessibleItem> items, int focus, bool multiSelect)
 {
-    if (auto* widget = dynamic_cast<ViewWidget*>(object))
-        return new ViewAccessible(widget);
-    return nullptr;
+    bool same = items.size() == fItems.size() && focus == fItemFocus && multiSelect == fMultiSelect;
+    for (size_t i = 0; same && i < items.size(); i++) {
+        same = items[i].text == fItems[i].text && items[i].selected == fItems[i].selected
+            && items[i].frame == fItems[i].frame;
+    }
+    if (same)
+        return;
+    const bool countChanged = items.size() != fItems.size();
+    const bool focusChanged = focus != fItemFocus;
+    fItems = std::move(items);
+    fItemFocus = focus;
+    fMultiSelect = multiSelect;
+    if (!QAccessible::isActive())
+        return;
+    if (countChanged) {
+        QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reorder);
+    }
+    QAccessibleEvent selection(this, QAccessible::SelectionWithin);
+    QAccessible::updateAccessibility(&selection);
+    if (focusChanged && hasFocus() && focus >= 0 && size_t(focus) < fItems.size()) {
+        QAccessibleEvent moved(this, QAccessible::Focus);
+        moved.setChild(focus);
+        QAccessible::updateAccessibility(&moved);
+    }
 }
 
-} // namespace
-
-void ViewWidget::InstallAccessibility()
+void ViewWidget::SetAccessibleRange(double minimum, double maximum, double current)
 {
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        QAccessible::installFactory(ViewAccessibleFactory);
-    }
+    if (fHasRange && minimum == fMinimum && maximum == fMaximum && current == fCurrent)
+        return;
+    fHasRange = true;
+    fMinimum = minimum;
+    fMaximum = maximum;
+    fCurrent = current;
+    QAccessibleValueChangeEvent changed(this, current);
+    QAccessible::updateAccessibility(&changed);
 }
 
 ViewWidget::ViewWidget(BView* view)
@@ -254,6 +254,18 @@ void ViewWidget::enterEvent(QEnterEvent* event)
 void ViewWidget::leaveEvent(QEvent*)
 {
     _Transit(false, mapFromGlobal(QCursor::pos()));
+}
+
+void ViewWidget::wheelEvent(QWheelEvent* event)
+{
+    // The view under the pointer gets the turn; the view passes it to the
+    // nearest view up its tree that has scroll bars.
+    if (fView == nullptr || event->angleDelta().isNull()) {
+        event->ignore();
+        return;
+    }
+    _Post(WheelMessage(event->angleDelta(), event->modifiers()));
+    event->accept();
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event)

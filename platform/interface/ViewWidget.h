@@ -6,10 +6,12 @@
 #include <SupportDefs.h>
 
 #include <QColor>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class BMessage;
 class QMimeData;
@@ -31,6 +33,24 @@ public:
     void SetAccessibleRole(int role) { fRole = role; }
     const QString& AccessibleValue() const { return fValue; }
     void SetAccessibleValue(const QString& value) { fValue = value; }
+    // A list's entries as a screen reader reads them: text, selected, and
+    // the entry's frame in the widget. GUI thread only.
+    struct AccessibleItem {
+        QString text;
+        bool selected = false;
+        QRect frame;
+    };
+    const std::vector<AccessibleItem>& AccessibleItems() const { return fItems; }
+    int AccessibleItemFocus() const { return fItemFocus; }
+    bool AccessibleMultiSelect() const { return fMultiSelect; }
+    // Replaces the entries; tells a screen reader what changed.
+    void SetAccessibleItems(std::vector<AccessibleItem> items, int focus, bool multiSelect);
+    // A quantity in a range (a progress bar); hasRange false: none.
+    bool HasAccessibleRange() const { return fHasRange; }
+    void SetAccessibleRange(double minimum, double maximum, double current);
+    double AccessibleMinimum() const { return fMinimum; }
+    double AccessibleMaximum() const { return fMaximum; }
+    double AccessibleCurrent() const { return fCurrent; }
     // The view colour: painting fills the widget with it first (unless
     // fill is false: a transparent view). GUI thread only.
     void SetBackground(const QColor& colour, bool fill)
@@ -50,6 +70,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -81,6 +102,13 @@ private:
     QWidget* fNative = nullptr;
     int fRole;
     QString fValue;
+    std::vector<AccessibleItem> fItems;
+    int fItemFocus = -1;
+    bool fMultiSelect = false;
+    bool fHasRange = false;
+    double fMinimum = 0;
+    double fMaximum = 0;
+    double fCurrent = 0;
     bool fInside = false;
     QColor fBackground = QColor(255, 255, 255);
     bool fFill = true;

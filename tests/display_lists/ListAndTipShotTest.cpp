@@ -8,6 +8,7 @@
 #include <LibTipManager.h>
 #include <LibTipWin.h>
 #include <LibWindow.h>
+#include <InterfaceDefs.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -71,6 +72,8 @@ TEST(ListAndTipShotTest, EntriesShowIconsAndTheTipStaysBeside)
     ASSERT_FALSE(image.isNull());
     // The pale yellow of the tip, the grey of the selected entry and the
     // ink of the names and icons.
+    // The selected entry's colour stands out from the list's white.
+    const rgb_color mark = list_selection_color(make_color(255, 255, 255));
     int yellow = 0;
     int selected = 0;
     int ink = 0;
@@ -79,7 +82,7 @@ TEST(ListAndTipShotTest, EntriesShowIconsAndTheTipStaysBeside)
             const QRgb pixel = image.pixel(x, y);
             if (pixel == qRgb(255, 255, 203))
                 yellow++;
-            else if (pixel == qRgb(216, 216, 216))
+            else if (pixel == qRgb(mark.red, mark.green, mark.blue))
                 selected++;
             else if (qRed(pixel) < 60 && qGreen(pixel) < 60 && qBlue(pixel) < 60)
                 ink++;

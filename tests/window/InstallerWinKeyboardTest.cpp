@@ -227,6 +227,48 @@ TEST(InstallerWinKeyboardTest, AGroupAndSingleFilesAreChosenByKeys)
     }));
 }
 
+TEST(InstallerWinKeyboardTest, GroupsHighlightOnlyTheGroupWhoseFilesAreSelected)
+{
+    WindowFixture fixture;
+    InstallerWin* window = fixture.Open();
+    QWidget* top = Activate(window->Title());
+    ASSERT_NE(top, nullptr);
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
+    auto* items = Find<BListView>(window, "custom_list");
+    auto* groups = Find<BListView>(window, "install_type");
+    auto selected = [&] {
+        Locked lock(window);
+        std::string marks;
+        for (int32 i = 0; i < items->CountItems(); i++)
+            marks += items->IsItemSelected(i) ? '1' : '0';
+        return marks + "/" + std::to_string(groups->CurrentSelection());
+    };
+    EXPECT_EQ(selected(), "100/0");
+
+    // Tab into "Files", Down: the manual alone is selected, which is no
+    // group's choice, so no group stays highlighted; nothing puts the
+    // group's files back either.
+    FocusOn(window, "install_type");
+    EXPECT_EQ(TabChain(top, 1), (Names{"custom_list"}));
+    Key(top, Qt::Key_Down);
+    EXPECT_TRUE(WaitFor([&] { return selected() == "010/-1"; })) << selected();
+    QTest::qWait(50);
+    EXPECT_EQ(selected(), "010/-1");
+
+    // Back up: the program alone is "Minimum" again.
+    Key(top, Qt::Key_Up);
+    EXPECT_TRUE(WaitFor([&] { return selected() == "100/0"; })) << selected();
+    // Shift+End selects every file: that is "Full".
+    Key(top, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_TRUE(WaitFor([&] { return selected() == "111/1"; })) << selected();
+
+    // A group chosen after that still selects its files.
+    FocusOn(window, "install_type");
+    Key(top, Qt::Key_Up);
+    EXPECT_TRUE(WaitFor([&] { return selected() == "100/0"; })) << selected();
+}
+
 TEST(InstallerWinKeyboardTest, NeitherEscapeNorCommandWClosesTheWindowOrStopsTheInstall)
 {
     WindowFixture fixture(true);

@@ -102,12 +102,14 @@ TEST(ReplaceAlertTest, EveryRowAtItsFrameUnderTheTextArea)
     EXPECT_EQ(alert->FindView("to_creation")->Parent(), textArea);
     EXPECT_EQ(FrameOf(alert, "to_image"), BRect(0, 65, 31, 96));
     EXPECT_EQ(FrameOf(alert, "from_image"), BRect(0, 170, 31, 201));
-    EXPECT_EQ(FrameOf(alert, "to_creation_label"), BRect(40, 35, 85, 50));
+    // The labels' column is 3 pixels wider than the classic 85, so that
+    // "Modified :" is not cut.
+    EXPECT_EQ(FrameOf(alert, "to_creation_label"), BRect(40, 35, 88, 50));
     EXPECT_EQ(FrameOf(alert, "to_version"), BRect(90, 110, 245, 125));
     EXPECT_EQ(FrameOf(alert, "with"), BRect(0, 125, 50, 140));
     EXPECT_EQ(FrameOf(alert, "from_modified"), BRect(90, 155, 310, 170));
     EXPECT_EQ(FrameOf(alert, "from_path"), BRect(90, 200, 245, 215));
-    EXPECT_EQ(FrameOf(alert, "from_version_label"), BRect(40, 215, 85, 230));
+    EXPECT_EQ(FrameOf(alert, "from_version_label"), BRect(40, 215, 88, 230));
     EXPECT_EQ(FrameOf(alert, "future_collisions"), BRect(0, 235, 200, 250));
 
     auto* size = dynamic_cast<BStringView*>(alert->FindView("from_size"));

@@ -100,14 +100,15 @@ TEST(MountWatcherTest, TheTableIsReadOnlyWhenItChanges)
     ASSERT_EQ(watcher.Add(target.Messenger()), B_OK);
     EXPECT_EQ(watcher.Readings(), 1u);
     // An unchanged table wakes nothing: a watcher that polled at a fixed
-    // rate (a quarter of a second) would have read it again meanwhile.
-    // Other programs (tests running beside this one) may mount something
-    // meanwhile: then the table did change, and nothing can be said.
+    // rate (a quarter of a second) would have read it again six times over
+    // this time. Other programs (tests beside this one) may mount and
+    // unmount something meanwhile, each a real change: at most one such
+    // pair is allowed for.
     const std::string tableBefore = ondelle::test::ReadFileBytes("/proc/self/mountinfo");
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1600));
     const size_t readings = watcher.Readings();
     if (ondelle::test::ReadFileBytes("/proc/self/mountinfo") == tableBefore) {
-        EXPECT_EQ(readings, 1u);
+        EXPECT_LE(readings, 3u);
     }
 
     TempDir dir;

@@ -259,9 +259,6 @@ TEST(InstallerWinKeyboardTest, NeitherEscapeNorCommandWClosesTheWindowOrStopsThe
     // The install goes on to its end.
     presenter.Release();
     EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 60000));
-    // The job's thread used the presenter to its end: it must have ended
-    // before the presenter goes out of scope.
-    EXPECT_EQ(window->Configuration().WaitForEnd(), B_OK);
     EXPECT_TRUE(fs::exists(WindowFixture::PromptFolder() / "app.bin"));
     set_alert_presenter(nullptr);
 }

@@ -148,6 +148,9 @@ inline void DropQuitRequests()
 // every other question at once and records its text.
 class HoldingPresenter : public BAlertPresenter {
 public:
+    // The job's thread answered its last question under the lock; taking
+    // it here orders that before the presenter's end.
+    ~HoldingPresenter() override { std::lock_guard lock(fMutex); }
     BAlertAnswer Ask(const BAlertRequest& request) override
     {
         std::unique_lock lock(fMutex);

@@ -359,6 +359,10 @@ void BWindow::Show()
             Lock();
         Run();
     }
+    // The pulse is set before the widget shows: once it is up, the window's
+    // own thread may answer and delete it (an alert shown by a worker), so
+    // nothing of this object is touched after the call.
+    _UpdatePulse();
     GuiThread::Call([this] {
         fWidget->show();
         if (!(fFlags & B_AVOID_FOCUS) && QGuiApplication::platformName() != "offscreen") {
@@ -366,7 +370,6 @@ void BWindow::Show()
             fWidget->activateWindow();
         }
     });
-    _UpdatePulse();
 }
 
 void BWindow::Hide()

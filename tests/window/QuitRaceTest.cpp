@@ -19,6 +19,9 @@ namespace {
 class QuestionHolder : public BAlertPresenter {
 public:
     explicit QuestionHolder(std::string kind) : fKind(std::move(kind)) {}
+    // The job's thread answered its last question under the lock; taking
+    // it here orders that before the holder's end.
+    ~QuestionHolder() override { std::lock_guard lock(fMutex); }
 
     BAlertAnswer Ask(const BAlertRequest& request) override
     {

@@ -21,7 +21,7 @@ endfunction()
 
 # ondelle_test(<name> DIR <folder> DEPS <targets...>)
 # One GoogleTest executable from every .cpp in <folder>; each test case is
-# registered with CTest. Tests run with the sandbox root set (see tests/).
+# registered with CTest, labelled <name>. Tests run with the sandbox root set (see tests/).
 function(ondelle_test name)
   cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
   file(GLOB _srcs CONFIGURE_DEPENDS "${ARG_DIR}/*.cpp")
@@ -34,5 +34,7 @@ function(ondelle_test name)
   target_compile_definitions(test_${name} PRIVATE ONDELLE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   # The test main sets up the sandbox and the offscreen platform itself; the
   # samples folder and the build folder are compiled into tests/common.
-  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60)
+  # Each case carries the program's name as its label, so that a run can
+  # pick whole programs (ctest -L), as the ThreadSanitizer stage does.
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${name})
 endfunction()

@@ -1,5 +1,7 @@
 #include <Alert.h>
 
+#include <StopPoint.h>
+
 BAlert::BAlert(const char* title, const char* text, const char* button1, const char* button2,
     const char* button3, button_width width, alert_type type)
 {
@@ -57,6 +59,10 @@ int32 BAlert::Go()
 BAlertAnswer BAlert::Ask()
 {
     BAlertAnswer answer = alert_presenter()->Ask(fRequest);
+    // A thread killed while it waited for the answer parks here, before its
+    // caller goes on: whoever killed it may have freed what the caller uses
+    // (a stopped job's configuration) since the kill returned at once.
+    stop_point();
     if (answer.button < 0 || answer.button >= CountButtons())
         answer.button = fRequest.defaultButton;
     return answer;

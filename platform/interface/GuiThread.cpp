@@ -20,8 +20,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 namespace BPrivate {
 
@@ -141,8 +143,28 @@ void GuiThread::Call(const std::function<void()>& work)
     // The caller waits for the GUI thread (a dialog's answer, say): a kill
     // meanwhile need not wait for it to reach a stop point.
     ThreadWaitMark mark(B_THREAD_WAITING);
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&work] { work(); },
-        Qt::BlockingQueuedConnection);
+    // The wait ends when the posted work is gone: run, or dropped unrun by
+    // an application that ended first. The end is told through a lock of
+    // ours, which orders everything the work did before the caller goes on.
+    struct Completion {
+        std::mutex lock;
+        std::condition_variable ended;
+        bool done = false;
+    } completion;
+    struct EndSignal {
+        Completion& completion;
+        ~EndSignal()
+        {
+            std::lock_guard lock(completion.lock);
+            completion.done = true;
+            completion.ended.notify_all();
+        }
+    };
+    // Shared, not copied: the signal is given once, by the last owner.
+    std::shared_ptr<EndSignal> signal(new EndSignal{completion});
+    Post([&work, signal = std::move(signal)] { work(); });
+    std::unique_lock lock(completion.lock);
+    completion.ended.wait(lock, [&completion] { return completion.done; });
 }
 
 void GuiThread::Post(std::function<void()> work)
@@ -150,7 +172,20 @@ void GuiThread::Post(std::function<void()> work)
     QCoreApplication* application = QCoreApplication::instance();
     if (application == nullptr)
         return;
+#if defined(__SANITIZE_THREAD__)
+    // Qt's queue orders a post before its delivery with a lock on a futex
+    // that ThreadSanitizer does not see. Under the sanitizer the same order
+    // also goes through a lock it does see: the post is made while holding
+    // it, and the delivery takes it before it touches the work.
+    static std::mutex postLock;
+    std::lock_guard posting(postLock);
+    QMetaObject::invokeMethod(application, [work = std::move(work)] {
+        { std::lock_guard delivered(postLock); }
+        work();
+    }, Qt::QueuedConnection);
+#else
     QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+#endif
 }
 
 void GuiThread::PostDelayed(int milliseconds, std::function<void()> work)

@@ -352,14 +352,17 @@ void BWindow::_Pulse(BView* view)
 
 void BWindow::Show()
 {
-    fShowLevel--;
-    if (fShowLevel != 0)
+    if (--fShowLevel != 0)
         return;
     if (!fRunCalled) {
         if (!IsLocked())
             Lock();
         Run();
     }
+    // The pulse is set before the widget shows: once it is up, the window's
+    // own thread may answer and delete it (an alert shown by a worker), so
+    // nothing of this object is touched after the call.
+    _UpdatePulse();
     GuiThread::Call([this] {
         fWidget->show();
         if (!(fFlags & B_AVOID_FOCUS) && QGuiApplication::platformName() != "offscreen") {
@@ -367,15 +370,16 @@ void BWindow::Show()
             fWidget->activateWindow();
         }
     });
-    _UpdatePulse();
 }
 
 void BWindow::Hide()
 {
-    fShowLevel++;
-    if (fShowLevel != 1)
+    if (++fShowLevel != 1)
         return;
     GuiThread::Call([this] { fWidget->hide(); });
+    // After the level changed: a Show() on another thread that read the
+    // level earlier has set its rate already, and this one comes last.
+    std::lock_guard lock(fPulseLock);
     fPulse->SetRate(0);
 }
 
@@ -886,7 +890,10 @@ void BWindow::_UpdatePulse()
     if (fPulse == nullptr || fTopView == nullptr)
         return;
     // The timer runs only for a shown window with a view that wants the
-    // pulse: an idle window has no thread waking it.
+    // pulse: an idle window has no thread waking it. The level is read and
+    // the rate set in one step, so that a Hide() on another thread cannot
+    // fall between them and leave a hidden window pulsing.
+    std::lock_guard lock(fPulseLock);
     const bigtime_t rate = !IsHidden() && _AnyNeedsPulse(fTopView) ? fPulseRate : 0;
     // Setting the same rate again would restart the period.
     if (fPulse->Rate() != rate)

@@ -14,7 +14,9 @@
 #include <Looper.h>
 #include <Rect.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -219,7 +221,11 @@ private:
     float fMaxWidth;
     float fMinHeight;
     float fMaxHeight;
-    int32 fShowLevel;
+    // Show() may come from any thread (an alert shown by a worker) while
+    // the window's own thread hides it: the level is counted atomically,
+    // and the pulse is set under fPulseLock from what the level says then.
+    std::atomic<int32> fShowLevel;
+    std::mutex fPulseLock;
     bool fActive;
     bool fMinimized;
     BPrivate::WindowWidget* fWidget;

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <OS.h>
+
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -110,4 +115,69 @@ TEST(AlertTest, DefaultPresenterNeverBlocks)
         EXPECT_EQ(alert.Go(), 1);
     });
     worker.join();
+}
+
+namespace {
+
+// Holds every question until released.
+class HeldQuestions : public BAlertPresenter {
+public:
+    BAlertAnswer Ask(const BAlertRequest&) override
+    {
+        std::unique_lock lock(fMutex);
+        fAsked = true;
+        fChanged.notify_all();
+        fChanged.wait(lock, [this] { return fReleased; });
+        return BAlertAnswer{0, false};
+    }
+    status_t Notify(const BAlertRequest&) override { return B_OK; }
+    void WaitAsked()
+    {
+        std::unique_lock lock(fMutex);
+        fChanged.wait(lock, [this] { return fAsked; });
+    }
+    void Release()
+    {
+        std::lock_guard lock(fMutex);
+        fReleased = true;
+        fChanged.notify_all();
+    }
+    ~HeldQuestions() override { std::lock_guard lock(fMutex); }
+
+private:
+    std::mutex fMutex;
+    std::condition_variable fChanged;
+    bool fAsked = false;
+    bool fReleased = false;
+};
+
+struct AskingThread {
+    std::atomic<bool> wentOn{false};
+};
+
+int32 AskThenGoOn(void* data)
+{
+    BAlert("", "Go on?", "No", "Yes").Go();
+    static_cast<AskingThread*>(data)->wentOn = true;
+    return 0;
+}
+
+} // namespace
+
+TEST(AlertTest, AThreadKilledWhileItWaitsForAnAnswerNeverGoesOnAfterIt)
+{
+    HeldQuestions presenter;
+    BAlertPresenterScope scope(&presenter);
+    AskingThread asking;
+    const thread_id thread = spawn_thread(AskThenGoOn, "asking", B_NORMAL_PRIORITY, &asking);
+    ASSERT_EQ(resume_thread(thread), B_OK);
+    presenter.WaitAsked();
+    ASSERT_EQ(kill_thread(thread), B_OK);
+    presenter.Release();
+    // The thread parks as soon as the answer comes back to it.
+    thread_info info;
+    for (int i = 0; i < 20000 && get_thread_info(thread, &info) == B_OK; i++)
+        snooze(1000);
+    snooze(100000);
+    EXPECT_FALSE(asking.wentOn.load());
 }

@@ -154,6 +154,9 @@ public:
           fHeldAnswer(held)
     {
     }
+    // The job's thread answered its last question under the lock; taking
+    // it here orders that before the presenter's end.
+    ~HoldingPresenter() override { std::lock_guard lock(fMutex); }
 
     BAlertAnswer Ask(const BAlertRequest& request) override
     {

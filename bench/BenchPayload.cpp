@@ -1,5 +1,6 @@
 #include "BenchPayload.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <random>
@@ -70,6 +71,20 @@ BenchPayload::BenchPayload(const fs::path& folder, size_t meanFileSize)
     for (int index = 0; index < kSingleFiles; index++) {
         const fs::path file = folder / ("single" + std::to_string(index) + ".bin");
         write(file);
+        fItems.push_back(file);
+    }
+}
+
+BenchPayload::BenchPayload(const fs::path& folder, const LargeFiles& large)
+{
+    std::mt19937 random(11);
+    fs::create_directories(folder);
+    const size_t size = large.totalBytes / size_t(std::max(large.files, 1));
+    for (int index = 0; index < large.files; index++) {
+        const fs::path file = folder / ("large" + std::to_string(index) + (index % 2 == 0 ? ".txt" : ".bin"));
+        WriteFile(file, index % 2 == 0 ? TextBytes(random, size) : BinaryBytes(random, size));
+        fBytes += size;
+        fFiles++;
         fItems.push_back(file);
     }
 }

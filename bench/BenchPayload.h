@@ -21,6 +21,14 @@ public:
     // Writes the payload into folder (made when missing).
     explicit BenchPayload(const std::filesystem::path& folder, size_t meanFileSize = kDefaultMeanFileSize);
 
+    // The large-file payload instead: files single-file items of
+    // totalBytes / files bytes each, text and incompressible in turn.
+    struct LargeFiles {
+        int files = 20;
+        size_t totalBytes = size_t(1) << 30;
+    };
+    BenchPayload(const std::filesystem::path& folder, const LargeFiles& large);
+
     // Every item, in the order a product description lists them.
     const std::vector<std::filesystem::path>& Items() const { return fItems; }
     // Their leaf names, in the same order.

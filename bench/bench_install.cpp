@@ -11,6 +11,13 @@
 // removal synced to disk, right after it was measured, well before the next
 // timed run. Everything lives in a private temporary folder that serves as
 // the sandbox.
+//
+// The second benchmark does the same with 20 large single files, text and
+// incompressible in turn: 1 GiB in all, or ONDELLE_BENCH_LARGE_MB
+// megabytes. The payload, the build, the archives and one installed copy
+// are on disk at once (about four times the payload); the benchmark is
+// skipped when the temporary folder's volume has less than five times the
+// payload free.
 #include "BenchPayload.h"
 #include "BuildWriter.h"
 #include "ProductDescription.h"
@@ -27,6 +34,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -41,15 +50,43 @@ double Seconds(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Processor time (user and system) of this process's threads, or of its
+// children that were waited for.
+double ProcessorSeconds(int who)
+{
+    struct rusage usage = {};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 double MedianOf(std::vector<double> values)
 {
     std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
     return values[values.size() / 2];
 }
 
+// Bytes of the large payload: 1 GiB unless ONDELLE_BENCH_LARGE_MB says.
+size_t LargePayloadBytes()
+{
+    const char* megabytes = getenv("ONDELLE_BENCH_LARGE_MB");
+    const long value = megabytes != nullptr ? atol(megabytes) : 0;
+    return value > 0 ? size_t(value) << 20 : size_t(1) << 30;
+}
+
+// Free bytes on the temporary folder's volume.
+uint64_t FreeTemporaryBytes()
+{
+    struct statvfs info = {};
+    if (statvfs(fs::temp_directory_path().c_str(), &info) != 0)
+        return 0;
+    return uint64_t(info.f_bavail) * info.f_frsize;
+}
+
 class Workspace {
 public:
-    Workspace()
+    // With large, the large-file payload instead of the many-file one.
+    explicit Workspace(bool large = false)
     {
         std::string pattern = (fs::temp_directory_path() / "ondelle-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr)
@@ -66,7 +103,9 @@ public:
         description.optCreatedFolder = "Bench";
         description.optLog = true;
         description.compressionLevel = kLevel;
-        const BenchPayload payload(fRoot / "payload");
+        const BenchPayload payload = large
+            ? BenchPayload(fRoot / "payload", BenchPayload::LargeFiles{20, LargePayloadBytes()})
+            : BenchPayload(fRoot / "payload");
         for (const fs::path& item : payload.Items())
             AddItem(description, item);
         fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "app/ondelle";
@@ -125,9 +164,11 @@ public:
         entry_ref ref;
         get_ref_for_path(destination.c_str(), &ref);
         config.SetDestination(ref);
+        const double processor = ProcessorSeconds(RUSAGE_SELF);
         const auto start = std::chrono::steady_clock::now();
         config.Go("install", nullptr, 10, true);
         const double seconds = Seconds(start);
+        fLastProcessor = ProcessorSeconds(RUSAGE_SELF) - processor;
         if (config.FailedItems().Size() != 0)
             abort();
         return seconds;
@@ -139,6 +180,7 @@ public:
         fs::create_directories(destination);
         const fs::path work = fRoot / "tmp/unzip";
         fs::create_directories(work);
+        const double processor = ProcessorSeconds(RUSAGE_CHILDREN);
         const auto start = std::chrono::steady_clock::now();
         for (size_t index = 0; index < fArchives.size(); index++) {
             std::string command = "unzip -oq '" + fArchives[index].string() + "' -d '" + work.string()
@@ -146,6 +188,7 @@ public:
             if (std::system(command.c_str()) != 0)
                 abort();
         }
+        fLastProcessor = ProcessorSeconds(RUSAGE_CHILDREN) - processor;
         return Seconds(start);
     }
 
@@ -157,11 +200,16 @@ public:
         for (const std::string& leaf : fLeaves)
             command += " '" + (fRoot / "payload" / leaf).string() + "'";
         command += " '" + destination.string() + "/'";
+        const double processor = ProcessorSeconds(RUSAGE_CHILDREN);
         const auto start = std::chrono::steady_clock::now();
         if (std::system(command.c_str()) != 0)
             abort();
+        fLastProcessor = ProcessorSeconds(RUSAGE_CHILDREN) - processor;
         return Seconds(start);
     }
+
+    // Processor seconds of the last install, unzip or copy.
+    double LastProcessor() const { return fLastProcessor; }
 
 private:
     void AddItem(ProductDescription& description, const fs::path& path)
@@ -177,6 +225,7 @@ private:
     std::vector<fs::path> fArchives;
     std::vector<std::string> fLeaves;
     ScriptedAlertPresenter fPresenter;
+    double fLastProcessor = 0;
 };
 
 Workspace& Shared()
@@ -185,16 +234,24 @@ Workspace& Shared()
     return workspace;
 }
 
+Workspace& SharedLarge()
+{
+    static Workspace workspace(true);
+    return workspace;
+}
+
 // Each iteration is a round of the four side by side, in an order that
 // changes from round to round; the iteration's time is the default
 // install's, the counters the medians and their ratios.
-void BM_InstallAgainstUnzipAndCopy(benchmark::State& state)
+void RunRounds(benchmark::State& state, Workspace& workspace)
 {
-    Workspace& workspace = Shared();
     std::vector<double> install;
     std::vector<double> serial;
     std::vector<double> unzip;
     std::vector<double> copy;
+    // Processor times: the machine's other work moves them far less than
+    // wall times.
+    std::vector<double> installCpu, serialCpu, unzipCpu, copyCpu;
     int round = 0;
     for (auto _ : state) {
         double seconds = 0;
@@ -203,15 +260,19 @@ void BM_InstallAgainstUnzipAndCopy(benchmark::State& state)
                 case 0:
                     seconds = workspace.Install(-1);
                     install.push_back(seconds);
+                    installCpu.push_back(workspace.LastProcessor());
                     break;
                 case 1:
                     serial.push_back(workspace.Install(0));
+                    serialCpu.push_back(workspace.LastProcessor());
                     break;
                 case 2:
                     unzip.push_back(workspace.UnzipAndMove());
+                    unzipCpu.push_back(workspace.LastProcessor());
                     break;
                 default:
                     copy.push_back(workspace.CopyTree());
+                    copyCpu.push_back(workspace.LastProcessor());
                     break;
             }
         }
@@ -227,10 +288,35 @@ void BM_InstallAgainstUnzipAndCopy(benchmark::State& state)
     state.counters["x_cp_a"] = MedianOf(install) / MedianOf(copy);
     state.counters["serial_x_unzip_mv"] = MedianOf(serial) / MedianOf(unzip);
     state.counters["serial_x_cp_a"] = MedianOf(serial) / MedianOf(copy);
+    state.counters["install_cpu_s"] = MedianOf(installCpu);
+    state.counters["serial_cpu_s"] = MedianOf(serialCpu);
+    state.counters["unzip_mv_cpu_s"] = MedianOf(unzipCpu);
+    state.counters["cp_a_cpu_s"] = MedianOf(copyCpu);
+    state.counters["cpu_x_cp_a"] = MedianOf(installCpu) / MedianOf(copyCpu);
+    state.counters["cpu_x_unzip_mv"] = MedianOf(installCpu) / MedianOf(unzipCpu);
+}
+
+void BM_InstallAgainstUnzipAndCopy(benchmark::State& state)
+{
+    RunRounds(state, Shared());
+}
+
+void BM_InstallLargeFiles(benchmark::State& state)
+{
+    const size_t bytes = LargePayloadBytes();
+    if (FreeTemporaryBytes() < 5 * uint64_t(bytes)) {
+        state.SkipWithError("not enough free space for the large payload: set ONDELLE_BENCH_LARGE_MB lower");
+        for (auto _ : state) {
+        }
+        return;
+    }
+    RunRounds(state, SharedLarge());
+    state.counters["payload_MB"] = double(bytes) / 1e6;
 }
 
 } // namespace
 
 BENCHMARK(BM_InstallAgainstUnzipAndCopy)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
+BENCHMARK(BM_InstallLargeFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 #include "ZipExtractor.h"
 
 #include "NodeAttributes.h"
+#include "ZipEntryData.h"
 #include "ZipExtraFields.h"
 #include "ZipFolderChain.h"
 #include "ZipRangeReader.h"
@@ -130,10 +131,17 @@ private:
     DeferredFolder& FolderRecord(const std::string& name);
     bool ExtractEntry(unzFile zip);
     // Writes a file's data and attributes; size and digest receive what
-    // was written.
+    // was written. The data goes around minizip's stream when fEntryData
+    // handles the entry at location.
     bool WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
         mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes, uint64& size,
-        std::string& digest);
+        std::string& digest, const ZipEntryLocation& location);
+    // Writes the data of an entry that fEntryData handles into out.
+    // Writes the data through minizip's stream into outFd.
+    bool WriteStream(unzFile zip, int outFd, const std::string& leaf, const std::string& name,
+        ZipAttributeList& attributes, uint64& size, std::string& digest);
+    bool WriteDirect(int out, const std::string& leaf, const std::string& name, const ZipEntryLocation& location,
+        ZipAttributeList& attributes, uint64& size, std::string& digest);
     // Writes attributes (and with withMark the mark) through fd, a node
     // this unpacking made, so nothing is looked up or removed first.
     bool WriteNewAttributes(int fd, const ZipAttributeList& attributes, const std::string& name, bool withMark);
@@ -189,6 +197,9 @@ private:
     // (-1: every file's mode is set after its data).
     int fUmask = -1;
     DataDigest fDigest;
+    // Inflates small entries in one call and copies stored ones in the
+    // kernel; null when the archive's descriptor is not at hand.
+    std::unique_ptr<ZipEntryData> fEntryData;
     // Buffers for one entry at a time, kept for the whole archive.
     std::vector<char> fName;
     std::vector<char> fCentralExtra;
@@ -355,7 +366,7 @@ void Extraction::Placed(const std::string& name, ZipEntrySummary::Kind kind, uin
 
 bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
     mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes, uint64& size,
-    std::string& digest)
+    std::string& digest, const ZipEntryLocation& location)
 {
     // With the umask known the file is made with its final mode at once
     // (owner-writable until its attributes are written, which a read-only
@@ -380,6 +391,58 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
         Report("cannot create \"%s\": %s", name.c_str(), strerror(errno));
         return false;
     }
+    if (fEntryData != nullptr && fEntryData->Handles(location)) {
+        if (!WriteDirect(out.Get(), leaf, name, location, attributes, size, digest))
+            return false;
+    } else if (!WriteStream(zip, out.Get(), leaf, name, attributes, size, digest)) {
+        return false;
+    }
+    // The attributes go through the open descriptor, each written once.
+    RemoveMarked(attributes);
+    if (!WriteNewAttributes(out.Get(), attributes, name, true))
+        return false;
+    if (setMode)
+        ::fchmod(out.Get(), wanted);
+    ::futimens(out.Get(), times);
+    return true;
+}
+
+bool Extraction::WriteDirect(int out, const std::string& leaf, const std::string& name,
+    const ZipEntryLocation& location, ZipAttributeList& attributes, uint64& size, std::string& digest)
+{
+    ZipEntryData::FirstBlock first;
+    if (fOptions.typeUntyped) {
+        first = [&](const char* data, size_t length) { AddGuessedType(leaf, data, int(length), attributes); };
+    }
+    int error = 0;
+    const ZipEntryData::Result result = fEntryData->Write(location, out, fOptions.digests ? &fDigest : nullptr,
+        first, [this] { return Cancelled(); }, error);
+    // The next file's checksum starts afresh whatever happened.
+    std::string taken = fOptions.digests ? fDigest.Finish() : std::string();
+    switch (result) {
+        case ZipEntryData::kWritten:
+            size = location.size;
+            digest = std::move(taken);
+            return true;
+        case ZipEntryData::kDamaged:
+            Report("\"%s\" is damaged in %s", name.c_str(), fShown);
+            return false;
+        case ZipEntryData::kBadCrc:
+            Report("bad CRC for \"%s\" in %s", name.c_str(), fShown);
+            return false;
+        case ZipEntryData::kNotWritten:
+            NoteError(error);
+            Report("error writing \"%s\": %s", name.c_str(), strerror(error));
+            return false;
+        case ZipEntryData::kCancelled:
+            return false;
+    }
+    return false;
+}
+
+bool Extraction::WriteStream(unzFile zip, int outFd, const std::string& leaf, const std::string& name,
+    ZipAttributeList& attributes, uint64& size, std::string& digest)
+{
     std::vector<char>& buffer = fData;
     bool first = true;
     size = 0;
@@ -406,7 +469,7 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
         if (fOptions.digests)
             fDigest.Add(buffer.data(), size_t(length));
         for (int done = 0; done < length;) {
-            const ssize_t written = ::write(out.Get(), buffer.data() + done, size_t(length - done));
+            const ssize_t written = ::write(outFd, buffer.data() + done, size_t(length - done));
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0) {
@@ -422,13 +485,6 @@ bool Extraction::WriteFile(unzFile zip, int directory, const std::string& leaf, 
     }
     if (fOptions.digests)
         digest = fDigest.Finish();
-    // The attributes go through the open descriptor, each written once.
-    RemoveMarked(attributes);
-    if (!WriteNewAttributes(out.Get(), attributes, name, true))
-        return false;
-    if (setMode)
-        ::fchmod(out.Get(), wanted);
-    ::futimens(out.Get(), times);
     return true;
 }
 
@@ -681,7 +737,14 @@ bool Extraction::ExtractEntry(unzFile zip)
         } else if (isLink) {
             ok = WriteLink(zip, parent, parts.back(), name, parts.size() - 1, info.uncompressed_size, times, detail);
         } else {
-            ok = WriteFile(zip, parent, parts.back(), name, mode, unixMode, times, attributes, size, detail);
+            ZipEntryLocation location;
+            location.method = int(info.compression_method);
+            location.position = unzGetCurrentFileZStreamPos64(zip);
+            location.compressedSize = info.compressed_size;
+            location.size = info.uncompressed_size;
+            location.crc = uint32(info.crc);
+            ok = WriteFile(zip, parent, parts.back(), name, mode, unixMode, times, attributes, size, detail,
+                location);
         }
     }
     const int closed = unzCloseCurrentFile(zip);
@@ -780,6 +843,27 @@ status_t Extraction::Run()
     if (zip == nullptr) {
         Report("cannot read %s as a zip archive", fShown);
         return B_BAD_DATA;
+    }
+    if (!fVerify && fRange != nullptr) {
+        ZipRangeReader* range = fRange;
+        fEntryData = std::make_unique<ZipEntryData>(
+            [range](uint64 position, char* buffer, size_t size) { return range->ReadAt(position, buffer, size); },
+            range->Descriptor(), range->Offset());
+    } else if (!fVerify && fArchiveFile.Get() >= 0) {
+        const int fd = fArchiveFile.Get();
+        fEntryData = std::make_unique<ZipEntryData>(
+            [fd](uint64 position, char* buffer, size_t size) {
+                for (size_t done = 0; done < size;) {
+                    const ssize_t got = ::pread(fd, buffer + done, size - done, off_t(position + done));
+                    if (got < 0 && errno == EINTR)
+                        continue;
+                    if (got <= 0)
+                        return false;
+                    done += size_t(got);
+                }
+                return true;
+            },
+            fd, 0);
     }
     bool ok = true;
     int result = unzGoToFirstFile(zip);

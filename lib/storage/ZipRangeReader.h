@@ -26,6 +26,10 @@ public:
     // read-ahead windows when they hold them; false when the range is not
     // open or ends before.
     bool ReadAt(uint64 position, char* buffer, size_t size);
+    // The file's descriptor while the range is open, else -1; the range
+    // starts at Offset() in it.
+    int Descriptor() const { return fFd; }
+    off_t Offset() const { return fOffset; }
 
 private:
     static voidpf OpenStream(voidpf opaque, const void* name, int mode);

@@ -59,6 +59,13 @@ size_t BlockCount(const ZipTreeEntry& entry)
 // The bytes of history a block's deflate stream starts from.
 const size_t kDictionarySize = 32 * 1024;
 
+// Deflated data that saves less than this share of the bytes (1/32, about
+// 3 %) is stored instead: unpacking then copies it without inflating.
+bool WorthDeflating(uint64 deflated, uint64 size)
+{
+    return deflated < size - size / 32;
+}
+
 std::string LeafOfPath(const std::string& path)
 {
     const size_t slash = path.rfind('/');
@@ -150,6 +157,9 @@ struct ZipTreePacker::Prepared {
     uLong crc = 0;
     uint64 size = 0;
     bool deflated = false;
+    // A block of a large deflated file also keeps its bytes as they are:
+    // the entry is stored after all when its first block hardly shrinks.
+    std::string raw;
 
     void Report(const char* format, const std::string& first, const std::string& second = std::string())
     {
@@ -246,7 +256,10 @@ void ZipTreePacker::_PrepareFile(const ZipTreeEntry& entry, const Task& task, De
         prepared.size = task.bytes;
         if (!prepared.deflated) {
             prepared.data.assign(data, size_t(task.bytes));
-        } else if (!deflater.Reset(bytes.substr(0, history))
+            return;
+        }
+        prepared.raw.assign(data, size_t(task.bytes));
+        if (!deflater.Reset(bytes.substr(0, history))
             || !deflater.Add(data, size_t(task.bytes), task.block + 1 == task.blocks ? Z_FINISH : Z_SYNC_FLUSH,
                 prepared.data)) {
             prepared.Report("LibZip: cannot deflate %s%s\n", entry.path);
@@ -263,6 +276,7 @@ void ZipTreePacker::_PrepareFile(const ZipTreeEntry& entry, const Task& task, De
         return;
     }
     std::string chunk(kChunkSize, '\0');
+    std::string raw;
     for (;;) {
         const ssize_t length = ::read(fd, chunk.data(), chunk.size());
         if (length < 0 && errno == EINTR)
@@ -277,6 +291,7 @@ void ZipTreePacker::_PrepareFile(const ZipTreeEntry& entry, const Task& task, De
         prepared.crc = crc32(prepared.crc, reinterpret_cast<const Bytef*>(chunk.data()), uInt(length));
         prepared.size += uint64(length);
         if (prepared.deflated) {
+            raw.append(chunk.data(), size_t(length));
             if (!deflater.Add(chunk.data(), size_t(length), length == 0 ? Z_FINISH : Z_NO_FLUSH, prepared.data)) {
                 prepared.Report("LibZip: cannot deflate %s%s\n", entry.path);
                 prepared.ok = false;
@@ -287,6 +302,10 @@ void ZipTreePacker::_PrepareFile(const ZipTreeEntry& entry, const Task& task, De
         }
         if (length == 0)
             break;
+    }
+    if (prepared.ok && prepared.deflated && !WorthDeflating(prepared.data.size(), prepared.size)) {
+        prepared.data = std::move(raw);
+        prepared.deflated = false;
     }
 }
 
@@ -366,6 +385,9 @@ bool ZipTreePacker::_Write(const ZipTreeEntry& entry, const Task& task, Prepared
     if (task.block == 0) {
         if (prepared.skip)
             return false;
+        // A large file is stored whole when its first block hardly shrinks.
+        if (task.blocks > 1 && prepared.deflated && !WorthDeflating(prepared.data.size(), prepared.size))
+            prepared.deflated = false;
         const bool isDirectory = S_ISDIR(entry.st.st_mode);
         const bool zip64 = S_ISREG(entry.st.st_mode) && uint64(entry.st.st_size) >= 0xffffffffull;
         zip_fileinfo info = {};
@@ -384,6 +406,7 @@ bool ZipTreePacker::_Write(const ZipTreeEntry& entry, const Task& task, Prepared
             return false;
         }
         fEntryOpen = true;
+        fEntryStored = !prepared.deflated;
         fEntryOk = true;
         fEntryCrc = 0;
         fEntrySize = 0;
@@ -393,6 +416,8 @@ bool ZipTreePacker::_Write(const ZipTreeEntry& entry, const Task& task, Prepared
     fEntryOk = fEntryOk && prepared.ok;
     // After a block that failed, the entry gets no more data: the archive
     // stays readable and the caller learns that it is incomplete.
+    if (fEntryStored && task.blocks > 1 && !prepared.raw.empty())
+        prepared.data = std::move(prepared.raw);
     if (fEntryOk && !prepared.data.empty()
         && zipWriteInFileInZip(fZip, prepared.data.data(), unsigned(prepared.data.size())) != ZIP_OK) {
         std::fprintf(stderr, "LibZip: error writing the archive\n");

@@ -68,6 +68,9 @@ private:
     // The entry being written: its checksum and size so far.
     bool fEntryOpen = false;
     bool fEntryOk = true;
+    // The entry is written as it is (method 0), though deflated data was
+    // prepared for it.
+    bool fEntryStored = false;
     uLong fEntryCrc = 0;
     uint64 fEntrySize = 0;
 

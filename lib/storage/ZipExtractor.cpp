@@ -136,10 +136,10 @@ private:
     bool WriteFile(unzFile zip, int directory, const std::string& leaf, const std::string& name,
         mode_t mode, bool hasMode, const struct timespec times[2], ZipAttributeList& attributes, uint64& size,
         std::string& digest, const ZipEntryLocation& location);
-    // Writes the data of an entry that fEntryData handles into out.
     // Writes the data through minizip's stream into outFd.
     bool WriteStream(unzFile zip, int outFd, const std::string& leaf, const std::string& name,
         ZipAttributeList& attributes, uint64& size, std::string& digest);
+    // Writes the data of an entry that fEntryData handles into out.
     bool WriteDirect(int out, const std::string& leaf, const std::string& name, const ZipEntryLocation& location,
         ZipAttributeList& attributes, uint64& size, std::string& digest);
     // Writes attributes (and with withMark the mark) through fd, a node

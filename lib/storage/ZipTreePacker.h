@@ -12,6 +12,10 @@
 // so that the blocks joined in order are one deflate stream. At most
 // kMaxBytesAhead bytes of files are held ahead of the writer, so memory does
 // not grow with the payload.
+//
+// A file that deflate shrinks by less than 1/32 is stored as it is; a large
+// file is judged by its first block, and its blocks keep their bytes as
+// they are until the writer has decided.
 #pragma once
 
 #include <SupportDefs.h>

@@ -52,7 +52,7 @@ bool ZipEntryData::Handles(const ZipEntryLocation& entry) const
 {
     if (entry.method == kStored)
         return true;
-    return entry.method == kDeflated && entry.size > 0 && entry.size <= kWholeLimit
+    return entry.method == kDeflated && entry.size > 0 && entry.size <= kWholeLimit && entry.compressedSize > 0
         && entry.compressedSize <= MostCompressed(entry.size);
 }
 

@@ -292,6 +292,12 @@ TEST(ZipEntryData, WholeBufferInflatingChecksSizeAndChecksum)
     ZipEntryLocation huge = entry;
     huge.size = ZipEntryData::kWholeLimit + 1;
     EXPECT_FALSE(writer.Handles(huge));
+    ZipEntryLocation empty = entry;
+    empty.compressedSize = 0;
+    EXPECT_FALSE(writer.Handles(empty));
+    ZipEntryLocation swollen = entry;
+    swollen.compressedSize = entry.size * 2;
+    EXPECT_FALSE(writer.Handles(swollen));
 }
 
 TEST(ZipEntryData, StoredDataIsWrittenFromMemoryWhereTheKernelCannotCopyIt)

@@ -3,6 +3,7 @@
 #include "BuildIdentity.h"
 #include "BuildOutput.h"
 #include "ConfigurationWriter.h"
+#include "PackedProgram.h"
 #include "PayloadCheck.h"
 #include "ResourceZipSink.h"
 
@@ -143,6 +144,23 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     if (!error.empty())
         return error;
 
+    // The programs are packed without debug information, and only when they
+    // start on the oldest C library builds promise.
+    PackedProgram packedInstaller;
+    error = packedInstaller.Prepare(installerProgram, "installer program");
+    if (!error.empty())
+        return error;
+    PackedProgram packedDeinstaller;
+    if (!deinstallerProgram.empty()) {
+        error = packedDeinstaller.Prepare(deinstallerProgram, "deinstaller program");
+        if (!error.empty())
+            return error;
+        struct stat packedStat;
+        if (::stat(packedDeinstaller.Path().c_str(), &packedStat) != 0)
+            return deinstallerProgram + ": the deinstaller program cannot be read";
+        deinstallerSize = packedStat.st_size;
+    }
+
     report("Reading the configuration");
     BMessage configuration;
     error = WriteConfiguration(description, deinstallerSize, configuration);
@@ -173,7 +191,7 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     report("Copying the installer program");
     // The installer program's image and its own resources, except those an
     // earlier build added and the identity records this build replaces.
-    const FileDescriptor program(::open(installerProgram.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor program(::open(packedInstaller.Path().c_str(), O_RDONLY | O_CLOEXEC));
     ContainerInfo container;
     std::vector<ResourceEntry> kept;
     if (program.Get() < 0 || ::fstat(program.Get(), &installerStat) != 0
@@ -252,7 +270,7 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
         report("Packing the deinstaller");
         // The archive's entry carries the resource's name, which the
         // deinstaller is unpacked under.
-        if (!pack(deinstallerProgram, kDeinstallerResourceId, kDeinstallerResourceName, options,
+        if (!pack(packedDeinstaller.Path(), kDeinstallerResourceId, kDeinstallerResourceName, options,
                 kDeinstallerResourceName))
             return writer.Status() != B_OK ? writeFailed() : deinstallerProgram + ": could not be packed";
     }

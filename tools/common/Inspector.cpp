@@ -1,5 +1,7 @@
 #include "Inspector.h"
 
+#include "BuildSizes.h"
+
 #include "ScratchFile.h"
 
 #include <AppFileInfo.h>
@@ -413,6 +415,9 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
             result = 1;
         }
     }
+    std::vector<BuildPart> parts;
+    if (MeasureBuild(path, parts))
+        PrintBuildSizes(parts, out);
     if (result == 0)
         out << "The build is whole.\n";
     return result;

@@ -245,7 +245,7 @@ TEST(PackedProgram, StripsACopyKeepingItsResourcesAndLeavesTheProgramAlone)
     std::string strippedPath;
     {
         PackedProgram packed;
-        ASSERT_EQ(packed.Prepare(program.string(), "installer program"), "");
+        ASSERT_EQ(packed.Prepare(program.string(), "installer program", kGlibcFloorMinor), "");
         ASSERT_TRUE(packed.Stripped());
         strippedPath = packed.Path();
         const std::string stripped = ReadFileBytes(packed.Path());
@@ -269,7 +269,7 @@ TEST(PackedProgram, StripsACopyKeepingItsResourcesAndLeavesTheProgramAlone)
     // A program without debug information is packed as it is.
     PackedProgram plain;
     const std::string installer = (ondelle::test::BuildDir() / "app/ondelle").string();
-    ASSERT_EQ(plain.Prepare(installer, "installer program"), "");
+    ASSERT_EQ(plain.Prepare(installer, "installer program", kGlibcFloorMinor), "");
     EXPECT_FALSE(plain.Stripped());
     EXPECT_EQ(plain.Path(), installer);
 }

@@ -2,6 +2,7 @@
 
 #include <ConfigFields.h>
 #include <ResourceFormat.h>
+#include <RuntimeArchive.h>
 #include <TypeConstants.h>
 
 #include <algorithm>
@@ -39,7 +40,12 @@ bool MeasureBuild(const std::string& path, std::vector<BuildPart>& parts)
     if (container.kind == ContainerKind::kElf || container.kind == ContainerKind::kPef)
         add("program", std::min(container.base, total));
     for (const ResourceEntry& entry : entries) {
-        if (entry.type == kConfigResourceType && entry.id == kConfigResourceId)
+        if (entry.type == kRuntimeResourceType && entry.id == kRuntimeResourceId) {
+            // The image is then the first stage, not the installer.
+            if (!parts.empty() && parts.front().label == "program")
+                parts.front().label = "first stage";
+            add("runtime (installer program, libraries, plugins)", entry.size);
+        } else if (entry.type == kConfigResourceType && entry.id == kConfigResourceId)
             add("configuration", entry.size);
         else if (entry.type == B_RAW_TYPE && entry.id == kDeinstallerResourceId)
             add("deinstaller", entry.size);

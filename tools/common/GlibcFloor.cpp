@@ -28,9 +28,9 @@ std::vector<int> GlibcVersionNumbers(const std::string& versionName)
     return numbers;
 }
 
-std::string CheckGlibcFloor(const ElfImage& image)
+std::string CheckGlibcFloor(const ElfImage& image, int floorMinor)
 {
-    const std::vector<int> floor = {kGlibcFloorMajor, kGlibcFloorMinor};
+    const std::vector<int> floor = {kGlibcFloorMajor, floorMinor};
     const ElfImage::NeededVersion* newest = nullptr;
     std::vector<int> newestNumbers;
     for (const ElfImage::NeededVersion& needed : image.NeededVersions()) {
@@ -51,7 +51,7 @@ std::string CheckGlibcFloor(const ElfImage& image)
         return std::string();
     return "needs " + newest->version + (newest->symbol.empty() ? "" : " (symbol " + newest->symbol + ")") + " from "
         + newest->library + ", newer than glibc " + std::to_string(kGlibcFloorMajor) + "."
-        + std::to_string(kGlibcFloorMinor)
-        + ", the oldest C library builds start on; build it on a system with glibc "
-        + std::to_string(kGlibcFloorMajor) + "." + std::to_string(kGlibcFloorMinor) + " or older";
+        + std::to_string(floorMinor) + ", the oldest C library the build is made for; build it on a system with glibc "
+        + std::to_string(kGlibcFloorMajor) + "." + std::to_string(floorMinor)
+        + " or older, or raise the build's floor with --glibc-floor";
 }

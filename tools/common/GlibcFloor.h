@@ -18,6 +18,6 @@ constexpr int kGlibcFloorMinor = 34;
 std::vector<int> GlibcVersionNumbers(const std::string& versionName);
 
 // An empty text when every C library version the image needs is at or below
-// the floor; otherwise one line naming the newest version needed, the symbol
-// that needs it and the floor.
-std::string CheckGlibcFloor(const ElfImage& image);
+// the floor (glibc 2.floorMinor); otherwise one line naming the newest
+// version needed, the symbol that needs it and the floor.
+std::string CheckGlibcFloor(const ElfImage& image, int floorMinor = kGlibcFloorMinor);

@@ -69,7 +69,7 @@ PackedProgram::~PackedProgram()
     }
 }
 
-std::string PackedProgram::Prepare(const std::string& program, const std::string& label)
+std::string PackedProgram::Prepare(const std::string& program, const std::string& label, int floorMinor)
 {
     const Descriptor fd(::open(program.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status;
@@ -84,7 +84,7 @@ std::string PackedProgram::Prepare(const std::string& program, const std::string
     std::string error = image.Read(source);
     if (!error.empty())
         return program + ": the " + label + " is " + (error.rfind("not ", 0) == 0 ? "" : "damaged: ") + error;
-    error = CheckGlibcFloor(image);
+    error = CheckGlibcFloor(image, floorMinor);
     if (!error.empty())
         return program + ": the " + label + " " + error;
     if (!image.CarriesDebugInformation()) {

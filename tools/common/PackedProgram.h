@@ -22,7 +22,9 @@ public:
     // empty text on success, otherwise what is wrong; Path() then names the
     // file to pack: the program itself when nothing needed stripping (also
     // when it is no ELF program at all), else the stripped copy.
-    std::string Prepare(const std::string& program, const std::string& label);
+    // floorMinor: the oldest C library the build starts on is glibc
+    // 2.floorMinor.
+    std::string Prepare(const std::string& program, const std::string& label, int floorMinor);
 
     const std::string& Path() const { return fPath; }
     bool Stripped() const { return !fFolder.empty(); }

@@ -35,7 +35,16 @@ FLOOR=$(ldd --version | head -n 1 | awk '{print $NF}')
 BUILD="$ROOT/build/SkylarkSetup"
 "$BUILD_DIR/tools/ondelle-build" make "$SOURCE_DIR/examples/skylark/product.json" -o "$BUILD" \
   --define BUILD="$ROOT/build" --bundle-runtime --glibc-floor "$FLOOR" --quiet || fail "the bundled build is not made"
-"$BUILD_DIR/tools/ondelle-build" inspect "$BUILD" | sed -n '/^Sizes:/,$p'
+"$BUILD_DIR/tools/ondelle-build" inspect "$BUILD" >"$ROOT/inspect" || fail "the bundled build does not inspect whole"
+sed -n '/^Sizes:/,$p' "$ROOT/inspect"
+# Beside the items and the runtime, a build carries at most 3 MB: the first
+# stage, the deinstaller, the help file and the configuration.
+REST=$(awk '/^Sizes:/ {on = 1} on && /bytes$/ {
+  size = $(NF - 1)
+  if ($1 == "total") total = size; else if ($1 == "item" || $1 == "runtime") carried += size }
+  END { print total - carried }' "$ROOT/inspect")
+echo "beside the items and the runtime: $REST bytes"
+[ "$REST" -le 3145728 ] || fail "the build carries $REST bytes beside its items and runtime"
 
 # Runs "$@" with the system's Qt and ICU hidden.
 HIDE='

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -229,6 +230,23 @@ TEST(RuntimeCache, AFailedUnpackLeavesNothingBehind)
     EXPECT_TRUE(cache.Leftovers(folder).empty());
     ASSERT_EQ(cache.Prepare(folder, unpacked), "");
     EXPECT_TRUE(unpacked);
+}
+
+TEST(RuntimeCache, WhatKilledStartsLeftIsRemovedWhenOld)
+{
+    Cache cache;
+    const fs::path old = fs::path(cache.root) / ".runtime-killed-Ab12Cd";
+    const fs::path recent = fs::path(cache.root) / ".stale-Xy34Zw";
+    fs::create_directories(old / "lib");
+    fs::create_directories(recent);
+    const struct timespec times[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
+    std::string folder;
+    bool unpacked = false;
+    ASSERT_EQ(cache.Prepare(folder, unpacked), "");
+    EXPECT_FALSE(fs::exists(old));
+    // One that may belong to a start running now stays.
+    EXPECT_TRUE(fs::exists(recent));
 }
 
 TEST(RuntimeCache, ACacheOthersMayChangeOrOwnIsNotUsed)

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sstream>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -110,6 +111,33 @@ std::string RemoveStale(const std::string& root, const std::string& folder)
     return std::string();
 }
 
+// Removes what starts that were killed while unpacking, or while removing a
+// changed folder, left behind: folders of this user named like the
+// temporary ones, untouched for an hour (an unpack that runs takes seconds).
+void RemoveLeftovers(const std::string& root)
+{
+    DIR* dir = ::opendir(root.c_str());
+    if (dir == nullptr)
+        return;
+    std::vector<std::string> leftovers;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(".runtime-", 0) != 0 && name.rfind(".stale-", 0) != 0)
+            continue;
+        struct stat status;
+        const std::string path = root + "/" + name;
+        if (::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::getuid()
+            && now - status.st_mtime > 3600)
+            leftovers.push_back(path);
+    }
+    ::closedir(dir);
+    for (const std::string& path : leftovers) {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+    }
+}
+
 } // namespace
 
 std::string RuntimeCacheRoot(std::string& root)
@@ -201,6 +229,7 @@ std::string PrepareRuntimeFolder(const std::string& root, const std::string& nam
             return error;
     }
 
+    RemoveLeftovers(root);
     std::string temporary = root + "/." + name + "-XXXXXX";
     std::vector<char> pattern(temporary.begin(), temporary.end());
     pattern.push_back('\0');

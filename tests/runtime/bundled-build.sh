@@ -106,6 +106,9 @@ chown -R 0:0 "$FOLDER"
 cp "$BUILD" "$ROOT/build/Damaged"
 SIZE=$(stat -c %s "$BUILD")
 printf 'X' | dd of="$ROOT/build/Damaged" bs=1 seek=$((SIZE / 2)) conv=notrunc 2>/dev/null
+"$BUILD_DIR/tools/ondelle-build" inspect "$ROOT/build/Damaged" >/dev/null 2>"$ROOT/inspect7" \
+  && fail "inspect found nothing wrong with a damaged runtime"
+grep -q "the runtime" "$ROOT/inspect7" || { cat "$ROOT/inspect7"; fail "inspect does not name the runtime"; }
 XDG_CACHE_HOME="$ROOT/cache7" hidden "$ROOT/build/Damaged" --unattended --accept-license \
   >"$ROOT/out7" 2>&1 && fail "a damaged runtime was used"
 cat "$ROOT/out7"

@@ -148,6 +148,17 @@ TEST(RuntimeArchive, UnpacksWhatWasPackedAndRefusesDamage)
     ASSERT_EQ(::stat((dir / "out/ondelle").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0755u);
 
+    // Checking alone writes nothing and counts the files.
+    {
+        const int fd = ::open((dir / "build").c_str(), O_RDONLY | O_CLOEXEC);
+        uint64_t count = 0, unpackedSize = 0;
+        EXPECT_EQ(VerifyRuntime(fd, 0, bytes.size(), name, count, unpackedSize), "");
+        EXPECT_EQ(count, 4u);
+        EXPECT_EQ(unpackedSize, 10u + big.size() + 6u);
+        EXPECT_NE(VerifyRuntime(fd, 0, bytes.size() - 1, name, count, unpackedSize), "");
+        ::close(fd);
+    }
+
     // Any changed byte is found: in a header, in compressed data, or in the
     // digest the name carries.
     for (size_t at : {size_t(12), bytes.size() / 2, bytes.size() - 3}) {

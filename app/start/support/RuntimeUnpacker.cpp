@@ -101,11 +101,31 @@ std::string WriteFile(const std::string& target, const std::vector<uint8_t>& dat
     return error == 0 ? std::string() : WriteError(target, error);
 }
 
+std::string ReadRuntime(int fd, uint64_t offset, uint64_t length, const std::string& name,
+    const std::string& folder, uint64_t& count, uint64_t& unpackedSize);
+
 } // namespace
 
 std::string UnpackRuntime(int fd, uint64_t offset, uint64_t length, const std::string& name,
     const std::string& folder)
 {
+    uint64_t count = 0, unpackedSize = 0;
+    return ReadRuntime(fd, offset, length, name, folder, count, unpackedSize);
+}
+
+std::string VerifyRuntime(int fd, uint64_t offset, uint64_t length, const std::string& name, uint64_t& count,
+    uint64_t& unpackedSize)
+{
+    return ReadRuntime(fd, offset, length, name, std::string(), count, unpackedSize);
+}
+
+namespace {
+
+std::string ReadRuntime(int fd, uint64_t offset, uint64_t length, const std::string& name,
+    const std::string& folder, uint64_t& count, uint64_t& unpackedSize)
+{
+    count = 0;
+    unpackedSize = 0;
     if (!IsRuntimeName(name))
         return "the runtime's name is not its checksum";
     RangeReader reader(fd, offset, length);
@@ -144,6 +164,10 @@ std::string UnpackRuntime(int fd, uint64_t offset, uint64_t length, const std::s
         digest.Update(data.data(), data.size());
         if (std::memcmp(digest.Finish().data(), header + 20, 32) != 0)
             return path + ": its checksum is wrong in the runtime";
+        count++;
+        unpackedSize += size;
+        if (folder.empty())
+            continue;
         std::string error = MakeParents(folder, path);
         if (error.empty())
             error = WriteFile(folder + "/" + path, data, mode);
@@ -156,3 +180,5 @@ std::string UnpackRuntime(int fd, uint64_t offset, uint64_t length, const std::s
         return "the runtime's checksum does not match its name";
     return std::string();
 }
+
+} // namespace

@@ -10,6 +10,12 @@
 #include <string>
 
 // Returns an empty text on success, otherwise what went wrong (a full disk
-// says so).
+// says so). With an empty folder the archive is only checked, nothing is
+// written.
 std::string UnpackRuntime(int fd, uint64_t offset, uint64_t length, const std::string& name,
     const std::string& folder);
+
+// Checks the archive as UnpackRuntime does, writing nothing; count receives
+// the number of files and unpackedSize their total size.
+std::string VerifyRuntime(int fd, uint64_t offset, uint64_t length, const std::string& name, uint64_t& count,
+    uint64_t& unpackedSize);

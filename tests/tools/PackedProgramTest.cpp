@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fcntl.h>
@@ -265,6 +266,16 @@ TEST(PackedProgram, StripsACopyKeepingItsResourcesAndLeavesTheProgramAlone)
     }
     EXPECT_EQ(ReadFileBytes(program), before);
     EXPECT_FALSE(fs::exists(strippedPath)) << "the stripped copy outlived its owner";
+
+    // Without objcopy such a program is an error that says so.
+    {
+        const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+        ::setenv("PATH", dir.Path().c_str(), 1);
+        PackedProgram unstrippable;
+        const std::string error = unstrippable.Prepare(program.string(), "installer program", kGlibcFloorMinor);
+        ::setenv("PATH", path.c_str(), 1);
+        EXPECT_NE(error.find("objcopy"), std::string::npos) << error;
+    }
 
     // A program without debug information is packed as it is.
     PackedProgram plain;

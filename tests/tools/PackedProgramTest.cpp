@@ -8,6 +8,7 @@
 #include "ProductDescription.h"
 
 #include "TestSupport.h"
+#include "ToolRun.h"
 
 #include <ConfigFields.h>
 #include <Resources.h>
@@ -342,4 +343,22 @@ TEST(PackedProgram, TheInstallersBuildStaysWithinItsPayloadAndThreeMegabytes)
     const uintmax_t size = fs::file_size(output);
     std::printf("installer build of a 100000-byte payload: %ju bytes\n", size);
     EXPECT_LT(size, 100000u + (3u << 20));
+}
+
+TEST(PackedProgram, TheFloorOptionIsCheckedBeforeAnythingIsMade)
+{
+    TempDir dir;
+    SmallProduct(dir);
+    const std::string description = (dir / "product.json").string();
+    const std::string output = (dir / "Setup").string();
+    for (const std::vector<std::string>& args :
+        {std::vector<std::string>{"make", description, "-o", output, "--bundle-runtime", "--glibc-floor", "2.33"},
+            {"make", description, "-o", output, "--bundle-runtime", "--glibc-floor", "3.40"},
+            {"make", description, "-o", output, "--bundle-runtime", "--glibc-floor", "2.x"},
+            {"make", description, "-o", output, "--glibc-floor", "2.35"}}) {
+        const ToolResult result = RunBuildTool(args, dir.Path().string());
+        EXPECT_EQ(result.status, 2) << args.back() << ": " << result.err;
+        EXPECT_NE(result.err.find("--glibc-floor"), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(fs::exists(output));
 }

@@ -40,7 +40,7 @@ std::string MakeArchive(const TempDir& dir, const std::vector<std::pair<std::str
     const fs::path archive = dir / "archive";
     const int fd = ::open(archive.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     EXPECT_GE(fd, 0);
-    RuntimeArchiveWriter writer(fd);
+    RuntimeArchiveWriter writer(fd, 6);
     int index = 0;
     for (const auto& [path, contents] : files) {
         const fs::path source = dir / ("source" + std::to_string(index++));

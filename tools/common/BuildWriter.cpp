@@ -172,7 +172,9 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
         error = packedFirstStage.Prepare(bundle->firstStage, "first stage program", floorMinor);
         if (!error.empty())
             return error;
-        error = runtime.Make(packedInstaller.Path(), *bundle);
+        RuntimeBundleOptions options = *bundle;
+        options.compressionLevel = description.compressionLevel;
+        error = runtime.Make(packedInstaller.Path(), options);
         if (!error.empty())
             return error;
     }

@@ -8,6 +8,7 @@
 #include <Path.h>
 #include <RuntimeArchive.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -195,7 +196,7 @@ std::string RuntimeBundle::Make(const std::string& installer, const RuntimeBundl
     const int out = ::open(fArchive.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0)
         return fArchive + ": cannot be written";
-    RuntimeArchiveWriter writer(out);
+    RuntimeArchiveWriter writer(out, std::min(options.compressionLevel, 6));
     std::string error;
     for (const auto& [path, source] : files) {
         // Every library is held to the same floor as the programs, and

@@ -42,8 +42,8 @@ bool IsRuntimeName(const std::string& name)
     return true;
 }
 
-RuntimeArchiveWriter::RuntimeArchiveWriter(int out)
-    : fOut(out)
+RuntimeArchiveWriter::RuntimeArchiveWriter(int out, int level)
+    : fOut(out), fLevel(level < 0 ? 0 : level > 9 ? 9 : level)
 {
 }
 
@@ -108,7 +108,7 @@ std::string RuntimeArchiveWriter::Add(const std::string& path, const std::string
         return source + ": cannot be read";
     uLongf storedSize = compressBound(uLong(data.size()));
     std::vector<uint8_t> stored(storedSize);
-    if (compress2(stored.data(), &storedSize, data.data(), uLong(data.size()), 6) != Z_OK)
+    if (compress2(stored.data(), &storedSize, data.data(), uLong(data.size()), fLevel) != Z_OK)
         return source + ": cannot be compressed";
     Sha256 digest;
     digest.Update(data.data(), data.size());

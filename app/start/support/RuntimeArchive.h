@@ -41,7 +41,8 @@ bool IsRuntimeName(const std::string& name);
 // Writes an archive to a file descriptor, keeping the digest of every byte.
 class RuntimeArchiveWriter {
 public:
-    explicit RuntimeArchiveWriter(int out);
+    // level: zlib's compression level, 0 to 9.
+    RuntimeArchiveWriter(int out, int level);
     // Adds the file at source under path with mode; an empty text on
     // success, otherwise what went wrong.
     std::string Add(const std::string& path, const std::string& source, uint32_t mode);
@@ -53,6 +54,7 @@ private:
     bool _Write(const void* data, size_t length);
 
     int fOut;
+    int fLevel;
     Sha256 fDigest;
     uint64_t fSize = 0;
 };

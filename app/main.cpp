@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -58,6 +59,28 @@ int RunWindow(const std::string& program)
     return stopped ? UNATTENDED_STOPPED : UNATTENDED_OK;
 }
 
+// A build with a bundled runtime runs this program with the runtime's
+// libraries and Qt plugins in the environment, which the loader has read
+// by now and qt.conf beside the program repeats for Qt. The programs the
+// installer starts (an item it launches, a script) get the environment the
+// user started the build with.
+void RestoreStartEnvironment()
+{
+    const char* build = std::getenv("ONDELLE_BUILD_FILE");
+    const std::string pid = std::to_string(::getpid()) + ":";
+    if (build == nullptr || std::strncmp(build, pid.c_str(), pid.size()) != 0)
+        return;
+    for (const char* name : {"LD_LIBRARY_PATH", "QT_PLUGIN_PATH", "QT_QPA_PLATFORM_PLUGIN_PATH"}) {
+        const std::string saved = std::string("ONDELLE_SAVED_") + name;
+        const char* value = std::getenv(saved.c_str());
+        if (value != nullptr)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+        ::unsetenv(saved.c_str());
+    }
+}
+
 } // namespace
 
 static int RunInstaller(int argc, char** argv)
@@ -67,6 +90,7 @@ static int RunInstaller(int argc, char** argv)
         std::fprintf(stderr, "ondelle: cannot find its own program file\n");
         return 2;
     }
+    RestoreStartEnvironment();
 
     // "-help FILE" stores a help file in the program and ends; "-help"
     // alone warns and goes on.

@@ -8,6 +8,13 @@
 // wall times, "cpu_ratio" of the processor times, which other work on a
 // busy machine disturbs less).
 //
+// The same demo is also made as a bundled build (--bundle-runtime): its
+// first start unpacks the runtime into the cache below the root (removed
+// before every timed first start), later starts reuse it. BM_StartupBundled
+// times later starts alone and against the plain program; the counters
+// give the sizes of the builds and of the runtime, compressed in the build
+// and unpacked in the cache.
+//
 // Everything the programs write (the installer's document type files, its
 // version record) lands in a private temporary folder that serves as their
 // home, data folders and sandbox. The Qt platform is "offscreen" unless
@@ -22,6 +29,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <gnu/libc-version.h>
 #include <map>
 #include <spawn.h>
 #include <string>
@@ -167,18 +175,60 @@ public:
         char line[512];
         while (tool.output != nullptr && std::fgets(line, sizeof line, tool.output) != nullptr) {
         }
-        if (!Reap(tool) || !fs::exists(fBuild))
+        if (!Reap(tool) || !fs::exists(fBuild)) {
             fError = "the demo build could not be made";
+            return;
+        }
+        // The bundled build, held to this machine's own C library, whose
+        // Qt it carries.
+        fBundled = root / "SkylarkBundled";
+        make[4] = fBundled.string();
+        for (const char* extra : {"--bundle-runtime", "--glibc-floor"})
+            make.push_back(extra);
+        make.push_back(gnu_get_libc_version());
+        Child bundled = Spawn(make, fEnvironment, root);
+        while (bundled.output != nullptr && std::fgets(line, sizeof line, bundled.output) != nullptr) {
+        }
+        if (!Reap(bundled) || !fs::exists(fBundled))
+            fError = "the bundled demo build could not be made";
+        for (const std::string& value : fEnvironment) {
+            if (value.rfind("XDG_CACHE_HOME=", 0) == 0)
+                fCache = fs::path(value.substr(15)) / "ondelle";
+        }
     }
 
     const std::string& Error() const { return fError; }
     StartTimes Installer() { return TimeToShown({fBuild.string()}, fEnvironment, fRoot.Path()); }
     StartTimes Bare() { return TimeToShown({ONDELLE_BARE_WINDOW}, fEnvironment, fRoot.Path()); }
+    StartTimes Bundled() { return TimeToShown({fBundled.string()}, fEnvironment, fRoot.Path()); }
+    // A start that unpacks the runtime first.
+    StartTimes BundledFirst()
+    {
+        std::error_code error;
+        fs::remove_all(fCache, error);
+        return Bundled();
+    }
+
+    // Sizes in bytes: the plain and the bundled build, the unpacked runtime.
+    void CountSizes(benchmark::State& state) const
+    {
+        std::error_code error;
+        uint64_t unpacked = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(fCache, error)) {
+            if (entry.is_regular_file(error))
+                unpacked += entry.file_size(error);
+        }
+        state.counters["plain_build_mb"] = double(fs::file_size(fBuild, error)) / 1e6;
+        state.counters["bundled_build_mb"] = double(fs::file_size(fBundled, error)) / 1e6;
+        state.counters["runtime_unpacked_mb"] = double(unpacked) / 1e6;
+    }
 
 private:
     BenchSandbox fRoot;
     std::vector<std::string> fEnvironment;
     fs::path fBuild;
+    fs::path fBundled;
+    fs::path fCache;
     std::string fError;
 };
 
@@ -223,10 +273,23 @@ void BM_StartupInstaller(benchmark::State& state)
 }
 BENCHMARK(BM_StartupInstaller)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
+void BM_StartupBundledFirst(benchmark::State& state)
+{
+    RunStarts(state, &StartupSetup::BundledFirst);
+    Setup().CountSizes(state);
+}
+BENCHMARK(BM_StartupBundledFirst)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void BM_StartupBundled(benchmark::State& state)
+{
+    RunStarts(state, &StartupSetup::Bundled);
+}
+BENCHMARK(BM_StartupBundled)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
 // Both programs started alternately, so that a busy moment of the machine
 // weighs on both alike; the ratio is the installer's total over the plain
 // program's.
-void BM_StartupRatio(benchmark::State& state)
+void RunRatio(benchmark::State& state, StartTimes (StartupSetup::*start)())
 {
     StartupSetup& setup = Setup();
     if (!setup.Error().empty()) {
@@ -234,12 +297,12 @@ void BM_StartupRatio(benchmark::State& state)
         return;
     }
     setup.Bare();
-    setup.Installer();
+    (setup.*start)();
     StartTimes bare{0, 0};
     StartTimes installer{0, 0};
     for (auto _ : state) {
         const StartTimes bareTimes = setup.Bare();
-        const StartTimes installerTimes = setup.Installer();
+        const StartTimes installerTimes = (setup.*start)();
         if (bareTimes.wall < 0 || installerTimes.wall < 0) {
             state.SkipWithError("a program ended without showing its window");
             return;
@@ -257,7 +320,19 @@ void BM_StartupRatio(benchmark::State& state)
     // Processor time is less disturbed by other work on the machine.
     state.counters["cpu_ratio"] = bare.cpu > 0 ? installer.cpu / bare.cpu : 0;
 }
+
+void BM_StartupRatio(benchmark::State& state)
+{
+    RunRatio(state, &StartupSetup::Installer);
+}
 BENCHMARK(BM_StartupRatio)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// The bundled build's later starts against the plain Qt program.
+void BM_StartupBundledRatio(benchmark::State& state)
+{
+    RunRatio(state, &StartupSetup::Bundled);
+}
+BENCHMARK(BM_StartupBundledRatio)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

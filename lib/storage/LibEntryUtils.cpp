@@ -3,6 +3,7 @@
 
 #include "ToolRunner.h"
 
+#include <AppPath.h>
 #include <Application.h>
 #include <Entry.h>
 #include <MimeType.h>
@@ -121,7 +122,14 @@ bool LibGetSettingsPath(char* path, const int& /*size*/)
 
 void LibGetWorkingDirectory(BPath& path)
 {
-    BEntry self("/proc/self/exe", true);
+    // The program's file as the platform names it: a build's own file also
+    // when it runs from its unpacked runtime.
+    std::string program;
+    if (get_app_path(&program) != B_OK) {
+        path.Unset();
+        return;
+    }
+    BEntry self(program.c_str(), true);
     BEntry folder;
     if (self.InitCheck() == B_OK && self.GetParent(&folder) == B_OK)
         folder.GetPath(&path);

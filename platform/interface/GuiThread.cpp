@@ -93,6 +93,30 @@ void AdoptApplication()
         be_app->SetMessagePump(pump);
 }
 
+// The handler that was in place while the application object is made.
+QtMessageHandler& HandlerBeforeApplication()
+{
+    static QtMessageHandler handler = nullptr;
+    return handler;
+}
+
+// Qt ends the program when no platform plugin can be loaded for the
+// display, with a message about plugins that tells a user nothing they can
+// act on; this adds what happened in plain words and how to install without
+// a window.
+void ApplicationMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg && message.contains(QStringLiteral("platform plugin")))
+        std::fprintf(stderr,
+            "The window cannot open: the display support (Qt platform plugin) could not be loaded on "
+            "this system.\nTo install without a window, start the installer with --unattended "
+            "(--help lists its options).\n");
+    if (QtMessageHandler previous = HandlerBeforeApplication())
+        previous(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 } // namespace
 
 void GuiThread::EnsureApplication()
@@ -104,7 +128,9 @@ void GuiThread::EnsureApplication()
         static int argc = 1;
         static char name[] = "ondelle";
         static char* argv[] = {name, nullptr};
+        HandlerBeforeApplication() = qInstallMessageHandler(ApplicationMessage);
         OwnApplication() = std::make_unique<QApplication>(argc, argv);
+        qInstallMessageHandler(HandlerBeforeApplication());
     }
     auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (application == nullptr) {

@@ -2,13 +2,27 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 status_t get_app_path(std::string* path)
 {
     if (path == nullptr)
         return B_BAD_VALUE;
+    // A build that carries its own runtime runs the program from the
+    // runtime's folder; its first stage names the build's file together
+    // with the process id, which exec keeps, so that programs this one
+    // starts do not take the name for theirs.
+    const char* build = getenv("ONDELLE_BUILD_FILE");
+    if (build != nullptr) {
+        const std::string pid = std::to_string(getpid()) + ":";
+        if (strncmp(build, pid.c_str(), pid.size()) == 0 && build[pid.size()] == '/') {
+            *path = build + pid.size();
+            return B_OK;
+        }
+    }
     char buffer[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
     if (length < 0)

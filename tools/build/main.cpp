@@ -1,6 +1,7 @@
 // ondelle-build: makes installer builds from product descriptions, and
 // describes installer builds and other files of the platform's formats.
 #include "BuildWriter.h"
+#include "GlibcFloor.h"
 #include "Inspector.h"
 #include "ProductDescription.h"
 
@@ -42,6 +43,15 @@ void PrintUsage(std::FILE* out)
         "                           description's \"deinstaller\", else the one beside\n"
         "                           this tool when there is one)\n"
         "  --no-deinstaller         carry no deinstaller\n"
+        "  --bundle-runtime         start with the first stage and carry the installer's\n"
+        "                           runtime (its Qt and other libraries beyond those of\n"
+        "                           every desktop, and Qt's plugins), so that the build\n"
+        "                           starts on a desktop without Qt (docs/runtime.md)\n"
+        "  --glibc-floor 2.N        with --bundle-runtime: the oldest C library the\n"
+        "                           build starts on (default and least 2.34); the\n"
+        "                           first stage tells users of older systems so\n"
+        "  --qt-plugins FOLDER      Qt's plugin folder for --bundle-runtime (default:\n"
+        "                           that of the Qt the tool was built with)\n"
         "  --define NAME=VALUE      replaces ${NAME} in the description's texts\n"
         "  --quiet                  print only problems\n"
         "\n"
@@ -114,6 +124,9 @@ static int RunBuildTool(int argc, char** argv)
     std::string installer;
     std::string deinstaller;
     bool noDeinstaller = false;
+    bool bundleRuntime = false;
+    int glibcFloorMinor = kGlibcFloorMinor;
+    std::string qtPlugins = ONDELLE_QT_PLUGIN_FOLDER;
     bool quiet = false;
     std::map<std::string, std::string> defines;
     for (int i = 2; i < argc; i++) {
@@ -142,6 +155,25 @@ static int RunBuildTool(int argc, char** argv)
             deinstaller = v;
         } else if (arg == "--no-deinstaller") {
             noDeinstaller = true;
+        } else if (arg == "--bundle-runtime") {
+            bundleRuntime = true;
+        } else if (arg == "--glibc-floor") {
+            const char* v = value("--glibc-floor");
+            if (v == nullptr)
+                return 2;
+            const std::vector<int> numbers = GlibcVersionNumbers(std::string("GLIBC_") + v);
+            if (numbers.size() != 2 || numbers[0] != kGlibcFloorMajor || numbers[1] < kGlibcFloorMinor
+                || numbers[1] > 99) {
+                std::fprintf(stderr, "ondelle-build: --glibc-floor takes a glibc version from %d.%d on (\"%s\")\n",
+                    kGlibcFloorMajor, kGlibcFloorMinor, v);
+                return 2;
+            }
+            glibcFloorMinor = numbers[1];
+        } else if (arg == "--qt-plugins") {
+            const char* v = value("--qt-plugins");
+            if (v == nullptr)
+                return 2;
+            qtPlugins = v;
         } else if (arg == "--define") {
             const char* v = value("--define");
             if (v == nullptr)
@@ -198,11 +230,26 @@ static int RunBuildTool(int argc, char** argv)
     if (description.helpFile.empty())
         description.helpFile = Sibling(kInstallerHelpFile, "app");
 
+    RuntimeBundleOptions bundle;
+    if (glibcFloorMinor != kGlibcFloorMinor && !bundleRuntime) {
+        std::fprintf(stderr, "ondelle-build: --glibc-floor goes with --bundle-runtime, whose first stage checks it\n");
+        return 2;
+    }
+    if (bundleRuntime) {
+        bundle.firstStage = Sibling("ondelle-start", "app");
+        bundle.qtPluginFolder = qtPlugins;
+        bundle.glibcFloorMinor = glibcFloorMinor;
+        if (bundle.firstStage.empty()) {
+            std::fprintf(stderr, "ondelle-build: the first stage program (ondelle-start) is not beside the tool\n");
+            return 1;
+        }
+    }
     const std::string error = MakeInstallerBuild(description, installer, deinstaller, output,
         [quiet](const BuildProgress& progress) {
             if (!quiet)
                 std::printf("[%d/%d] %s\n", progress.step, progress.steps, progress.text.c_str());
-        });
+        },
+        bundleRuntime ? &bundle : nullptr);
     if (!error.empty()) {
         std::fprintf(stderr, "error: %s\n", error.c_str());
         return 1;

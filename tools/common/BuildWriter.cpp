@@ -3,6 +3,8 @@
 #include "BuildIdentity.h"
 #include "BuildOutput.h"
 #include "ConfigurationWriter.h"
+#include "GlibcFloor.h"
+#include "PackedProgram.h"
 #include "PayloadCheck.h"
 #include "ResourceZipSink.h"
 
@@ -13,6 +15,7 @@
 #include <Message.h>
 #include <ResourceFormat.h>
 #include <ResourceStreamWriter.h>
+#include <RuntimeArchive.h>
 #include <Sandbox.h>
 #include <StorageDefs.h>
 #include <TypeConstants.h>
@@ -109,10 +112,10 @@ std::string WriteErrorText(status_t status)
 
 std::string MakeInstallerBuild(const ProductDescription& description, const std::string& installerProgram,
     const std::string& deinstallerProgram, const std::string& output,
-    const std::function<void(const BuildProgress&)>& progress)
+    const std::function<void(const BuildProgress&)>& progress, const RuntimeBundleOptions* bundle)
 {
     const int32 steps = int32(description.items.size()) + 3 + (deinstallerProgram.empty() ? 0 : 1)
-        + (description.helpFile.empty() ? 0 : 1);
+        + (description.helpFile.empty() ? 0 : 1) + (bundle != nullptr ? 1 : 0);
     int32 step = 0;
     auto report = [&](const std::string& text) {
         if (progress)
@@ -142,6 +145,39 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     error = CheckBuildOutput(description, installerProgram, deinstallerProgram, output);
     if (!error.empty())
         return error;
+
+    // The programs are packed without debug information, and only when they
+    // start on the oldest C library builds promise.
+    const int floorMinor = bundle != nullptr ? bundle->glibcFloorMinor : kGlibcFloorMinor;
+    PackedProgram packedInstaller;
+    error = packedInstaller.Prepare(installerProgram, "installer program", floorMinor);
+    if (!error.empty())
+        return error;
+    PackedProgram packedDeinstaller;
+    if (!deinstallerProgram.empty()) {
+        error = packedDeinstaller.Prepare(deinstallerProgram, "deinstaller program", floorMinor);
+        if (!error.empty())
+            return error;
+        struct stat packedStat;
+        if (::stat(packedDeinstaller.Path().c_str(), &packedStat) != 0)
+            return deinstallerProgram + ": the deinstaller program cannot be read";
+        deinstallerSize = packedStat.st_size;
+    }
+
+    // A bundled build starts with the first stage; the installer goes into
+    // the runtime.
+    RuntimeBundle runtime;
+    PackedProgram packedFirstStage;
+    if (bundle != nullptr) {
+        error = packedFirstStage.Prepare(bundle->firstStage, "first stage program", floorMinor);
+        if (!error.empty())
+            return error;
+        RuntimeBundleOptions options = *bundle;
+        options.compressionLevel = description.compressionLevel;
+        error = runtime.Make(packedInstaller.Path(), options);
+        if (!error.empty())
+            return error;
+    }
 
     report("Reading the configuration");
     BMessage configuration;
@@ -173,7 +209,7 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     report("Copying the installer program");
     // The installer program's image and its own resources, except those an
     // earlier build added and the identity records this build replaces.
-    const FileDescriptor program(::open(installerProgram.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor program(::open(packedInstaller.Path().c_str(), O_RDONLY | O_CLOEXEC));
     ContainerInfo container;
     std::vector<ResourceEntry> kept;
     if (program.Get() < 0 || ::fstat(program.Get(), &installerStat) != 0
@@ -211,12 +247,24 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     if (out.Get() < 0)
         return partial.Path().string() + ": cannot be written (" + std::strerror(errno) + ")";
     const size_t count = others.size() + description.items.size() + (deinstallerProgram.empty() ? 0 : 1)
-        + (description.helpFile.empty() ? 0 : 1) + 1 + identity.size();
+        + (description.helpFile.empty() ? 0 : 1) + 1 + identity.size() + (bundle != nullptr ? 2 : 0);
     ResourceStreamWriter writer(out.Get());
     auto writeFailed = [&] {
         return partial.Path().string() + ": cannot be written (" + WriteErrorText(writer.Status()) + ")";
     };
-    writer.Begin(container, program.Get(), uint64(installerStat.st_size), count);
+    if (bundle != nullptr) {
+        const FileDescriptor firstStage(::open(packedFirstStage.Path().c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat firstStageStat;
+        ContainerInfo firstStageContainer;
+        if (firstStage.Get() < 0 || ::fstat(firstStage.Get(), &firstStageStat) != 0
+            || DetectContainer(FdSource(firstStage.Get(), uint64(firstStageStat.st_size)), firstStageContainer)
+                != B_OK
+            || firstStageContainer.kind != ContainerKind::kElf)
+            return bundle->firstStage + ": the first stage program cannot be read";
+        writer.Begin(firstStageContainer, firstStage.Get(), uint64(firstStageStat.st_size), count);
+    } else {
+        writer.Begin(container, program.Get(), uint64(installerStat.st_size), count);
+    }
     for (const ResourceEntry& entry : others) {
         writer.BeginResource(entry.type, entry.id, entry.name);
         writer.CopyFrom(program.Get(), entry.offset, entry.size);
@@ -252,7 +300,7 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
         report("Packing the deinstaller");
         // The archive's entry carries the resource's name, which the
         // deinstaller is unpacked under.
-        if (!pack(deinstallerProgram, kDeinstallerResourceId, kDeinstallerResourceName, options,
+        if (!pack(packedDeinstaller.Path(), kDeinstallerResourceId, kDeinstallerResourceName, options,
                 kDeinstallerResourceName))
             return writer.Status() != B_OK ? writeFailed() : deinstallerProgram + ": could not be packed";
     }
@@ -266,6 +314,21 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
         // any name is packed under that name.
         if (!pack(description.helpFile, kHelpResourceId, kHelpResourceName, helpOptions, kInstallerHelpName))
             return writer.Status() != B_OK ? writeFailed() : description.helpFile + ": could not be packed";
+    }
+
+    if (bundle != nullptr) {
+        report("Packing the runtime");
+        const FileDescriptor archive(::open(runtime.ArchivePath().c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat archiveStat;
+        if (archive.Get() < 0 || ::fstat(archive.Get(), &archiveStat) != 0)
+            return runtime.ArchivePath() + ": the runtime cannot be read";
+        writer.BeginResource(kRuntimeResourceType, kRuntimeResourceId, runtime.Name());
+        writer.CopyFrom(archive.Get(), 0, uint64(archiveStat.st_size));
+        const std::string floor = std::to_string(kGlibcFloorMajor) + "." + std::to_string(floorMinor);
+        writer.AddResource(kRuntimeResourceType, kGlibcFloorResourceId, kGlibcFloorResourceName, floor.data(),
+            floor.size());
+        if (writer.Status() != B_OK)
+            return writeFailed();
     }
 
     report("Writing the configuration");

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ProductDescription.h"
+#include "RuntimeBundle.h"
 
 #include <functional>
 #include <string>
@@ -17,7 +18,10 @@ struct BuildProgress {
 };
 
 // Returns an empty text on success, otherwise what went wrong. progress, if
-// given, is told about every step.
+// given, is told about every step. With bundle, the build starts with the
+// first stage and carries the installer with its runtime (RuntimeBundle.h)
+// so that it starts on a desktop without Qt.
 std::string MakeInstallerBuild(const ProductDescription& description, const std::string& installerProgram,
     const std::string& deinstallerProgram, const std::string& output,
-    const std::function<void(const BuildProgress&)>& progress = nullptr);
+    const std::function<void(const BuildProgress&)>& progress = nullptr,
+    const RuntimeBundleOptions* bundle = nullptr);

@@ -1,5 +1,10 @@
 #include "Inspector.h"
 
+#include "BuildSizes.h"
+
+#include <RuntimeArchive.h>
+#include <RuntimeUnpacker.h>
+
 #include "ScratchFile.h"
 
 #include <AppFileInfo.h>
@@ -277,6 +282,37 @@ bool VerifyZipArchive(const void* data, size_t size, const std::string& label, s
         });
 }
 
+// Checks a bundled build's runtime the way its first stage does when it
+// unpacks it, writing nothing; an empty text when it is whole.
+std::string VerifyBuildRuntime(const std::string& path, const std::string& name, std::ostream& out)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status;
+    if (fd < 0 || ::fstat(fd, &status) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return "cannot be read";
+    }
+    ondelle::resources::ContainerInfo container;
+    std::vector<ondelle::resources::ResourceEntry> entries;
+    const ondelle::resources::FdSource source(fd, uint64(status.st_size));
+    std::string problem = "cannot be read";
+    if (ondelle::resources::DetectContainer(source, container) == B_OK
+        && ondelle::resources::ReadContainerResources(source, container, entries) == B_OK) {
+        for (const auto& entry : entries) {
+            if (entry.type != kRuntimeResourceType || entry.id != kRuntimeResourceId)
+                continue;
+            uint64_t count = 0, unpacked = 0;
+            problem = VerifyRuntime(fd, entry.offset, entry.size, name, count, unpacked);
+            if (problem.empty())
+                out << "  runtime: resource 'RAWT' " << kRuntimeResourceId << " \"" << name << "\", " << count
+                    << " files, " << unpacked << " bytes unpacked, checksums correct\n";
+        }
+    }
+    ::close(fd);
+    return problem;
+}
+
 int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
 {
     char head[8];
@@ -413,6 +449,20 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
             result = 1;
         }
     }
+    {
+        const char* name = nullptr;
+        size_t length = 0;
+        if (resources.GetResourceInfo(kRuntimeResourceType, kRuntimeResourceId, &name, &length)) {
+            const std::string problem = VerifyBuildRuntime(path, name != nullptr ? name : "", out);
+            if (!problem.empty()) {
+                err << path << ": the runtime (resource 'RAWT' " << kRuntimeResourceId << "): " << problem << "\n";
+                result = 1;
+            }
+        }
+    }
+    std::vector<BuildPart> parts;
+    if (MeasureBuild(path, parts))
+        PrintBuildSizes(parts, out);
     if (result == 0)
         out << "The build is whole.\n";
     return result;

@@ -221,6 +221,49 @@ unsigned long Pointer::WaitForNewWindow(qint64 pid, const std::vector<unsigned l
     return 0;
 }
 
+unsigned long Pointer::WaitForNewWindowAt(qint64 pid, const std::vector<unsigned long>& known, int top, int bottom,
+    int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) {
+        for (unsigned long window : ShownWindows(pid)) {
+            if (std::find(known.begin(), known.end(), window) != known.end())
+                continue;
+            // "X=..", "Y=.." lines among others.
+            std::string output;
+            if (!_Run({"getwindowgeometry", "--shell", QString::number(window)}, &output))
+                continue;
+            const size_t at = output.find("\nY=");
+            if (at == std::string::npos)
+                continue;
+            const int y = std::atoi(output.c_str() + at + 3);
+            if (y >= top && y <= bottom)
+                return window;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+}
+
+unsigned long Pointer::WaitForActiveWindow(qint64 pid, const std::vector<unsigned long>& old, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) {
+        std::string output;
+        if (_Run({"getactivewindow"}, &output)) {
+            const unsigned long active = std::strtoul(output.c_str(), nullptr, 10);
+            const std::vector<unsigned long> shown = ShownWindows(pid);
+            if (active != 0 && std::find(old.begin(), old.end(), active) == old.end()
+                && std::find(shown.begin(), shown.end(), active) != shown.end())
+                return active;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+}
+
 bool Pointer::WaitForWindowGone(unsigned long window, int milliseconds)
 {
     QElapsedTimer clock;

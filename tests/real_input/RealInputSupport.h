@@ -110,6 +110,14 @@ public:
     // Waits for a shown window of the program that is not in known; 0 when
     // none came in time.
     unsigned long WaitForNewWindow(qint64 pid, const std::vector<unsigned long>& known, int milliseconds);
+    // Waits for a shown window of the program that is not in known and
+    // whose top edge lies within rows of the screen; 0 when none came.
+    unsigned long WaitForNewWindowAt(qint64 pid, const std::vector<unsigned long>& known, int top, int bottom,
+        int milliseconds);
+    // Waits until the window manager has made a window of the program
+    // other than those in old the active one (keys go there); its id, or
+    // 0 when none became active in time.
+    unsigned long WaitForActiveWindow(qint64 pid, const std::vector<unsigned long>& old, int milliseconds);
     bool WaitForWindowGone(unsigned long window, int milliseconds);
     // Waits until the program shows exactly count windows.
     bool WaitForOnlyWindows(qint64 pid, size_t count, int milliseconds);

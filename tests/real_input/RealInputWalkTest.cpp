@@ -134,6 +134,8 @@ TEST(RealInputWalk, TheDemoInstalledWithARealMouseAndKeyboard)
 
     // The license: Agree with the pointer.
     ASSERT_TRUE(program.WaitFor("driver: ok shot InstallerWin walk-license.png")) << program.Report();
+    const std::vector<unsigned long> mainWindow = input.ShownWindows(program.Pid());
+    ASSERT_EQ(mainWindow.size(), 1u);
     ASSERT_TRUE(input.Click(program.ViewFrame("button").Middle()));
 
     // The tip of the folder button, for a pointer that rests on it.
@@ -164,7 +166,10 @@ TEST(RealInputWalk, TheDemoInstalledWithARealMouseAndKeyboard)
     const Frame disk = program.ViewFrame("volume");
     const std::vector<unsigned long> before = input.ShownWindows(program.Pid());
     ASSERT_TRUE(input.Click(disk.Middle()));
-    const unsigned long menu = input.WaitForNewWindow(program.Pid(), before, 20000);
+    // The menu, not a tip that may come and go meanwhile: it opens by the
+    // field.
+    const unsigned long menu = input.WaitForNewWindowAt(program.Pid(), before, disk.screenY - 60,
+        disk.screenY + disk.height + 10, 20000);
     ASSERT_NE(menu, 0ul) << "the Disk menu did not open";
     ASSERT_TRUE(input.Key("Down"));
     ASSERT_TRUE(input.Key("Return"));
@@ -173,6 +178,8 @@ TEST(RealInputWalk, TheDemoInstalledWithARealMouseAndKeyboard)
     // The folder panel: a path typed, and Enter.
     ASSERT_TRUE(input.Click(program.ViewFrame("folder").Middle()));
     ASSERT_TRUE(program.WaitFor("driver: ok shot \"Find Directory\" walk-folder-panel.png")) << program.Report();
+    // Keys go to the panel once the window manager has made it active.
+    ASSERT_NE(input.WaitForActiveWindow(program.Pid(), mainWindow, 20000), 0ul) << "the panel never became active";
     ASSERT_TRUE(input.Type(chosen.string()));
     ASSERT_TRUE(input.Key("Return"));
     ASSERT_TRUE(program.WaitFor("driver: ok shot InstallerWin walk-choices.png")) << program.Report();
@@ -182,8 +189,13 @@ TEST(RealInputWalk, TheDemoInstalledWithARealMouseAndKeyboard)
     // Enter twice on Install: the second press must not stop the install.
     ASSERT_TRUE(input.Key("Return Return"));
     ASSERT_TRUE(program.WaitFor("driver: ok wait alert")) << program.Report();
+    const unsigned long question = input.WaitForActiveWindow(program.Pid(), mainWindow, 20000);
+    ASSERT_NE(question, 0ul) << "the question never became active";
     ASSERT_TRUE(input.Key("Escape"));
     ASSERT_TRUE(program.WaitFor("driver: ok shot alert walk-complete.png")) << program.Report();
+    std::vector<unsigned long> answered = mainWindow;
+    answered.push_back(question);
+    ASSERT_NE(input.WaitForActiveWindow(program.Pid(), answered, 20000), 0ul) << "the last alert never became active";
     ASSERT_TRUE(input.Key("Return"));
     ASSERT_TRUE(program.WaitForEnd(60000)) << "the installer did not end by itself\n" << program.Report();
     EXPECT_EQ(program.ExitCode(), 0) << program.Report();

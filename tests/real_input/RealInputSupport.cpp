@@ -264,6 +264,15 @@ unsigned long Pointer::WaitForActiveWindow(qint64 pid, const std::vector<unsigne
     return 0;
 }
 
+int Pointer::WindowHeight(unsigned long window)
+{
+    std::string output;
+    if (!_Run({"getwindowgeometry", "--shell", QString::number(window)}, &output))
+        return 0;
+    const size_t at = output.find("HEIGHT=");
+    return at != std::string::npos ? std::atoi(output.c_str() + at + 7) : 0;
+}
+
 bool Pointer::WaitForWindowGone(unsigned long window, int milliseconds)
 {
     QElapsedTimer clock;

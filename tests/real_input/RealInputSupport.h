@@ -119,6 +119,8 @@ public:
     // 0 when none became active in time.
     unsigned long WaitForActiveWindow(qint64 pid, const std::vector<unsigned long>& old, int milliseconds);
     bool WaitForWindowGone(unsigned long window, int milliseconds);
+    // The window's height in pixels, or 0 when it cannot be read.
+    int WindowHeight(unsigned long window);
     // Waits until the program shows exactly count windows.
     bool WaitForOnlyWindows(qint64 pid, size_t count, int milliseconds);
 

@@ -161,8 +161,10 @@ TEST(RealInputWalk, TheDemoInstalledWithARealMouseAndKeyboard)
     ASSERT_TRUE(input.MoveTo(groups.At(groups.width / 2, 2 * row + row / 2)));
     ASSERT_TRUE(program.WaitFor("driver: ok shot InstallerWin walk-files-scrolled.png")) << program.Report();
 
-    // The Disk menu: it opens under the pointer; the disk already chosen
-    // (the only one listed here) is chosen again with the keyboard.
+    // The Disk menu: it opens by the field, and the disk already chosen is
+    // chosen again with the keyboard (the destination stays the user's
+    // folder). Where the menu lists more than one disk, the first need not
+    // be the chosen one: the menu is then closed with Escape.
     const Frame disk = program.ViewFrame("volume");
     const std::vector<unsigned long> before = input.ShownWindows(program.Pid());
     ASSERT_TRUE(input.Click(disk.Middle()));
@@ -171,8 +173,13 @@ TEST(RealInputWalk, TheDemoInstalledWithARealMouseAndKeyboard)
     const unsigned long menu = input.WaitForNewWindowAt(program.Pid(), before, disk.screenY - 60,
         disk.screenY + disk.height + 10, 20000);
     ASSERT_NE(menu, 0ul) << "the Disk menu did not open";
-    ASSERT_TRUE(input.Key("Down"));
-    ASSERT_TRUE(input.Key("Return"));
+    const int menuHeight = input.WindowHeight(menu);
+    ASSERT_GT(menuHeight, 0);
+    // A menu of one entry is no taller than the field.
+    if (menuHeight <= disk.height + 4)
+        ASSERT_TRUE(input.Key("Down Return"));
+    else
+        ASSERT_TRUE(input.Key("Escape"));
     ASSERT_TRUE(input.WaitForWindowGone(menu, 20000)) << "the Disk menu stayed open";
 
     // The folder panel: a path typed, and Enter.

@@ -475,7 +475,7 @@ TEST(InstallVolumes, ADeinstallerWithoutItsConfigurationIsNeverPassedOverInSilen
 
     int withoutConfiguration = 0;
     int withConfiguration = 0;
-    for (std::uintmax_t room = 64 << 10; room <= (768 << 10); room += 64 << 10) {
+    for (std::uintmax_t room = 64 << 10; room <= (768 << 10); room += 128 << 10) {
         fs::remove_all(chosen);
         fs::remove(filler);
         fs::create_directories(chosen);

@@ -61,7 +61,12 @@ InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installF
     const status_t status = WriteDeinstallerConfiguration(path.c_str(), deinstaller);
     if (status == B_OK)
         return B_OK;
-    fprintf(stderr, "CreateDeinstaller: its configuration could not be stored in %s\n", path.c_str());
-    // A full volume is reported as a failure of the install.
-    return VolumeLooksFull(installFolder, 0) ? status_t(B_DEVICE_FULL) : status_t(B_OK);
+    fprintf(stderr, "CreateDeinstaller: its configuration could not be stored in %s (error 0x%x)\n", path.c_str(),
+        unsigned(status));
+    // Without its configuration the deinstaller removes nothing, so this is
+    // a failure of the install whatever the cause: the volume filled up
+    // (the file is written anew beside the old one, so the room can be back
+    // by the time anyone looks), a write that failed, or a program file the
+    // configuration cannot be added to.
+    return VolumeLooksFull(installFolder, 0) ? status_t(B_DEVICE_FULL) : status;
 }

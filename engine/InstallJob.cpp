@@ -289,12 +289,14 @@ InstallConfig::Action()
     // that they cannot fill the volume under it; a deinstaller that could
     // not be written is a failure of the install.
     UpdateStatus("Creating deinstaller...");
-    if (CreateDeinstaller(*resources, installPath.c_str(), DeinstallTag()) != B_OK) {
+    const status_t deinstallerStatus = CreateDeinstaller(*resources, installPath.c_str(), DeinstallTag());
+    if (deinstallerStatus != B_OK) {
         Log("\t\tUnable to write the deinstaller\n");
         LibString line;
         line.Formatted("%s (%s)", DeinstallerFileName(AppName(), Version()).c_str(),
-            VolumeLooksFull(installPath.c_str(), 0) ? VolumeFullReason(installPath.c_str()).c_str()
-                                                     : "it could not be written");
+            deinstallerStatus == B_DEVICE_FULL || VolumeLooksFull(installPath.c_str(), 0)
+                ? VolumeFullReason(installPath.c_str()).c_str()
+                : "it could not be written");
         fFailedItems.Add(Text(line));
     }
     // However the run ends, the workers are stopped and waited for before

@@ -794,11 +794,15 @@ void InstallerWin::MessageReceived(BMessage* message)
         case kMainButton: {
             // A press counts for the label the user saw: one made before
             // the button showed its present label (Enter pressed twice,
-            // the second time before "Stop" appeared) does nothing.
+            // the second time before "Stop" appeared) does nothing, and
+            // so does a press of Stop made before anyone could have read
+            // it (Enter pressed twice, the second time just after).
             int64 when = 0;
             if (message->FindInt64("when", &when) == B_OK) {
                 const bigtime_t shown = fButton->LabelShownAt();
                 if (shown == 0 || when < shown)
+                    break;
+                if (fState == kInstalling && !fFinished && when - shown < kStopSeenAfter)
                     break;
             }
             ButtonPressed();

@@ -40,6 +40,11 @@ public:
         kItemSelected = 2006
     };
     enum State { kLicense = 1, kChoosing = 2, kInstalling = 3 };
+    // How long "Stop" is on screen before a press of the button stops the
+    // running install: less than anyone needs to see the new label and
+    // decide, so a quicker press is the second half of a double press
+    // (Enter twice) on Install.
+    static constexpr bigtime_t kStopSeenAfter = 300000;
 
     InstallerWin();
     virtual ~InstallerWin();

@@ -390,6 +390,32 @@ status_t DrivenInput::SavePicture(const char* window, const char* path, std::str
     return B_OK;
 }
 
+status_t DrivenInput::ViewFrame(const char* window, const char* view, BRect* onScreen, BRect* inWindow,
+    std::string* why)
+{
+    Target target(window, view, false, why);
+    if (!target.Ready())
+        return B_NAME_NOT_FOUND;
+    QWidget* widget = target.View()->_Widget();
+    const QPoint screen = widget->mapToGlobal(QPoint(0, 0));
+    const QPoint contents = widget->mapTo(target.Top(), QPoint(0, 0));
+    const float width = float(widget->width() - 1);
+    const float height = float(widget->height() - 1);
+    *onScreen = BRect(float(screen.x()), float(screen.y()), float(screen.x()) + width, float(screen.y()) + height);
+    *inWindow = BRect(float(contents.x()), float(contents.y()), float(contents.x()) + width,
+        float(contents.y()) + height);
+    return B_OK;
+}
+
+status_t DrivenInput::ViewHasFocus(const char* window, const char* view, bool* focus, std::string* why)
+{
+    Target target(window, view, false, why);
+    if (!target.Ready())
+        return B_NAME_NOT_FOUND;
+    *focus = target.View()->IsFocus();
+    return B_OK;
+}
+
 std::string DrivenInput::ShownWindows()
 {
     std::string shown;

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <Point.h>
+#include <Rect.h>
 #include <SupportDefs.h>
 
 #include <functional>
@@ -62,4 +63,14 @@ public:
 
     // Saves the window's contents as a PNG file at path.
     static status_t SavePicture(const char* window, const char* path, std::string* why);
+
+    // Where the shown view is: its frame on the screen and in the window's
+    // contents (as in SavePicture's pictures), for input made outside the
+    // program (a real pointer) and for checks of its pictures.
+    static status_t ViewFrame(const char* window, const char* view, BRect* onScreen, BRect* inWindow,
+        std::string* why);
+
+    // Whether the view is the window's focus view; B_OK with the answer in
+    // focus, or why the view cannot be found.
+    static status_t ViewHasFocus(const char* window, const char* view, bool* focus, std::string* why);
 };

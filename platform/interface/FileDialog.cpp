@@ -8,7 +8,9 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTreeView>
 
 #include <string>
 #include <vector>
@@ -29,6 +31,11 @@ FileDialog::FileDialog(BFilePanel* panel, bool hideWhenDone)
     fFilterModel->SetFolder(directory().absolutePath());
     connect(this, &QFileDialog::directoryEntered, this,
         [this](const QString& folder) { fFilterModel->SetFolder(folder); });
+    // The details list shows the modification dates whole: their column
+    // takes the width its entries need rather than a fixed one that cuts
+    // them ("8 Dec ...:47:15").
+    if (auto* details = findChild<QTreeView*>(QStringLiteral("treeView")))
+        details->header()->setSectionResizeMode(kDateColumn, QHeaderView::ResizeToContents);
 }
 
 void FileDialog::Refilter()

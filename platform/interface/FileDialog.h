@@ -16,6 +16,9 @@ class EntryFilterModel;
 
 class FileDialog : public QFileDialog {
 public:
+    // The column of the details list with the modification dates.
+    static constexpr int kDateColumn = 3;
+
     FileDialog(BFilePanel* panel, bool hideWhenDone);
 
     // Adds a titled choice list in a row of its own on the first call.

@@ -291,6 +291,29 @@ void ScriptRunner::_AddStandardCommands()
             return kFailed;
         return Result(DrivenInput::AskHelp(words[0].c_str(), words[1].c_str(), why));
     });
+    AddCommand("frame", [this](const Words& words, std::string* why) {
+        if (WrongCount(words, 2, 2, why))
+            return kFailed;
+        BRect screen;
+        BRect contents;
+        if (DrivenInput::ViewFrame(words[0].c_str(), words[1].c_str(), &screen, &contents, why) != B_OK)
+            return kNotYet;
+        char where[160];
+        std::snprintf(where, sizeof(where), " %d %d %d %d %d %d", int(screen.left), int(screen.top),
+            int(contents.left), int(contents.top), int(screen.Width()) + 1, int(screen.Height()) + 1);
+        _Report("driver: frame " + words[0] + " " + words[1] + where);
+        return kDone;
+    });
+    AddCommand("focus", [](const Words& words, std::string* why) {
+        if (WrongCount(words, 2, 2, why))
+            return kFailed;
+        bool focus = false;
+        if (DrivenInput::ViewHasFocus(words[0].c_str(), words[1].c_str(), &focus, why) != B_OK)
+            return kNotYet;
+        if (!focus)
+            *why = "the view \"" + words[1] + "\" does not have the focus";
+        return focus ? kDone : kNotYet;
+    });
     AddCommand("shot", [this](const Words& words, std::string* why) {
         if (WrongCount(words, 2, 2, why))
             return kFailed;

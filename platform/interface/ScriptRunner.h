@@ -21,6 +21,11 @@
 //   pick LABEL                   clicks the entry of the open pop-up menu
 //                                (a click on a menu field opens one)
 //   help WINDOW VIEW             Shift+F1 with the mouse over the view
+//   frame WINDOW VIEW            reports where the view is, as the line
+//                                "driver: frame WINDOW VIEW SX SY X Y W H":
+//                                on the screen at SX,SY, in the window's
+//                                pictures at X,Y, W by H pixels
+//   focus WINDOW VIEW            until the view has the keyboard focus
 //   shot WINDOW FILE             saves the window as FILE (a PNG) in the
 //                                folder given to SetPictureFolder; skipped
 //                                when there is none

@@ -164,7 +164,11 @@ QString ViewAccessible::text(QAccessible::Text kind) const
 
 void* ViewAccessible::interface_cast(QAccessible::InterfaceType type)
 {
-    if (type == QAccessible::TextInterface && role() == QAccessible::StaticText)
+    // A label's text, and the entry a menu field shows: the bridge to the
+    // screen readers' bus passes neither on without the text interface.
+    if (type == QAccessible::TextInterface
+        && (role() == QAccessible::StaticText
+            || (role() == QAccessible::ComboBox && !View()->AccessibleValue().isEmpty())))
         return static_cast<QAccessibleTextInterface*>(this);
     if (type == QAccessible::ValueInterface && View()->HasAccessibleRange())
         return static_cast<QAccessibleValueInterface*>(this);

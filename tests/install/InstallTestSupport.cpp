@@ -104,7 +104,7 @@ InstallFixture::InstallFixture()
     fDescription.optLog = true;
     fDescription.compressionLevel = 1;
     fs::create_directories(fRoot.Path() / "payload");
-    WriteFileBytes(fRoot.Path() / "payload/deinstaller", "#!/bin/sh\necho removing\n");
+    WriteFileBytes(fRoot.Path() / "payload/deinstaller", StandInDeinstaller(""));
     fDescription.deinstaller = (fRoot.Path() / "payload/deinstaller").string();
     fDestination = Destination();
     fs::create_directories(fDestination);
@@ -224,6 +224,37 @@ std::vector<std::string> InstallFixture::LogLines() const
     while (std::getline(stream, line))
         lines.push_back(line);
     return lines;
+}
+
+std::string StandInDeinstaller(const std::string& padding)
+{
+    // ELF64, little-endian, one loadable segment that covers the whole file:
+    // the resources go after it, as they do after a real program.
+    const std::string body = std::string(kStandInDeinstallerText) + padding;
+    const uint64_t size = 64 + 56 + body.size();
+    std::string image(64 + 56, '\0');
+    auto put = [&image](size_t at, uint64_t value, int bytes) {
+        for (int index = 0; index < bytes; index++)
+            image[at + size_t(index)] = char((value >> (8 * index)) & 0xff);
+    };
+    image.replace(0, 4, "\x7f" "ELF");
+    image[4] = 2; // 64 bits
+    image[5] = 1; // little-endian
+    image[6] = 1; // version
+    put(16, 2, 2);     // an executable
+    put(18, 62, 2);    // x86-64
+    put(20, 1, 4);     // version
+    put(32, 64, 8);    // program headers right after this header
+    put(52, 64, 2);    // header size
+    put(54, 56, 2);    // program header size
+    put(56, 1, 2);     // one program header
+    put(58, 64, 2);    // section header size (none follow)
+    put(64, 1, 4);     // PT_LOAD
+    put(64 + 4, 5, 4); // readable, executable
+    put(64 + 32, size, 8);      // size in the file
+    put(64 + 40, size, 8);      // size in memory
+    put(64 + 48, 8, 8);         // alignment
+    return image + body;
 }
 
 fs::path StandardFolder(int32 which)

@@ -104,6 +104,14 @@ private:
     bool fBuilt = false;
 };
 
+// The text inside the stand-in deinstaller every fixture's build carries.
+constexpr const char* kStandInDeinstallerText = "#!/bin/sh\necho removing\n";
+
+// A stand-in deinstaller: a program image (an ELF header and one segment
+// holding kStandInDeinstallerText and padding) to which the installer can
+// add the deinstaller's configuration like to the real program. Never run.
+std::string StandInDeinstaller(const std::string& padding);
+
 // Standard folders of the sandbox.
 fs::path StandardFolder(int32 which);
 

@@ -3,6 +3,8 @@
 // completion message; a destination on a second volume.
 #include "InstallTestSupport.h"
 
+#include <DeinstallerConfig.h>
+
 #include <FindDirectory.h>
 #include <Path.h>
 #include <LibAppResource.h>
@@ -446,4 +448,63 @@ TEST(InstallVolumes, SpaceIsCheckedOnTheVolumesThatHoldTheFiles)
         EXPECT_FALSE(fs::exists(fixture.InstallFolder()));
         EXPECT_TRUE(fs::is_empty(point));
     }
+}
+
+TEST(InstallVolumes, ADeinstallerWithoutItsConfigurationIsNeverPassedOverInSilence)
+{
+    // The volume fills up while the deinstaller and its configuration are
+    // written and while the workers (as many as by default) unpack the
+    // items. Swept over the room left before the install, so that it runs
+    // out before the program, between the program and its configuration,
+    // and after both. Whatever happens, the install either leaves a
+    // deinstaller that knows its product or names it among the failures.
+    InstallFixture fixture;
+    SmallVolume small(fixture.Root() / "small", "2m");
+    if (!small.Mounted())
+        GTEST_SKIP() << "cannot mount a small volume here (needs CAP_SYS_ADMIN); not tested";
+    ::unsetenv("ONDELLE_UNPACK_WORKERS");
+    // A deinstaller large enough that storing its configuration (the file
+    // is written anew beside the old one) needs far more than one block.
+    WriteFileBytes(fixture.Description().deinstaller, StandInDeinstaller(std::string(160 << 10, 'd')));
+    for (int index = 0; index < 4; index++)
+        fixture.Add("part" + std::to_string(index) + ".bin", RandomBytes(96 << 10, unsigned(20 + index)));
+    const fs::path chosen = fixture.Root() / "small/chosen";
+    const fs::path filler = fixture.Root() / "small/filler";
+    const fs::path install = chosen / fixture.Description().optCreatedFolder;
+    const std::string name = DeinstallerFileName("Tern", "1.5");
+
+    int withoutConfiguration = 0;
+    int withConfiguration = 0;
+    for (std::uintmax_t room = 64 << 10; room <= (768 << 10); room += 128 << 10) {
+        fs::remove_all(chosen);
+        fs::remove(filler);
+        fs::create_directories(chosen);
+        const std::uintmax_t available = fs::space(fixture.Root() / "small").available;
+        ASSERT_GT(available, room);
+        WriteFileBytes(filler, std::string(size_t(available - room), 'f'));
+        fixture.Recorder().Reset();
+        fixture.SetDestination(chosen);
+        fixture.Load();
+        UnderstateSizes(fixture.Config());
+        EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE) << room;
+
+        bool named = false;
+        for (const ListNode<LibString>* node = fixture.Config().FailedItems().OldestNode(); node != nullptr;
+                node = node->Newer())
+            named = named || std::string((const char*)*node->Item()).rfind(name + " (", 0) == 0;
+        BMessage configuration;
+        const bool stored = ReadDeinstallerConfiguration((install / name).c_str(), configuration) == B_OK;
+        (stored ? withConfiguration : withoutConfiguration)++;
+        EXPECT_TRUE(stored || named) << "with " << (room >> 10)
+                                     << " KB left, the deinstaller has no configuration and nothing says so";
+        if (!stored && named) {
+            // And the completion message does not call the install a success.
+            LibString summary;
+            fixture.Config().FailureSummary(summary);
+            EXPECT_NE(std::string((const char*)summary).find(name), std::string::npos) << (const char*)summary;
+        }
+    }
+    // The sweep met both outcomes.
+    EXPECT_GT(withoutConfiguration, 0);
+    EXPECT_GT(withConfiguration, 0);
 }

@@ -242,7 +242,7 @@ TEST(InstallWorkFolders, AFolderPlantedInTheTemporaryFolderIsNeverInstalledAsThe
     EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
     const fs::path deinstaller = fixture.InstallFolder() / "Tern 1.5 Deinstaller";
     ASSERT_TRUE(fs::is_regular_file(deinstaller));
-    EXPECT_EQ(ReadFileBytes(deinstaller).rfind("#!/bin/sh\necho removing\n", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(deinstaller).rfind(StandInDeinstaller(""), 0), 0u);
     EXPECT_EQ(ReadFileBytes(planted / "payload"), "planted") << "left alone";
     fs::remove_all(planted);
 }

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -278,6 +279,33 @@ TEST(ScriptRunnerTest, ClicksKeysAndListItemsReachTheWindowAsAUsersDo)
     const QImage picture(QString::fromStdString((pictures / "window.png").string()));
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size(), QSize(300, 200));
+}
+
+TEST(ScriptRunnerTest, WhereAViewIsIsReportedAndTheFocusIsWaitedFor)
+{
+    ScriptedWindow window;
+    Report report;
+    ScriptRunner runner(report.File());
+    ASSERT_EQ(runner.StartText("frame ScriptedWindow label\nfocus ScriptedWindow entries\n"), B_OK);
+    // The list does not have the focus yet: the script waits for it.
+    WaitFor([] { return false; }, 300);
+    EXPECT_FALSE(runner.Finished());
+    const std::string before = report.Text();
+    const size_t frame = before.find("driver: frame ScriptedWindow label ");
+    ASSERT_NE(frame, std::string::npos) << before;
+    EXPECT_LT(frame, before.find("driver: ok frame ScriptedWindow label")) << before;
+    // On the screen somewhere; in the window's pictures where its frame
+    // says, at its size.
+    std::istringstream words(before.substr(frame + std::string("driver: frame ScriptedWindow label ").size()));
+    int screenX = -1, screenY = -1, x = -1, y = -1, width = -1, height = -1;
+    ASSERT_TRUE(words >> screenX >> screenY >> x >> y >> width >> height) << before;
+    EXPECT_EQ(std::vector<int>({x, y, width, height}), std::vector<int>({10, 70, 191, 16}));
+
+    ASSERT_TRUE(window.Window()->Lock());
+    window.Window()->FindView("entries")->MakeFocus(true);
+    window.Window()->Unlock();
+    ASSERT_TRUE(Finish(runner)) << report.Text();
+    EXPECT_FALSE(runner.Failed()) << report.Text();
 }
 
 TEST(ScriptRunnerTest, DisabledButtonsAndMissingItemsAreWaitedForNotPressed)

@@ -62,4 +62,5 @@ def main():
     sys.stdout.flush()
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -16,6 +16,9 @@
 
 #include <QAbstractItemView>
 #include <QFileDialog>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -250,6 +253,39 @@ TEST(LibFilePanelTest, AChoiceLeavesThePanelOpenAndCarriesTheFormat)
     EXPECT_FALSE(panel.IsShowing());
     EXPECT_EQ(target->Messages()[1].what, uint32(B_CANCEL));
     EXPECT_EQ(target->Messages()[1].GetInt32("old_what", 0), int32(kChosen));
+}
+
+TEST(LibFilePanelTest, TheDetailsListShowsModificationDatesWhole)
+{
+    Tree tree;
+    Target target;
+    LibFilePanel panel(B_OPEN_PANEL, target.Get(), kChosen, B_DIRECTORY_NODE, false);
+    panel.Filter().AddType(B_DIRECTORY_MIME_TYPE);
+    panel.SetPanelDirectory((tree.Path() + "/x").c_str());
+    panel.Show();
+    ASSERT_TRUE(panel.IsShowing());
+    Listed(panel, Folders().size());
+
+    QFileDialog* dialog = panel._Dialog();
+    dialog->setViewMode(QFileDialog::Detail);
+    auto* details = dialog->findChild<QTreeView*>("treeView");
+    ASSERT_NE(details, nullptr);
+    constexpr int kDateColumn = 3;
+    ASSERT_EQ(details->model()->headerData(kDateColumn, Qt::Horizontal).toString(), "Date Modified");
+    QApplication::processEvents();
+    // Every date listed fits its column, with room for the cell's margins.
+    const QFontMetrics metrics(details->font());
+    const QModelIndex folder = details->rootIndex();
+    int dates = 0;
+    for (int row = 0; row < details->model()->rowCount(folder); row++) {
+        const QString date = details->model()->index(row, kDateColumn, folder).data().toString();
+        if (date.isEmpty())
+            continue;
+        dates++;
+        EXPECT_GE(details->columnWidth(kDateColumn), metrics.horizontalAdvance(date) + 6) << date.toStdString();
+    }
+    EXPECT_GT(dates, 0);
+    static_cast<QDialog*>(dialog)->reject();
 }
 
 TEST(LibFilePanelTest, WithoutAFormatTheMessageIsUnchanged)

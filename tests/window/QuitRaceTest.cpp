@@ -147,3 +147,41 @@ TEST(QuitRaceTest, APressMadeBeforeTheButtonShowedItsLabelDoesNothing)
     EXPECT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kInstalling; }));
     EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 60000));
 }
+
+
+TEST(QuitRaceTest, StopPressedRightAfterItAppearedIsTheSecondHalfOfADoublePressAndStopsNothing)
+{
+    WindowFixture fixture(true);
+    HoldingPresenter presenter;
+    BAlertPresenterScope scope(&presenter);
+    InstallerWin* window = fixture.Open();
+    StartInstall(window);
+    ASSERT_TRUE(WaitFor([&] { return presenter.Held(); }, 60000));
+    BButton* button = Find<BButton>(window, "button");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return button->LabelShownAt() != 0; }));
+    const bigtime_t shown = button->LabelShownAt();
+    DropQuitRequests();
+
+    // Enter pressed twice on Install: the second press comes a few
+    // milliseconds after "Stop" was drawn, before anyone could read it.
+    auto pressAt = [&](bigtime_t when) {
+        BMessage press(InstallerWin::kMainButton);
+        press.AddInt64("when", when);
+        window->PostMessage(&press);
+        return WaitFor([&] {
+            Locked lock(window);
+            return window->MessageQueue()->IsEmpty();
+        });
+    };
+    ASSERT_TRUE(pressAt(shown + 30000));
+    EXPECT_FALSE(QuitRequestQueued()) << "the second press of a double Enter stops the install";
+    EXPECT_EQ(window->CurrentState(), InstallerWin::kInstalling);
+
+    // A press made once Stop could be seen asks to stop.
+    ASSERT_TRUE(pressAt(shown + InstallerWin::kStopSeenAfter));
+    EXPECT_TRUE(QuitRequestQueued());
+    DropQuitRequests();
+    presenter.Release();
+    EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 60000));
+}

@@ -1,6 +1,7 @@
 // The installer program. An installer build is this program followed by
 // resources that carry the configuration and every item to install.
 #include "InstallerIdentity.h"
+#include "BuildTrust.h"
 #include "InstallerOptions.h"
 #include "UnattendedInstaller.h"
 
@@ -41,17 +42,23 @@ bool HasDisplay()
 
 // A build without a readable configuration ends as the unattended run
 // does for it, after the user was told; so does a stopped install.
-int RunWindow(const std::string& program)
+int RunWindow(const std::string& program, const InstallerOptions& options)
 {
     bool loadFailed = false;
     bool stopped = false;
+    // Checked before the window loads anything from the build.
+    const BuildTrust trust = CheckBuildTrust(program, options.requireSignature);
+    if (trust.status != 0)
+        std::fprintf(stderr, "ondelle: %s\n", trust.refusal.c_str());
     {
-        InstallApp app(program);
+        InstallApp app(program, trust);
         app.Run();
         loadFailed = app.LoadFailed();
         stopped = app.InstallStopped();
     }
     interface_shutdown();
+    if (trust.status != 0)
+        return trust.status;
     // A stopped install ends as a stopped unattended run does.
     if (loadFailed)
         return UNATTENDED_BAD_OPTIONS;
@@ -92,7 +99,7 @@ static int RunInstaller(int argc, char** argv)
     }
     UpdateOwnVersionRecord();
     if (!options.unattended && !options.list && !options.showLicense && HasDisplay())
-        return RunWindow(program);
+        return RunWindow(program, options);
 
     // Ctrl-C, termination and a closed terminal stop the job like the
     // window's "Stop" does, and the run says what the stop did.

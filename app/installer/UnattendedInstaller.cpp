@@ -1,5 +1,6 @@
 #include "UnattendedInstaller.h"
 
+#include "BuildTrust.h"
 #include "ProgressLine.h"
 
 #include <ConfigFields.h>
@@ -389,6 +390,11 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
         return UNATTENDED_NO_SPACE;
     if (config.InstallFolderPath() == nullptr || config.InstallFolderPath()[0] == '\0')
         return UNATTENDED_REQUIREMENT;
+    if (config.ManifestMismatch()) {
+        std::fprintf(fErr, "ondelle: the installer was changed while it installed: %s; the items after it were not "
+            "installed\n", config.ManifestMismatchText().c_str());
+        return UNATTENDED_NOT_VERIFIED;
+    }
     if (config.RestartRequested())
         LibShutdown(true);
     if (!fOptions.quiet && config.OptLog())
@@ -398,9 +404,19 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
 
 int UnattendedInstaller::Run(const std::string& buildPath, const std::atomic<int>* stop)
 {
+    // The build is checked against its manifest before anything is read
+    // from it or written anywhere.
+    const BuildTrust trust = CheckBuildTrust(buildPath, fOptions.requireSignature);
+    if (trust.status != 0) {
+        std::fprintf(fErr, "ondelle: %s\n", trust.refusal.c_str());
+        return trust.status;
+    }
     InstallConfig config;
     if (!_Load(buildPath, config))
         return UNATTENDED_BAD_OPTIONS;
+    config.SetManifest(trust.manifest);
+    if (!fOptions.quiet || fOptions.list)
+        std::fprintf(fOut, "%s\n", trust.summary.c_str());
     if (fOptions.list) {
         _List(config);
         return UNATTENDED_OK;

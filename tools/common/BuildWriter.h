@@ -5,6 +5,7 @@
 // leaves a half-made build behind.
 #pragma once
 
+#include "ManifestWriter.h"
 #include "ProductDescription.h"
 
 #include <functional>
@@ -17,7 +18,8 @@ struct BuildProgress {
 };
 
 // Returns an empty text on success, otherwise what went wrong. progress, if
-// given, is told about every step.
+// given, is told about every step. Every build carries a manifest of its
+// parts' digests; with signing, the manifest is also signed.
 std::string MakeInstallerBuild(const ProductDescription& description, const std::string& installerProgram,
     const std::string& deinstallerProgram, const std::string& output,
-    const std::function<void(const BuildProgress&)>& progress = nullptr);
+    const std::function<void(const BuildProgress&)>& progress = nullptr, const BuildSigning* signing = nullptr);

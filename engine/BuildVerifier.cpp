@@ -153,13 +153,6 @@ BuildVerification VerifyBuild(const std::string& path)
         refuse("the manifest cannot be read");
         return result;
     }
-    const std::string parseError = result.manifest.Parse(manifestBytes.data(), manifestBytes.size());
-    if (!parseError.empty()) {
-        refuse("the manifest is damaged: " + parseError);
-        return result;
-    }
-    result.signer = result.manifest.signer;
-
     if (signatureEntry != nullptr) {
         std::vector<uint8> signatureBytes;
         ManifestSignature signature;
@@ -178,7 +171,16 @@ BuildVerification VerifyBuild(const std::string& path)
         }
         result.isSigned = true;
         result.fingerprint = key.Fingerprint();
-    } else if (!result.manifest.signer.empty()) {
+    }
+    // The signature first: in a signed build, a changed manifest is a
+    // changed signed document, whatever else it broke.
+    const std::string parseError = result.manifest.Parse(manifestBytes.data(), manifestBytes.size());
+    if (!parseError.empty()) {
+        refuse("the manifest is damaged: " + parseError);
+        return result;
+    }
+    result.signer = result.manifest.signer;
+    if (!result.isSigned && !result.manifest.signer.empty()) {
         refuse("the signature is missing, but the manifest names a signer");
         return result;
     }

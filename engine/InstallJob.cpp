@@ -330,10 +330,10 @@ InstallConfig::Action()
 
     for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
             index++) {
-        _InstallItem(run, index);
         // The build changed under the job: nothing more is taken from it.
         if (fManifestMismatch)
             break;
+        _InstallItem(run, index);
         // A selected item counts as done once handled, placed or failed.
         bool selected = false;
         if (item.FindBool(kFieldInstallToSystem, 0, &selected) == B_OK && selected) {

@@ -1,5 +1,7 @@
 #include "BuildManifest.h"
 
+#include <DataDigest.h>
+
 #include <cstring>
 #include <set>
 #include <utility>
@@ -136,6 +138,13 @@ std::vector<uint8> BuildManifest::Serialize() const
             out.Bytes(file.digest.data(), file.digest.size());
         }
     }
+    // The SHA-256 of everything before it, so that damage to an unsigned
+    // manifest is found as well.
+    Sha256 checksum{};
+    DataDigest digest;
+    digest.Add(out.Out().data(), out.Out().size());
+    Sha256FromText(digest.Finish(), checksum);
+    out.Bytes(checksum.data(), checksum.size());
     return std::move(out.Out());
 }
 
@@ -144,6 +153,15 @@ std::string BuildManifest::Parse(const void* data, size_t size)
     *this = BuildManifest();
     if (size > kMaxSize)
         return "it is larger than a manifest may be";
+    if (data == nullptr || size < kChecksumSize)
+        return "it is too short to be a manifest";
+    size -= kChecksumSize;
+    Sha256 stated{};
+    std::memcpy(stated.data(), static_cast<const uint8*>(data) + size, stated.size());
+    DataDigest digest;
+    digest.Add(data, size);
+    if (digest.Finish() != Sha256Text(stated))
+        return "its checksum does not match its contents";
     Reader in(data, size);
     char magic[sizeof(kManifestMagic)];
     if (!in.Take(magic, sizeof(magic), "its mark") || std::memcmp(magic, kManifestMagic, sizeof(magic)) != 0)

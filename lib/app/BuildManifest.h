@@ -58,6 +58,8 @@ struct BuildManifest {
     static constexpr uint32 kMaxNameLength = 4096;
     static constexpr uint32 kMaxSignerLength = 256;
     static constexpr uint64 kMaxSize = 512ull << 20;
+    // The manifest ends with the SHA-256 of the bytes before it.
+    static constexpr size_t kChecksumSize = 32;
 
     std::string signer;
     std::vector<ManifestRegion> regions;

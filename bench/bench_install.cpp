@@ -11,10 +11,18 @@
 // removal synced to disk, right after it was measured, well before the next
 // timed run. Everything lives in a private temporary folder that serves as
 // the sandbox.
+//
+// A second benchmark installs the same payload from a signed build, checked
+// as the installer checks it (the whole build against its manifest and
+// signature before the job, every file against the manifest as it is
+// written), against the unsigned build installed without any check, in
+// alternating order; the counter is the ratio of the medians.
 #include "BenchPayload.h"
 #include "BuildWriter.h"
+#include "ManifestWriter.h"
 #include "ProductDescription.h"
 
+#include <BuildVerifier.h>
 #include <Entry.h>
 #include <InstallConfig.h>
 #include <LibAppResource.h>
@@ -69,9 +77,10 @@ public:
         const BenchPayload payload(fRoot / "payload");
         for (const fs::path& item : payload.Items())
             AddItem(description, item);
-        fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "app/ondelle";
+        fProgram = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "app/ondelle";
         fBuild = fRoot / "Setup";
-        std::string error = MakeInstallerBuild(description, program.string(), "", fBuild.string());
+        fDescription = description;
+        std::string error = MakeInstallerBuild(description, fProgram.string(), "", fBuild.string());
         if (!error.empty()) {
             fprintf(stderr, "build failed: %s\n", error.c_str());
             abort();
@@ -106,11 +115,43 @@ public:
         return destination;
     }
 
-    // workers: as InstallConfig::SetUnpackWorkers; negative for the default.
-    double Install(int32 workers)
+    // The same product, signed; made at the first call.
+    const fs::path& SignedBuild()
     {
+        if (fSignedBuild.empty()) {
+            BuildSigning signing;
+            signing.signer = "Bench";
+            if (!signing.key.Generate().empty())
+                abort();
+            fSignedBuild = fRoot / "SignedSetup";
+            const std::string error
+                = MakeInstallerBuild(fDescription, fProgram.string(), "", fSignedBuild.string(), nullptr, &signing);
+            if (!error.empty()) {
+                fprintf(stderr, "signed build failed: %s\n", error.c_str());
+                abort();
+            }
+        }
+        return fSignedBuild;
+    }
+
+    // workers: as InstallConfig::SetUnpackWorkers; negative for the default.
+    // verify: checks the build (given, or the unsigned one) as the
+    // installer does, inside the timed part.
+    double Install(int32 workers, const fs::path& buildPath = fs::path(), bool verify = false)
+    {
+        const fs::path build = buildPath.empty() ? fBuild : buildPath;
         const fs::path destination = FreshDestination();
-        BResources resources(fBuild.c_str());
+        double checkSeconds = 0;
+        std::shared_ptr<const BuildManifest> manifest;
+        if (verify) {
+            const auto start = std::chrono::steady_clock::now();
+            BuildVerification verification = VerifyBuild(build.string());
+            if (verification.state != BuildVerification::State::kWhole || !verification.isSigned)
+                abort();
+            manifest = std::make_shared<const BuildManifest>(std::move(verification.manifest));
+            checkSeconds = Seconds(start);
+        }
+        BResources resources(build.c_str());
         size_t size = 0;
         const void* flat = resources.LoadResource('CSTR', 2002, &size);
         BMessage stored;
@@ -120,15 +161,17 @@ public:
         config = stored;
         for (int32 index = 0; index < config.CountInstallItems(); index++)
             config.MarkInstallItem(index, true);
-        config.SetResourcePath(fBuild.c_str());
+        config.SetResourcePath(build.c_str());
         config.SetUnpackWorkers(workers);
+        config.SetManifest(manifest);
         entry_ref ref;
         get_ref_for_path(destination.c_str(), &ref);
         config.SetDestination(ref);
         const auto start = std::chrono::steady_clock::now();
         config.Go("install", nullptr, 10, true);
-        const double seconds = Seconds(start);
-        if (config.FailedItems().Size() != 0)
+        // The job, and the check of the build before it.
+        const double seconds = Seconds(start) + checkSeconds;
+        if (config.FailedItems().Size() != 0 || config.ManifestMismatch())
             abort();
         return seconds;
     }
@@ -174,6 +217,9 @@ private:
 
     fs::path fRoot;
     fs::path fBuild;
+    fs::path fProgram;
+    fs::path fSignedBuild;
+    ProductDescription fDescription;
     std::vector<fs::path> fArchives;
     std::vector<std::string> fLeaves;
     ScriptedAlertPresenter fPresenter;
@@ -229,8 +275,37 @@ void BM_InstallAgainstUnzipAndCopy(benchmark::State& state)
     state.counters["serial_x_cp_a"] = MedianOf(serial) / MedianOf(copy);
 }
 
+// Signed and verified against unsigned and unchecked, with the default
+// workers, alternating which goes first.
+void BM_SignedVerifiedAgainstUnsigned(benchmark::State& state)
+{
+    Workspace& workspace = Shared();
+    const fs::path signedBuild = workspace.SignedBuild();
+    std::vector<double> plain;
+    std::vector<double> verified;
+    int round = 0;
+    for (auto _ : state) {
+        double seconds = 0;
+        for (int step = 0; step < 2; step++) {
+            if ((step + round) % 2 == 0) {
+                seconds = workspace.Install(-1, signedBuild, true);
+                verified.push_back(seconds);
+            } else {
+                plain.push_back(workspace.Install(-1));
+            }
+        }
+        round++;
+        state.SetIterationTime(seconds);
+    }
+    workspace.FreshDestination();
+    state.counters["verified_s"] = MedianOf(verified);
+    state.counters["unsigned_s"] = MedianOf(plain);
+    state.counters["x_unsigned"] = MedianOf(verified) / MedianOf(plain);
+}
+
 } // namespace
 
+BENCHMARK(BM_SignedVerifiedAgainstUnsigned)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 BENCHMARK(BM_InstallAgainstUnzipAndCopy)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 
 BENCHMARK_MAIN();

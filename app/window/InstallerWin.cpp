@@ -249,6 +249,8 @@ void InstallerWin::_DescribeViews()
         {"folder", "Change destination folder", nullptr},
         {"volume_size", "Free space", "Free space on the chosen volume"},
         {"destination", "Destination folder", "Where the product is installed"},
+        {"license_signature", "Signature", "Who signed the installer, and the fingerprint of their key"},
+        {"install_signature", "Signature", "Who signed the installer, and the fingerprint of their key"},
         {"inst_box", "Instructions", nullptr},
         {"instruction", nullptr, "What to do next, and while installing what is being done"},
         {"install_progress", "Progress", "How much of the install is done"},

@@ -5,6 +5,9 @@
 #include "InstallerOptions.h"
 #include "UnattendedInstaller.h"
 
+#include <BuildManifest.h>
+#include <Resources.h>
+
 #include <InstallApp.h>
 
 #include <AppPath.h>
@@ -30,6 +33,14 @@ void StopRequested(int signal)
 
 // A display is there when one is named (X11 or Wayland) or when Qt is told
 // which platform to draw on (offscreen included, for driven runs).
+bool CarriesManifest(const std::string& program)
+{
+    BResources resources;
+    return resources.SetTo(program.c_str()) == B_OK
+        && (resources.HasResource(kManifestResourceType, kManifestResourceId)
+            || resources.HasResource(kSignatureResourceType, kSignatureResourceId));
+}
+
 bool HasDisplay()
 {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -97,7 +108,10 @@ static int RunInstaller(int argc, char** argv)
         std::printf("Ondelle %s\n", ONDELLE_VERSION);
         return 0;
     }
-    UpdateOwnVersionRecord();
+    // A build that carries a manifest is never rewritten by itself: a new
+    // version record would no longer match the manifest.
+    if (!CarriesManifest(program))
+        UpdateOwnVersionRecord();
     if (!options.unattended && !options.list && !options.showLicense && HasDisplay())
         return RunWindow(program, options);
 

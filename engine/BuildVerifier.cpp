@@ -127,6 +127,7 @@ BuildVerification VerifyBuild(const std::string& path)
     ContainerInfo container;
     std::vector<ResourceEntry> entries;
     if (DetectContainer(source, container) != B_OK || ReadContainerResources(source, container, entries) != B_OK) {
+        result.unreadable = true;
         refuse("its resources are damaged or cut short");
         return result;
     }

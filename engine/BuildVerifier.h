@@ -22,6 +22,9 @@ struct BuildVerification {
     std::vector<std::string> problems;
     // A signature that matches the manifest was found.
     bool isSigned = false;
+    // The resources themselves could not be read (a build cut short): a
+    // problem of its own, which the installer reports as it always did.
+    bool unreadable = false;
     std::string signer;
     std::string fingerprint;
     BuildManifest manifest;

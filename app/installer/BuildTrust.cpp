@@ -7,6 +7,10 @@ BuildTrust CheckBuildTrust(const std::string& buildPath, const std::string& requ
     BuildTrust trust;
     BuildVerification verification = VerifyBuild(buildPath);
     trust.summary = verification.Summary();
+    // A build whose resources cannot be read at all is refused by the
+    // loading of its configuration, with its own message and status.
+    if (verification.unreadable)
+        return trust;
     if (verification.Refused()) {
         trust.status = UNATTENDED_NOT_VERIFIED;
         trust.refusal = "The installer is damaged or was changed after it was made, and installs nothing: "

@@ -3,6 +3,7 @@
 #include "BuildTrust.h"
 #include "ProgressLine.h"
 
+#include <BuildManifest.h>
 #include <ConfigFields.h>
 #include <ControlCharacters.h>
 #include <ConsoleAlertPresenter.h>
@@ -19,6 +20,7 @@
 #include <Looper.h>
 #include <Messenger.h>
 #include <Path.h>
+#include <Resources.h>
 #include <TypeConstants.h>
 #include <Volume.h>
 #include <VolumeRoster.h>
@@ -441,5 +443,27 @@ int AddHelpFile(const char* programPath, const char* helpPath)
 {
     HelpManager help;
     help.SetProgramPath(programPath);
-    return help.AddHelpFile(helpPath) ? 0 : 1;
+    if (!help.AddHelpFile(helpPath))
+        return 1;
+    // The build changed: its manifest and signature no longer describe it
+    // (it would be refused as damaged). They go; the build is unverified.
+    BResources resources;
+    if (resources.SetTo(programPath) != B_OK)
+        return 1;
+    const bool hadManifest = resources.HasResource(kManifestResourceType, kManifestResourceId);
+    const bool hadSignature = resources.HasResource(kSignatureResourceType, kSignatureResourceId);
+    if (!hadManifest && !hadSignature)
+        return 0;
+    if (hadManifest)
+        resources.RemoveResource(kManifestResourceType, kManifestResourceId);
+    if (hadSignature)
+        resources.RemoveResource(kSignatureResourceType, kSignatureResourceId);
+    if (resources.Sync() != B_OK) {
+        std::fprintf(stderr, "ondelle: the help file was stored, but the build's manifest could not be removed; "
+            "the build will be refused as changed\n");
+        return 1;
+    }
+    std::fprintf(stderr, "ondelle: the build changed, so its manifest%s was removed: it is no longer verified\n",
+        hadSignature ? " and signature" : "");
+    return 0;
 }

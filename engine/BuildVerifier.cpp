@@ -7,11 +7,15 @@
 #include <SigningKey.h>
 #include <TypeConstants.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 using namespace ondelle::resources;
@@ -20,6 +24,10 @@ namespace {
 
 // Bytes hashed per read.
 constexpr size_t kReadSize = 1 << 20;
+// At most this many threads hash a build's regions, and only a build of at
+// least kParallelBytes uses more than one.
+constexpr unsigned kMaxHashThreads = 4;
+constexpr uint64 kParallelBytes = 16 << 20;
 
 class ReadOnlyFile {
 public:
@@ -54,6 +62,53 @@ std::string HashRange(int fd, uint64 offset, uint64 length, std::vector<uint8>& 
         length -= uint64(got);
     }
     return digest.Finish();
+}
+
+// A region to hash, the digest it must have and what a mismatch says.
+struct HashJob {
+    uint64 offset = 0;
+    uint64 length = 0;
+    std::string expected;
+    std::string problem;
+    bool differs = false;
+};
+
+// Hashes every job, the largest first, on up to kMaxHashThreads threads
+// (the calling one included): a 200 MB build is checked before the install
+// starts, and the check's time is what the user waits. Every thread is
+// joined before this returns.
+void RunHashJobs(int fd, std::vector<HashJob>& jobs)
+{
+    std::vector<size_t> order(jobs.size());
+    uint64 total = 0;
+    for (size_t i = 0; i < jobs.size(); i++) {
+        order[i] = i;
+        total += jobs[i].length;
+    }
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return jobs[a].length > jobs[b].length; });
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        std::vector<uint8> buffer(kReadSize);
+        for (size_t taken; (taken = next.fetch_add(1)) < order.size();) {
+            HashJob& job = jobs[order[taken]];
+            job.differs = HashRange(fd, job.offset, job.length, buffer) != job.expected;
+        }
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t helpers = total < kParallelBytes ? 0 : std::min<size_t>(std::min(cores, kMaxHashThreads) - 1,
+        jobs.size() > 0 ? jobs.size() - 1 : 0);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < helpers; i++) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error&) {
+            // No thread to be had: the calling one does the rest.
+            break;
+        }
+    }
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 std::string TypeText(type_code type)
@@ -187,15 +242,15 @@ BuildVerification VerifyBuild(const std::string& path)
     }
 
     // The program's bytes: everything before the resource area.
-    std::vector<uint8> buffer(kReadSize);
+    std::vector<HashJob> jobs;
     const uint64 imageEnd = std::min(container.base, firstData);
     const ManifestRegion* program = result.manifest.FindProgram();
-    if (program == nullptr) {
+    if (program == nullptr)
         refuse("the installer program is not in the manifest");
-    } else if (program->length != imageEnd
-        || HashRange(file.Get(), 0, imageEnd, buffer) != Sha256Text(program->digest)) {
+    else if (program->length != imageEnd)
         refuse("the installer program differs from the manifest");
-    }
+    else
+        jobs.push_back({0, imageEnd, Sha256Text(program->digest), "the installer program differs from the manifest"});
 
     // Every resource but the manifest and its signature, and nothing more.
     size_t listed = 0;
@@ -211,10 +266,15 @@ BuildVerification VerifyBuild(const std::string& path)
         listed++;
         if (region->name != entry.name)
             refuse(part + " was renamed after the build was made");
-        else if (region->length != entry.size
-            || HashRange(file.Get(), entry.offset, entry.size, buffer) != Sha256Text(region->digest))
+        else if (region->length != entry.size)
             refuse(part + " differs from the manifest");
+        else
+            jobs.push_back({entry.offset, entry.size, Sha256Text(region->digest), part + " differs from the manifest"});
     }
+    RunHashJobs(file.Get(), jobs);
+    for (const HashJob& job : jobs)
+        if (job.differs)
+            refuse(job.problem);
     size_t resourceRegions = 0;
     for (const ManifestRegion& region : result.manifest.regions)
         resourceRegions += region.kind == ManifestRegion::kResource ? 1 : 0;

@@ -1,8 +1,12 @@
 // The installer program. An installer build is this program followed by
 // resources that carry the configuration and every item to install.
 #include "InstallerIdentity.h"
+#include "BuildTrust.h"
 #include "InstallerOptions.h"
 #include "UnattendedInstaller.h"
+
+#include <BuildManifest.h>
+#include <Resources.h>
 
 #include <InstallApp.h>
 
@@ -30,6 +34,14 @@ void StopRequested(int signal)
 
 // A display is there when one is named (X11 or Wayland) or when Qt is told
 // which platform to draw on (offscreen included, for driven runs).
+bool CarriesManifest(const std::string& program)
+{
+    BResources resources;
+    return resources.SetTo(program.c_str()) == B_OK
+        && (resources.HasResource(kManifestResourceType, kManifestResourceId)
+            || resources.HasResource(kSignatureResourceType, kSignatureResourceId));
+}
+
 bool HasDisplay()
 {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -42,17 +54,23 @@ bool HasDisplay()
 
 // A build without a readable configuration ends as the unattended run
 // does for it, after the user was told; so does a stopped install.
-int RunWindow(const std::string& program)
+int RunWindow(const std::string& program, const InstallerOptions& options)
 {
     bool loadFailed = false;
     bool stopped = false;
+    // Checked before the window loads anything from the build.
+    const BuildTrust trust = CheckBuildTrust(program, options.requireSignature);
+    if (trust.status != 0)
+        std::fprintf(stderr, "ondelle: %s\n", trust.refusal.c_str());
     {
-        InstallApp app(program);
+        InstallApp app(program, trust);
         app.Run();
         loadFailed = app.LoadFailed();
         stopped = app.InstallStopped();
     }
     interface_shutdown();
+    if (trust.status != 0)
+        return trust.status;
     // A stopped install ends as a stopped unattended run does.
     if (loadFailed)
         return UNATTENDED_BAD_OPTIONS;
@@ -114,9 +132,12 @@ static int RunInstaller(int argc, char** argv)
         std::printf("Ondelle %s\n", ONDELLE_VERSION);
         return 0;
     }
-    UpdateOwnVersionRecord();
+    // A build that carries a manifest is never rewritten by itself: a new
+    // version record would no longer match the manifest.
+    if (!CarriesManifest(program))
+        UpdateOwnVersionRecord();
     if (!options.unattended && !options.list && !options.showLicense && HasDisplay())
-        return RunWindow(program);
+        return RunWindow(program, options);
 
     // Ctrl-C, termination and a closed terminal stop the job like the
     // window's "Stop" does, and the run says what the stop did.

@@ -18,10 +18,18 @@
 // are on disk at once (about four times the payload); the benchmark is
 // skipped when the temporary folder's volume has less than five times the
 // payload free.
+//
+// A second benchmark installs the same payload from a signed build, checked
+// as the installer checks it (the whole build against its manifest and
+// signature before the job, every file against the manifest as it is
+// written), against the unsigned build installed without any check, in
+// alternating order; the counter is the ratio of the medians.
 #include "BenchPayload.h"
 #include "BuildWriter.h"
+#include "ManifestWriter.h"
 #include "ProductDescription.h"
 
+#include <BuildVerifier.h>
 #include <Entry.h>
 #include <InstallConfig.h>
 #include <LibAppResource.h>
@@ -108,9 +116,10 @@ public:
             : BenchPayload(fRoot / "payload");
         for (const fs::path& item : payload.Items())
             AddItem(description, item);
-        fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "app/ondelle";
+        fProgram = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "app/ondelle";
         fBuild = fRoot / "Setup";
-        std::string error = MakeInstallerBuild(description, program.string(), "", fBuild.string());
+        fDescription = description;
+        std::string error = MakeInstallerBuild(description, fProgram.string(), "", fBuild.string());
         if (!error.empty()) {
             fprintf(stderr, "build failed: %s\n", error.c_str());
             abort();
@@ -145,11 +154,47 @@ public:
         return destination;
     }
 
-    // workers: as InstallConfig::SetUnpackWorkers; negative for the default.
-    double Install(int32 workers)
+    // The same product, signed; made at the first call.
+    const fs::path& SignedBuild()
     {
+        if (fSignedBuild.empty()) {
+            BuildSigning signing;
+            signing.signer = "Bench";
+            if (!signing.key.Generate().empty())
+                abort();
+            fSignedBuild = fRoot / "SignedSetup";
+            const std::string error
+                = MakeInstallerBuild(fDescription, fProgram.string(), "", fSignedBuild.string(), nullptr, nullptr, &signing);
+            if (!error.empty()) {
+                fprintf(stderr, "signed build failed: %s\n", error.c_str());
+                abort();
+            }
+        }
+        return fSignedBuild;
+    }
+
+    // The time the last install spent checking the build before its job.
+    double LastCheck() const { return fLastCheck; }
+
+    // workers: as InstallConfig::SetUnpackWorkers; negative for the default.
+    // verify: checks the build (given, or the unsigned one) as the
+    // installer does, inside the timed part.
+    double Install(int32 workers, const fs::path& buildPath = fs::path(), bool verify = false)
+    {
+        const fs::path build = buildPath.empty() ? fBuild : buildPath;
         const fs::path destination = FreshDestination();
-        BResources resources(fBuild.c_str());
+        double checkSeconds = 0;
+        std::shared_ptr<const BuildManifest> manifest;
+        if (verify) {
+            const auto start = std::chrono::steady_clock::now();
+            BuildVerification verification = VerifyBuild(build.string());
+            if (verification.state != BuildVerification::State::kWhole || !verification.isSigned)
+                abort();
+            manifest = std::make_shared<const BuildManifest>(std::move(verification.manifest));
+            checkSeconds = Seconds(start);
+        }
+        fLastCheck = checkSeconds;
+        BResources resources(build.c_str());
         size_t size = 0;
         const void* flat = resources.LoadResource('CSTR', 2002, &size);
         BMessage stored;
@@ -159,17 +204,19 @@ public:
         config = stored;
         for (int32 index = 0; index < config.CountInstallItems(); index++)
             config.MarkInstallItem(index, true);
-        config.SetResourcePath(fBuild.c_str());
+        config.SetResourcePath(build.c_str());
         config.SetUnpackWorkers(workers);
+        config.SetManifest(manifest);
         entry_ref ref;
         get_ref_for_path(destination.c_str(), &ref);
         config.SetDestination(ref);
         const double processor = ProcessorSeconds(RUSAGE_SELF);
         const auto start = std::chrono::steady_clock::now();
         config.Go("install", nullptr, 10, true);
-        const double seconds = Seconds(start);
+        // The job, and the check of the build before it.
+        const double seconds = Seconds(start) + checkSeconds;
         fLastProcessor = ProcessorSeconds(RUSAGE_SELF) - processor;
-        if (config.FailedItems().Size() != 0)
+        if (config.FailedItems().Size() != 0 || config.ManifestMismatch())
             abort();
         return seconds;
     }
@@ -222,6 +269,10 @@ private:
 
     fs::path fRoot;
     fs::path fBuild;
+    fs::path fProgram;
+    fs::path fSignedBuild;
+    double fLastCheck = 0;
+    ProductDescription fDescription;
     std::vector<fs::path> fArchives;
     std::vector<std::string> fLeaves;
     ScriptedAlertPresenter fPresenter;
@@ -314,8 +365,40 @@ void BM_InstallLargeFiles(benchmark::State& state)
     state.counters["payload_MB"] = double(bytes) / 1e6;
 }
 
+// Signed and verified against unsigned and unchecked, with the default
+// workers, alternating which goes first.
+void BM_SignedVerifiedAgainstUnsigned(benchmark::State& state)
+{
+    Workspace& workspace = Shared();
+    const fs::path signedBuild = workspace.SignedBuild();
+    std::vector<double> plain;
+    std::vector<double> verified;
+    std::vector<double> check;
+    int round = 0;
+    for (auto _ : state) {
+        double seconds = 0;
+        for (int step = 0; step < 2; step++) {
+            if ((step + round) % 2 == 0) {
+                seconds = workspace.Install(-1, signedBuild, true);
+                verified.push_back(seconds);
+                check.push_back(workspace.LastCheck());
+            } else {
+                plain.push_back(workspace.Install(-1));
+            }
+        }
+        round++;
+        state.SetIterationTime(seconds);
+    }
+    workspace.FreshDestination();
+    state.counters["verified_s"] = MedianOf(verified);
+    state.counters["unsigned_s"] = MedianOf(plain);
+    state.counters["check_s"] = MedianOf(check);
+    state.counters["x_unsigned"] = MedianOf(verified) / MedianOf(plain);
+}
+
 } // namespace
 
+BENCHMARK(BM_SignedVerifiedAgainstUnsigned)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 BENCHMARK(BM_InstallAgainstUnzipAndCopy)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 BENCHMARK(BM_InstallLargeFiles)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 

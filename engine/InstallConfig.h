@@ -278,6 +278,16 @@ public:
     void                SetUnpackWorkers(int32 workers) { fUnpackWorkers = workers; }
     // The number a job started now would use (never negative).
     int32               UnpackWorkers() const;
+    // The build's manifest, verified before the job: every file is then
+    // checked against it as it is unpacked, and the first one that differs
+    // ends the job before its item is placed (no item after it is
+    // installed). Null for a build without a manifest. Set it before Go().
+    void                SetManifest(std::shared_ptr<const BuildManifest> manifest)
+                            { fManifest = std::move(manifest); }
+    // After the job: whether it ended at a file that differed from the
+    // manifest, and which (the part and the file).
+    bool                ManifestMismatch() const { return fManifestMismatch; }
+    const std::string&  ManifestMismatchText() const { return fManifestMismatchText; }
 
     // Requirement check: REQUIREMENTS_MET, _NO_SPACE or _ABORT.
     int32               CheckSystemResources();
@@ -387,6 +397,8 @@ private:
     // it is unpacked and placed receives its entries for the record.
     item_extraction_result _ExtractItem(JobRun& run, int32 index, const char* itemPath,
                             std::string& reason, std::vector<ZipPlacedEntry>* placed);
+    // Notes that a file differed from the manifest; the item loop ends.
+    void                _ManifestMismatchFound(const std::string& reason);
     // True when the item's rules make it deinstallable.
     static bool         _IsDeinstallable(const BMessage& item);
     // The item's stated unpacked size in bytes; 0 when it states none.
@@ -436,6 +448,9 @@ private:
     // unpacking workers share it.
     std::shared_ptr<LibWorkFolders> fWorkFolders;
     int32               fUnpackWorkers;
+    std::shared_ptr<const BuildManifest> fManifest;
+    bool                fManifestMismatch = false;
+    std::string         fManifestMismatchText;
     // The current run's unpacking workers, for Kill(); null outside the
     // item loop. Guarded by fUnpackPoolLock (Kill() comes from another
     // thread).

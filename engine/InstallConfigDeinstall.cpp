@@ -42,8 +42,15 @@ InstallConfig::CreateDeinstaller(LibAppResource& resources, const char* installF
     // a full volume) fails like a damaged item: in the log, in the list of
     // failed items and so in the job's result.
     std::string reason;
+    // Its files are checked against the build's manifest as they are written.
+    ItemExtractionExtras extras;
+    bool mismatch = false;
+    extras.manifest = fManifest;
+    extras.manifestMismatch = &mismatch;
     const item_extraction_result result
-        = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, fWorkFolders.get());
+        = ExtractItemArchive(resources, kDeinstallerResourceId, path.c_str(), reason, fWorkFolders.get(), &extras);
+    if (mismatch)
+        _ManifestMismatchFound(reason);
     if (result == ITEM_NO_ARCHIVE)
         return B_OK;
     if (result != ITEM_EXTRACTED) {

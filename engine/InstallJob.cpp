@@ -332,6 +332,9 @@ InstallConfig::Action()
 
     for (int32 index = 0; run.instructions.FindMessage(kFieldInstallFile, index, &item) == B_OK;
             index++) {
+        // The build changed under the job: nothing more is taken from it.
+        if (fManifestMismatch)
+            break;
         _InstallItem(run, index);
         // A selected item counts as done once handled, placed or failed.
         bool selected = false;
@@ -564,6 +567,7 @@ InstallConfig::_StartUnpacking(JobRun& run)
             archive.tag = DeinstallTag();
             archive.describe = true;
         }
+        archive.manifest = fManifest;
         run.queued.back() = int32(archives.size());
         archives.push_back(std::move(archive));
     }
@@ -584,6 +588,8 @@ InstallConfig::_ExtractItem(JobRun& run, int32 index, const char* itemPath, std:
         UnpackedItem unpacked = run.pool->Take(run.queued[size_t(index)]);
         const item_extraction_result result = unpacked.MoveTo(itemPath);
         reason = unpacked.Reason();
+        if (unpacked.FoundManifestMismatch())
+            _ManifestMismatchFound(reason);
         if (placed != nullptr)
             *placed = unpacked.Placed();
         return result;
@@ -593,8 +599,23 @@ InstallConfig::_ExtractItem(JobRun& run, int32 index, const char* itemPath, std:
         extras.tag = DeinstallTag();
         extras.placed = placed;
     }
-    return ExtractItemArchive(*run.resources, kFirstItemResourceId + index, itemPath, reason,
-        fWorkFolders.get(), &extras);
+    bool mismatch = false;
+    extras.manifest = fManifest;
+    extras.manifestMismatch = &mismatch;
+    const item_extraction_result result = ExtractItemArchive(*run.resources, kFirstItemResourceId + index,
+        itemPath, reason, fWorkFolders.get(), &extras);
+    if (mismatch)
+        _ManifestMismatchFound(reason);
+    return result;
+}
+
+
+void
+InstallConfig::_ManifestMismatchFound(const std::string& reason)
+{
+    Log("\t\tThe installer does not match its manifest: %s; no further item is installed\n", reason.c_str());
+    fManifestMismatch = true;
+    fManifestMismatchText = reason;
 }
 
 

@@ -114,11 +114,14 @@ ExtractItemArchive(BResources& resources, int32 id, const char* target, std::str
     if (extras != nullptr) {
         archive.tag = extras->tag;
         archive.describe = extras->placed != nullptr;
+        archive.manifest = extras->manifest;
     }
     UnpackedItem item;
     item.Unpack(archive, ParentFolderOf(target), workFolders, &resources);
     const item_extraction_result result = item.MoveTo(target);
     reason = item.Reason();
+    if (extras != nullptr && extras->manifestMismatch != nullptr)
+        *extras->manifestMismatch = item.FoundManifestMismatch();
     if (result == ITEM_EXTRACTED && extras != nullptr && extras->placed != nullptr)
         *extras->placed = item.Placed();
     return result;

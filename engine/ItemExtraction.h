@@ -17,11 +17,13 @@
 
 #include <ZipExtractor.h>
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 class BResources;
+struct BuildManifest;
 class LibWorkFolders;
 
 // Name prefix of the working folders in the temporary folder (followed by
@@ -59,6 +61,10 @@ struct ItemArchive {
     // the checksum of each file's data, so that nothing reads the item again
     // for the install record.
     bool describe = false;
+    // When set, every file unpacked is compared with the build's manifest
+    // (its size and SHA-256, taken as it is written) before the item may be
+    // moved to its target: a file that differs fails the item.
+    std::shared_ptr<const BuildManifest> manifest;
 
     bool ReadInPlace() const { return !file.empty(); }
 };
@@ -69,6 +75,9 @@ struct ItemArchive {
 struct ItemExtractionExtras {
     std::string tag;
     std::vector<ZipPlacedEntry>* placed = nullptr;
+    std::shared_ptr<const BuildManifest> manifest;
+    // Set to true when a file differed from the manifest.
+    bool* manifestMismatch = nullptr;
 };
 
 // Finds raw resource id. ITEM_EXTRACTED when it is there with a usable

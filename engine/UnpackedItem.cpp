@@ -1,5 +1,7 @@
 #include "UnpackedItem.h"
 
+#include "BuildVerifier.h"
+
 #include "ControlCharacters.h"
 
 #include "DeinstallTag.h"
@@ -42,11 +44,13 @@ UnpackedItem::operator=(UnpackedItem&& other) noexcept
         fReason = std::move(other.fReason);
         fTyped = other.fTyped;
         fVolumeFull = other.fVolumeFull;
+        fManifestMismatch = other.fManifestMismatch;
         fPlaced = std::move(other.fPlaced);
         fProblems = std::move(other.fProblems);
         other.fPlaced.clear();
         other.fProblems.clear();
         other.fVolumeFull = false;
+        other.fManifestMismatch = false;
         other.fWorkPath.clear();
         other.fItemPath.clear();
         other.fWorkFolders = nullptr;
@@ -67,6 +71,7 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
     fProblems.clear();
     fTyped = false;
     fVolumeFull = false;
+    fManifestMismatch = false;
     fWorkFolders = workFolders;
     if (!MakeItemWorkFolder(folder, fWorkPath)) {
         fWorkPath.clear();
@@ -91,7 +96,7 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
         tag.data = archive.tag;
         options.mark.push_back(tag);
     }
-    if (archive.describe) {
+    if (archive.describe || archive.manifest != nullptr) {
         options.digests = true;
         options.placed = &placed;
     }
@@ -133,6 +138,16 @@ UnpackedItem::Unpack(const ItemArchive& archive, const std::string& folder,
         fResult = ITEM_EXTRACTED;
         fReason.clear();
         _KeepItemEntries(archive.entryName, placed);
+        // Checked before the item can reach its target: a file that
+        // differs from the manifest places nothing.
+        const std::string mismatch = archive.manifest != nullptr
+            ? CheckPlacedFiles(*archive.manifest, archive.id, archive.entryName, fPlaced)
+            : std::string();
+        if (!mismatch.empty()) {
+            Fail(ITEM_NOT_UNPACKED, mismatch);
+            fManifestMismatch = true;
+            _RemoveWorkFolder();
+        }
     }
     return fResult;
 }

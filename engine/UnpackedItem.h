@@ -49,6 +49,8 @@ public:
     item_extraction_result Result() const { return fResult; }
     // The unpack failed because the volume had no room left.
     bool FoundVolumeFull() const { return fVolumeFull; }
+    // The unpack failed because a file differed from the build's manifest.
+    bool FoundManifestMismatch() const { return fManifestMismatch; }
     // The unpacking's problems not reported yet, one line each.
     const std::vector<std::string>& Problems() const { return fProblems; }
     // Why the unpack or the move failed; empty after success.
@@ -75,6 +77,7 @@ private:
     // The archive gave every entry a type as it was unpacked.
     bool fTyped = false;
     bool fVolumeFull = false;
+    bool fManifestMismatch = false;
     std::vector<ZipPlacedEntry> fPlaced;
     std::vector<std::string> fProblems;
 };

@@ -1,5 +1,7 @@
 #include "InstallerOptions.h"
 
+#include <SigningKey.h>
+
 #include <cstring>
 
 namespace {
@@ -53,6 +55,9 @@ void PrintInstallerUsage(FILE* out)
         "  --restart               restart the computer when the product asks for it\n"
         "  --no-restart            do not restart (default)\n"
         "  --quiet                 print only questions, problems and the result\n"
+        "  --require-signature FINGERPRINT\n"
+        "                          install only a build signed with the key of this\n"
+        "                          fingerprint (64 hexadecimal digits)\n"
         "  --version               print the installer's version and exit\n"
         "  --help                  print this text and exit\n"
         "  -help FILE              store FILE as this program's help file, then exit\n"
@@ -60,7 +65,9 @@ void PrintInstallerUsage(FILE* out)
         "Exit status: 0 installed; 1 the destination folder is missing or the\n"
         "installation folder could not be created; 2 bad options, or the license was\n"
         "not accepted; 3 not enough disk space; 4 a requirement of the product is not\n"
-        "met; 5 installed, but some items could not be installed; 130 stopped.\n",
+        "met; 5 installed, but some items could not be installed; 6 the build is\n"
+        "damaged or was changed (it does not match its manifest); 7 the build is not\n"
+        "signed with the key --require-signature names; 130 stopped.\n",
         "ondelle");
 }
 
@@ -121,6 +128,12 @@ std::string ParseInstallerOptions(int argc, char** argv, InstallerOptions& optio
                 options.collisions = InstallerOptions::Collisions::Ask;
             else
                 return "--collisions takes keep, replace or ask, not \"" + text + "\"";
+        } else if (arg == "--require-signature") {
+            if (!value(options.requireSignature))
+                return "--require-signature needs a key fingerprint";
+            if (SigningKey::NormalizeFingerprint(options.requireSignature).empty())
+                return "--require-signature needs a key fingerprint of 64 hexadecimal digits, not \""
+                    + options.requireSignature + "\"";
         } else if (arg == "--launch") {
             options.launch = InstallerOptions::Question::Yes;
         } else if (arg == "--no-launch") {

@@ -29,6 +29,11 @@ struct InstallerOptions {
     Question launch = Question::No;
     Question restart = Question::No;
 
+    // When not empty, the fingerprint of the only key whose signature is
+    // accepted: an unsigned build, or one signed with another key, is
+    // refused before anything is written.
+    std::string requireSignature;
+
     // "-help PATH": store PATH as the program's help file, then exit.
     std::string helpFile;
     bool helpOptionWithoutFile = false;

@@ -1,7 +1,9 @@
 #include "UnattendedInstaller.h"
 
+#include "BuildTrust.h"
 #include "ProgressLine.h"
 
+#include <BuildManifest.h>
 #include <ConfigFields.h>
 #include <ControlCharacters.h>
 #include <ConsoleAlertPresenter.h>
@@ -18,6 +20,7 @@
 #include <Looper.h>
 #include <Messenger.h>
 #include <Path.h>
+#include <Resources.h>
 #include <TypeConstants.h>
 #include <Volume.h>
 #include <VolumeRoster.h>
@@ -389,6 +392,11 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
         return UNATTENDED_NO_SPACE;
     if (config.InstallFolderPath() == nullptr || config.InstallFolderPath()[0] == '\0')
         return UNATTENDED_REQUIREMENT;
+    if (config.ManifestMismatch()) {
+        std::fprintf(fErr, "ondelle: the installer was changed while it installed: %s; the items after it were not "
+            "installed\n", config.ManifestMismatchText().c_str());
+        return UNATTENDED_NOT_VERIFIED;
+    }
     if (config.RestartRequested())
         LibShutdown(true);
     if (!fOptions.quiet && config.OptLog())
@@ -398,9 +406,19 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
 
 int UnattendedInstaller::Run(const std::string& buildPath, const std::atomic<int>* stop)
 {
+    // The build is checked against its manifest before anything is read
+    // from it or written anywhere.
+    const BuildTrust trust = CheckBuildTrust(buildPath, fOptions.requireSignature);
+    if (trust.status != 0) {
+        std::fprintf(fErr, "ondelle: %s\n", trust.refusal.c_str());
+        return trust.status;
+    }
     InstallConfig config;
     if (!_Load(buildPath, config))
         return UNATTENDED_BAD_OPTIONS;
+    config.SetManifest(trust.manifest);
+    if (!fOptions.quiet || fOptions.list)
+        std::fprintf(fOut, "%s\n", trust.summary.c_str());
     if (fOptions.list) {
         _List(config);
         return UNATTENDED_OK;
@@ -425,5 +443,27 @@ int AddHelpFile(const char* programPath, const char* helpPath)
 {
     HelpManager help;
     help.SetProgramPath(programPath);
-    return help.AddHelpFile(helpPath) ? 0 : 1;
+    if (!help.AddHelpFile(helpPath))
+        return 1;
+    // The build changed: its manifest and signature no longer describe it
+    // (it would be refused as damaged). They go; the build is unverified.
+    BResources resources;
+    if (resources.SetTo(programPath) != B_OK)
+        return 1;
+    const bool hadManifest = resources.HasResource(kManifestResourceType, kManifestResourceId);
+    const bool hadSignature = resources.HasResource(kSignatureResourceType, kSignatureResourceId);
+    if (!hadManifest && !hadSignature)
+        return 0;
+    if (hadManifest)
+        resources.RemoveResource(kManifestResourceType, kManifestResourceId);
+    if (hadSignature)
+        resources.RemoveResource(kSignatureResourceType, kSignatureResourceId);
+    if (resources.Sync() != B_OK) {
+        std::fprintf(stderr, "ondelle: the help file was stored, but the build's manifest could not be removed; "
+            "the build will be refused as changed\n");
+        return 1;
+    }
+    std::fprintf(stderr, "ondelle: the build changed, so its manifest%s was removed: it is no longer verified\n",
+        hadSignature ? " and signature" : "");
+    return 0;
 }

@@ -22,6 +22,10 @@ enum {
     UNATTENDED_NO_SPACE = 3,
     UNATTENDED_REQUIREMENT = 4,
     UNATTENDED_ITEMS_FAILED = 5,
+    // The build does not match its manifest (damaged or changed).
+    UNATTENDED_NOT_VERIFIED = 6,
+    // The build is not signed with the key the user required.
+    UNATTENDED_SIGNATURE_REQUIRED = 7,
     UNATTENDED_STOPPED = 130
 };
 

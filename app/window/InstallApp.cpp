@@ -7,6 +7,7 @@
 #include <DocumentTypeRegistration.h>
 #include <InstallerIdentity.h>
 #include <InterfaceKit.h>
+#include <LibAlert.h>
 #include <LibSound.h>
 #include <SignalQuitter.h>
 
@@ -16,9 +17,10 @@ const uint32 kPlaySound = 2200;
 
 } // namespace
 
-InstallApp::InstallApp(const std::string& buildPath)
+InstallApp::InstallApp(const std::string& buildPath, const BuildTrust& trust)
     : BApplication(INSTALLER_SIGNATURE),
       fBuildPath(buildPath),
+      fTrust(trust),
       fPresenter(std::make_unique<WindowAlertPresenter>()),
       fTipHost(std::make_unique<LibAppTipHost>(this)),
       fTips(std::make_unique<LibTipManager>(*fTipHost))
@@ -51,6 +53,13 @@ void InstallApp::ReadyToRun()
     // A driving script starts first, so that it can answer an alert that
     // loading the build brings up as well.
     fDriver = TestDriver::FromEnvironment(*this);
+    if (fTrust.status != 0) {
+        // Nothing of a refused build is shown or installed.
+        fLoadFailed = true;
+        LibError("%s", fTrust.refusal.c_str());
+        PostMessage(B_QUIT_REQUESTED);
+        return;
+    }
     fWindow = new InstallerWin();
     if (!fWindow->LoadResources(fBuildPath.c_str())) {
         // The user was told; the quit request is on its way.
@@ -63,6 +72,7 @@ void InstallApp::ReadyToRun()
     // Alerts bear the product's name, as the window does.
     if (const char* product = fWindow->Configuration().AppName(); product != nullptr && product[0] != '\0')
         fPresenter->SetTitle(product);
+    fWindow->SetSignatureText(fTrust.summary.c_str(), fTrust.manifest);
     fWindow->CenterOnScreen();
     fWindow->Show();
 }

@@ -5,6 +5,8 @@
 // view) open the context help on the view's entry.
 #pragma once
 
+#include "BuildTrust.h"
+
 #include <Application.h>
 #include <HelpManager.h>
 #include <LibAppTipHost.h>
@@ -23,7 +25,9 @@ class InstallApp : public BApplication {
 public:
     // buildPath: the installer build whose configuration is shown (the
     // program's own file).
-    explicit InstallApp(const std::string& buildPath);
+    // trust: what the check of the build found; a refused build shows its
+    // refusal and the program ends without loading it.
+    explicit InstallApp(const std::string& buildPath, const BuildTrust& trust = BuildTrust());
     virtual ~InstallApp();
 
     void ReadyToRun() override;
@@ -45,6 +49,7 @@ public:
 
 private:
     std::string fBuildPath;
+    BuildTrust fTrust;
     InstallerWin* fWindow = nullptr;
     bool fLoadFailed = false;
     bool fInstallStopped = false;

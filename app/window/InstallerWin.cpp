@@ -196,6 +196,19 @@ void InstallerWin::_BuildViews()
     fDestination = new LibStringView(L(35, menuBottom + 9, 240, 15), "destination", "none choosen");
     fInstallBox->AddChild(fDestination);
 
+    // Who signed the build, at the foot of the license and of the
+    // installation box: whichever comes first shows it.
+    const BRect licenseBounds = fLicenseBox->Bounds();
+    fLicenseSignature = new BStringView(L(10, licenseBounds.bottom - 20, licenseBounds.Width() - 20, 14),
+        "license_signature", "");
+    const BRect installBounds = fInstallBox->Bounds();
+    fInstallSignature = new BStringView(L(10, installBounds.bottom - 20, installBounds.Width() - 20, 14),
+        "install_signature", "");
+    for (BStringView* view : {fLicenseSignature, fInstallSignature})
+        view->SetFont(&plain);
+    fLicenseBox->AddChild(fLicenseSignature);
+    fInstallBox->AddChild(fInstallSignature);
+
     BBox* instructionBox = new BBox(L(10, image.bottom + 9, 340, 25), "inst_box");
     background->AddChild(instructionBox);
     fInstruction = new BStringView(L(10, 6, 230, 15), "instruction", "Read license and select Agree button");
@@ -236,6 +249,8 @@ void InstallerWin::_DescribeViews()
         {"folder", "Change destination folder", nullptr},
         {"volume_size", "Free space", "Free space on the chosen volume"},
         {"destination", "Destination folder", "Where the product is installed"},
+        {"license_signature", "Signature", "Who signed the installer, and the fingerprint of their key"},
+        {"install_signature", "Signature", "Who signed the installer, and the fingerprint of their key"},
         {"inst_box", "Instructions", nullptr},
         {"instruction", nullptr, "What to do next, and while installing what is being done"},
         {"install_progress", "Progress", "How much of the install is done"},
@@ -258,6 +273,17 @@ bool InstallerWin::LoadResources()
     std::string path;
     get_app_path(&path);
     return LoadResources(path.c_str());
+}
+
+
+void InstallerWin::SetSignatureText(const char* text, std::shared_ptr<const BuildManifest> manifest)
+{
+    if (!Lock())
+        return;
+    fLicenseSignature->SetText(text);
+    fInstallSignature->SetText(text);
+    fConfig.SetManifest(std::move(manifest));
+    Unlock();
 }
 
 

@@ -54,6 +54,10 @@ public:
     // the user, when the build carries no readable configuration.
     bool LoadResources();
     bool LoadResources(const char* path);
+    // Shows who signed the build (text) on the first page, and hands the
+    // verified manifest (null for a build without one) to the install job,
+    // which checks every file against it as it is written.
+    void SetSignatureText(const char* text, std::shared_ptr<const BuildManifest> manifest);
 
     void ButtonPressed();
     void Install();
@@ -134,6 +138,9 @@ private:
     BListView* fItemList = nullptr;
     BStringView* fInstallSize = nullptr;
     BStringView* fInstruction = nullptr;
+    // Who signed the build, on the license page and the installation page.
+    BStringView* fLicenseSignature = nullptr;
+    BStringView* fInstallSignature = nullptr;
     InstallProgressView* fProgress = nullptr;
     BButton* fButton = nullptr;
 };

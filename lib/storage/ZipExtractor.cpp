@@ -619,6 +619,7 @@ bool Extraction::VerifyEntry(unzFile zip, const std::vector<std::string>& parts,
                 return false;
         } else {
             summary.kind = ZipEntrySummary::kFile;
+            DataDigest digest;
             for (;;) {
                 const int length = unzReadCurrentFile(zip, fData.data(), unsigned(fData.size()));
                 if (length < 0) {
@@ -628,7 +629,9 @@ bool Extraction::VerifyEntry(unzFile zip, const std::vector<std::string>& parts,
                 if (length == 0)
                     break;
                 summary.size += uint64(length);
+                digest.Add(fData.data(), size_t(length));
             }
+            summary.digest = digest.Finish();
         }
         fNodes[path] = isLink ? 'l' : 'f';
     }

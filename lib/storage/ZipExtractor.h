@@ -20,6 +20,8 @@ struct ZipEntrySummary {
     uint64 size = 0;  // bytes of a file's data
     uint32 mode = 0;  // the Unix mode stored with the entry, 0 when none
     std::string linkTarget;
+    // A file's SHA-256 (64 lower-case hexadecimal digits) when checked.
+    std::string digest;
 };
 
 // One file, folder or link as unpacking left it.

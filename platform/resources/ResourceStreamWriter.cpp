@@ -204,6 +204,13 @@ status_t ResourceStreamWriter::AddResource(type_code type, int32 id, const std::
     return Write(data, length);
 }
 
+status_t ResourceStreamWriter::Sync()
+{
+    if (fStatus != B_OK)
+        return fStatus;
+    return _Flush();
+}
+
 status_t ResourceStreamWriter::Finish()
 {
     if (fStatus != B_OK)

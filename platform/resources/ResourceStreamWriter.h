@@ -52,8 +52,22 @@ public:
     // the area does not fit the format's 32-bit offsets.
     status_t Finish();
 
-    // Where resource index's data starts in the file, once it was begun.
+    // Where resource index's data starts in the file, once it was begun,
+    // and its size so far.
     uint64 DataOffset(size_t index) const { return fEntries[index].offset; }
+    uint64 DataSize(size_t index) const
+    {
+        return index + 1 == fEntries.size() ? _Position() - fEntries[index].offset : fEntries[index].size;
+    }
+    // The type, id and name of resource index, once it was begun.
+    type_code TypeAt(size_t index) const { return fEntries[index].type; }
+    int32 IdAt(size_t index) const { return fEntries[index].id; }
+    const std::string& NameAt(size_t index) const { return fEntries[index].name; }
+    // Resources begun so far.
+    size_t Begun() const { return fEntries.size(); }
+    // Writes out the buffered bytes, so that everything written so far can
+    // be read back from the file (to checksum it before the tables).
+    status_t Sync();
     // Where the resource area starts, and the file's size after Finish().
     uint64 Base() const { return fBase; }
     uint64 FileSize() const { return _Position(); }

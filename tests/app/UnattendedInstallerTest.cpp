@@ -4,12 +4,14 @@
 #include "UnattendedInstaller.h"
 
 #include <AppFileInfo.h>
+#include <BuildManifest.h>
 #include <ConfigFields.h>
 #include <File.h>
 #include <LibAppResource.h>
 #include <LibAppVersion.h>
 #include <LibFileUtils.h>
 #include <ResourceFormat.h>
+#include <Resources.h>
 
 #include "TestSupport.h"
 #include "ZipBytes.h"
@@ -118,6 +120,17 @@ private:
     TempDir fDir;
     fs::path fBuild;
 };
+
+// Takes the manifest out of a build, as builds of older tools were made:
+// changes the tests make to a build stand for such a build's damage, which
+// a build with a manifest would refuse as a whole.
+void DropManifest(const fs::path& build)
+{
+    BResources resources;
+    ASSERT_EQ(resources.SetTo(build.c_str()), B_OK);
+    ASSERT_EQ(resources.RemoveResource(kManifestResourceType, kManifestResourceId), B_OK);
+    ASSERT_EQ(resources.Sync(), B_OK);
+}
 
 std::set<std::string> Tree(const fs::path& root)
 {
@@ -296,6 +309,7 @@ TEST(UnattendedInstallerTest, ADeinstallerThatCannotBeUnpackedFailsLikeADamagedI
     // unpacking refuses it, so the deinstaller is not placed.
     const std::string archive = ondelle::test::MakeStoredZip(
         {{"remover", "#!/bin/sh\necho removing\n", 0100755}, {"../escaped", "smuggled"}});
+    DropManifest(product.Build());
     {
         LibAppResource resources(product.Build().c_str(), B_READ_WRITE);
         ASSERT_EQ(resources.AddResource(B_RAW_TYPE, kDeinstallerResourceId, archive.data(), archive.size(),
@@ -444,6 +458,7 @@ TEST(UnattendedInstallerTest, VersionRecordIsWrittenIntoAWritableBuildAndAReadOn
 {
     Product product;
     // The build as an older installer left it.
+    DropManifest(product.Build());
     {
         BFile file(product.Build().c_str(), B_READ_WRITE);
         BAppFileInfo info(&file);

@@ -6,6 +6,7 @@
 #include "ZipBytes.h"
 
 #include <AppFileInfo.h>
+#include <BuildManifest.h>
 #include <ConfigFields.h>
 #include <CustomFolder.h>
 #include <Entry.h>
@@ -455,7 +456,10 @@ TEST(BuildWriterTest, ABuildMadeFromABuildHoldsOnlyItsOwnResourcesAndKeepsTheSys
             break;
         seen[{type, id}]++;
     }
-    EXPECT_EQ(seen.size(), 5u) << "the item, the configuration, the signature, the version and the icon";
+    EXPECT_EQ(seen.size(), 6u) << "the item, the configuration, the signature, the version, the icon and the "
+                                  "manifest";
+    // The first build's manifest made way for this build's own.
+    EXPECT_EQ(seen.count({kManifestResourceType, kManifestResourceId}), 1u);
     for (const auto& [key, count] : seen)
         EXPECT_EQ(count, 1) << key.second;
     EXPECT_EQ(seen.count({B_RAW_TYPE, 2100}), 1u);

@@ -90,3 +90,14 @@ TEST(InstallerWinTextsTest, TheDefaultFolderIsShownAtOnceButMadeOnlyByTheInstall
     window->Quit();
     fs::remove_all(folder);
 }
+
+TEST(InstallerWinTextsTest, TheFirstPageSaysWhoSignedTheBuild)
+{
+    WindowFixture fixture;
+    InstallerWin* window = fixture.Open();
+    const std::string text = "Signed by Tern Works (key fingerprint " + std::string(64, 'a') + ").";
+    window->SetSignatureText(text.c_str(), nullptr);
+    Locked lock(window);
+    EXPECT_EQ(std::string(Find<BStringView>(window, "license_signature")->Text()), text);
+    EXPECT_EQ(std::string(Find<BStringView>(window, "install_signature")->Text()), text);
+}

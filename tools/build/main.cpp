@@ -5,7 +5,9 @@
 #include "Inspector.h"
 #include "ProductDescription.h"
 
+#include <BuildVerifier.h>
 #include <LibToolMain.h>
+#include <SigningKey.h>
 
 #include <cstdio>
 #include <cstring>
@@ -27,6 +29,8 @@ void PrintUsage(std::FILE* out)
         "  ondelle-build make DESCRIPTION.json -o BUILD [options]\n"
         "  ondelle-build check DESCRIPTION.json [--define NAME=VALUE]...\n"
         "  ondelle-build inspect FILE...\n"
+        "  ondelle-build verify BUILD [--key PUBLIC.pem | --fingerprint FINGERPRINT]\n"
+        "  ondelle-build key new NAME\n"
         "\n"
         "make     packs the product described in DESCRIPTION.json into the installer\n"
         "         build BUILD, an executable that installs the product.\n"
@@ -34,6 +38,10 @@ void PrintUsage(std::FILE* out)
         "inspect  describes an installer build (resources, configuration, every\n"
         "         item's archive, verified) or any resource file, executable with\n"
         "         resources or flattened message of the platform's formats.\n"
+        "verify   checks a build against its manifest and says who signed it; with\n"
+        "         --key or --fingerprint, refuses a build not signed with that key.\n"
+        "key new  makes an Ed25519 key pair for signing: NAME.key (the private key,\n"
+        "         readable by you alone; keep it secret) and NAME.pub (publish it).\n"
         "\n"
         "Options of make and check:\n"
         "  -o, --output BUILD       the installer build to write\n"
@@ -52,6 +60,9 @@ void PrintUsage(std::FILE* out)
         "                           first stage tells users of older systems so\n"
         "  --qt-plugins FOLDER      Qt's plugin folder for --bundle-runtime (default:\n"
         "                           that of the Qt the tool was built with)\n"
+        "  --sign KEY               sign the build with the private key file KEY\n"
+        "  --signer NAME            the signer's name shown to users (default: the\n"
+        "                           product's company)\n"
         "  --define NAME=VALUE      replaces ${NAME} in the description's texts\n"
         "  --quiet                  print only problems\n"
         "\n"
@@ -84,6 +95,79 @@ std::string Sibling(const char* name, const char* buildFolder)
     return std::string();
 }
 
+int NewKey(int argc, char** argv)
+{
+    if (argc != 4 || std::strcmp(argv[2], "new") != 0) {
+        std::fprintf(stderr, "ondelle-build: use \"key new NAME\"\n");
+        return 2;
+    }
+    const std::string name = argv[3];
+    SigningKey key;
+    std::string error = key.Generate();
+    if (error.empty())
+        error = key.WritePrivate(name + ".key");
+    if (error.empty()) {
+        error = key.WritePublic(name + ".pub");
+        if (!error.empty())
+            ::unlink((name + ".key").c_str());
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "error: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("private key: %s.key (keep it secret)\npublic key:  %s.pub\nfingerprint: %s\n", name.c_str(),
+        name.c_str(), key.Fingerprint().c_str());
+    return 0;
+}
+
+int Verify(int argc, char** argv)
+{
+    std::string build;
+    std::string fingerprint;
+    for (int i = 2; i < argc; i++) {
+        const std::string arg = argv[i];
+        if ((arg == "--key" || arg == "--fingerprint") && i + 1 < argc) {
+            if (arg == "--fingerprint") {
+                fingerprint = argv[++i];
+                continue;
+            }
+            SigningKey key;
+            const std::string error = key.ReadPublic(argv[++i]);
+            if (!error.empty()) {
+                std::fprintf(stderr, "error: %s\n", error.c_str());
+                return 1;
+            }
+            fingerprint = key.Fingerprint();
+        } else if (!arg.empty() && arg[0] != '-' && build.empty()) {
+            build = arg;
+        } else {
+            std::fprintf(stderr, "ondelle-build: verify BUILD [--key PUBLIC.pem | --fingerprint FINGERPRINT]\n");
+            return 2;
+        }
+    }
+    if (build.empty()) {
+        std::fprintf(stderr, "ondelle-build: no build given\n");
+        return 2;
+    }
+    const BuildVerification verification = VerifyBuild(build);
+    for (const std::string& problem : verification.problems)
+        std::fprintf(stderr, "%s: %s\n", build.c_str(), problem.c_str());
+    if (verification.Refused())
+        return 1;
+    std::printf("%s: %s\n", build.c_str(), verification.Summary().c_str());
+    if (!fingerprint.empty()) {
+        const std::string refusal = CheckRequiredSignature(verification, fingerprint);
+        if (!refusal.empty()) {
+            std::fprintf(stderr, "%s: %s\n", build.c_str(), refusal.c_str());
+            return 1;
+        }
+    } else if (verification.state == BuildVerification::State::kUnverified) {
+        // Nothing could be checked: not a success.
+        return 1;
+    }
+    return 0;
+}
+
 int Check(const std::string& descriptionPath, const std::map<std::string, std::string>& defines,
     ProductDescription& description)
 {
@@ -113,6 +197,10 @@ static int RunBuildTool(int argc, char** argv)
             result |= InspectFile(argv[i], std::cout, std::cerr);
         return result;
     }
+    if (command == "key")
+        return NewKey(argc, argv);
+    if (command == "verify")
+        return Verify(argc, argv);
     if (command != "make" && command != "check") {
         std::fprintf(stderr, "ondelle-build: unknown command \"%s\"\n", command.c_str());
         PrintUsage(stderr);
@@ -127,6 +215,9 @@ static int RunBuildTool(int argc, char** argv)
     bool bundleRuntime = false;
     int glibcFloorMinor = kGlibcFloorMinor;
     std::string qtPlugins = ONDELLE_QT_PLUGIN_FOLDER;
+    std::string signKey;
+    std::string signer;
+    bool signerGiven = false;
     bool quiet = false;
     std::map<std::string, std::string> defines;
     for (int i = 2; i < argc; i++) {
@@ -153,6 +244,17 @@ static int RunBuildTool(int argc, char** argv)
             if (v == nullptr)
                 return 2;
             deinstaller = v;
+        } else if (arg == "--sign") {
+            const char* v = value("--sign");
+            if (v == nullptr)
+                return 2;
+            signKey = v;
+        } else if (arg == "--signer") {
+            const char* v = value("--signer");
+            if (v == nullptr)
+                return 2;
+            signer = v;
+            signerGiven = true;
         } else if (arg == "--no-deinstaller") {
             noDeinstaller = true;
         } else if (arg == "--bundle-runtime") {
@@ -201,6 +303,10 @@ static int RunBuildTool(int argc, char** argv)
         return 2;
     }
 
+    if (signerGiven && signKey.empty()) {
+        std::fprintf(stderr, "ondelle-build: --signer needs --sign KEY\n");
+        return 2;
+    }
     ProductDescription description;
     if (Check(descriptionPath, defines, description) != 0)
         return 1;
@@ -244,18 +350,48 @@ static int RunBuildTool(int argc, char** argv)
             return 1;
         }
     }
+    BuildSigning signing;
+    if (!signKey.empty()) {
+        // The key is read before anything is made; its errors name the
+        // file, never what is in it.
+        const std::string keyError = signing.key.ReadPrivate(signKey);
+        if (!keyError.empty()) {
+            std::fprintf(stderr, "error: %s\n", keyError.c_str());
+            return 1;
+        }
+        signing.signer = signerGiven ? signer : description.company;
+        if (signing.signer.empty()) {
+            std::fprintf(stderr, "error: give the signer's name with --signer (the description names no company)\n");
+            return 1;
+        }
+        if (signing.signer.size() > BuildManifest::kMaxSignerLength) {
+            std::fprintf(stderr, "error: the signer's name is longer than %u bytes\n",
+                unsigned(BuildManifest::kMaxSignerLength));
+            return 1;
+        }
+        for (const char c : signing.signer) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+                std::fprintf(stderr, "error: the signer's name holds a control character\n");
+                return 1;
+            }
+        }
+    }
     const std::string error = MakeInstallerBuild(description, installer, deinstaller, output,
         [quiet](const BuildProgress& progress) {
             if (!quiet)
                 std::printf("[%d/%d] %s\n", progress.step, progress.steps, progress.text.c_str());
         },
-        bundleRuntime ? &bundle : nullptr);
+        bundleRuntime ? &bundle : nullptr, signKey.empty() ? nullptr : &signing);
     if (!error.empty()) {
         std::fprintf(stderr, "error: %s\n", error.c_str());
         return 1;
     }
-    if (!quiet)
+    if (!quiet) {
         std::printf("%s: installer build written\n", output.c_str());
+        if (!signKey.empty())
+            std::printf("signed by %s, key fingerprint %s\n", signing.signer.c_str(),
+                signing.key.Fingerprint().c_str());
+    }
     return 0;
 }
 

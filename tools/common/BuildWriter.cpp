@@ -8,6 +8,7 @@
 #include "PayloadCheck.h"
 #include "ResourceZipSink.h"
 
+#include <BuildManifest.h>
 #include <ConfigFields.h>
 #include <File.h>
 #include <LibAppResource.h>
@@ -112,9 +113,10 @@ std::string WriteErrorText(status_t status)
 
 std::string MakeInstallerBuild(const ProductDescription& description, const std::string& installerProgram,
     const std::string& deinstallerProgram, const std::string& output,
-    const std::function<void(const BuildProgress&)>& progress, const RuntimeBundleOptions* bundle)
+    const std::function<void(const BuildProgress&)>& progress, const RuntimeBundleOptions* bundle,
+    const BuildSigning* signing)
 {
-    const int32 steps = int32(description.items.size()) + 3 + (deinstallerProgram.empty() ? 0 : 1)
+    const int32 steps = int32(description.items.size()) + 4 + (deinstallerProgram.empty() ? 0 : 1)
         + (description.helpFile.empty() ? 0 : 1) + (bundle != nullptr ? 1 : 0);
     int32 step = 0;
     auto report = [&](const std::string& text) {
@@ -219,7 +221,9 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     std::vector<ResourceEntry> others;
     for (ResourceEntry& entry : kept) {
         if ((entry.type == kConfigResourceType && entry.id == kConfigResourceId)
-            || (entry.type == B_RAW_TYPE && entry.id >= kDeinstallerResourceId))
+            || (entry.type == B_RAW_TYPE && entry.id >= kDeinstallerResourceId)
+            || (entry.type == kManifestResourceType && entry.id == kManifestResourceId)
+            || (entry.type == kSignatureResourceType && entry.id == kSignatureResourceId))
             continue;
         if (!IsIdentityResource(entry.type, entry.id, entry.name)) {
             others.push_back(std::move(entry));
@@ -243,11 +247,13 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     if (!error.empty())
         return error;
 
-    FileDescriptor out(::open(partial.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    // Read as well: the manifest is made from what was written.
+    FileDescriptor out(::open(partial.Path().c_str(), O_RDWR | O_TRUNC | O_CLOEXEC));
     if (out.Get() < 0)
         return partial.Path().string() + ": cannot be written (" + std::strerror(errno) + ")";
     const size_t count = others.size() + description.items.size() + (deinstallerProgram.empty() ? 0 : 1)
-        + (description.helpFile.empty() ? 0 : 1) + 1 + identity.size() + (bundle != nullptr ? 2 : 0);
+        + (description.helpFile.empty() ? 0 : 1) + 1 + identity.size() + (bundle != nullptr ? 2 : 0)
+        + ManifestResourceCount(signing);
     ResourceStreamWriter writer(out.Get());
     auto writeFailed = [&] {
         return partial.Path().string() + ": cannot be written (" + WriteErrorText(writer.Status()) + ")";
@@ -335,6 +341,20 @@ std::string MakeInstallerBuild(const ProductDescription& description, const std:
     writer.AddResource(kConfigResourceType, kConfigResourceId, kConfigResourceName, flat.data(), flat.size());
     for (const BuildResource& resource : identity)
         writer.AddResource(resource.type, resource.id, resource.name, resource.data.data(), resource.data.size());
+    if (writer.Status() != B_OK)
+        return writeFailed();
+
+    report(signing != nullptr ? "Writing and signing the manifest" : "Writing the manifest");
+    std::vector<int32> archiveIds;
+    for (size_t i = 0; i < description.items.size(); i++)
+        archiveIds.push_back(kFirstItemResourceId + int32(i));
+    if (!deinstallerProgram.empty())
+        archiveIds.push_back(kDeinstallerResourceId);
+    if (!description.helpFile.empty())
+        archiveIds.push_back(kHelpResourceId);
+    error = AddManifest(writer, out.Get(), partial.Path().string(), archiveIds, signing);
+    if (!error.empty())
+        return error;
     if (writer.Finish() != B_OK)
         return writer.Status() == B_BAD_VALUE ? partial.Path().string() + ": the resources do not fit the format"
                                               : writeFailed();

@@ -5,6 +5,7 @@
 // leaves a half-made build behind.
 #pragma once
 
+#include "ManifestWriter.h"
 #include "ProductDescription.h"
 #include "RuntimeBundle.h"
 
@@ -20,8 +21,9 @@ struct BuildProgress {
 // Returns an empty text on success, otherwise what went wrong. progress, if
 // given, is told about every step. With bundle, the build starts with the
 // first stage and carries the installer with its runtime (RuntimeBundle.h)
-// so that it starts on a desktop without Qt.
+// so that it starts on a desktop without Qt. Every build carries a manifest
+// of its parts' digests; with signing, the manifest is also signed.
 std::string MakeInstallerBuild(const ProductDescription& description, const std::string& installerProgram,
     const std::string& deinstallerProgram, const std::string& output,
     const std::function<void(const BuildProgress&)>& progress = nullptr,
-    const RuntimeBundleOptions* bundle = nullptr);
+    const RuntimeBundleOptions* bundle = nullptr, const BuildSigning* signing = nullptr);

@@ -8,6 +8,7 @@
 #include "ScratchFile.h"
 
 #include <AppFileInfo.h>
+#include <BuildVerifier.h>
 #include <ConfigFields.h>
 #include <File.h>
 #include <Message.h>
@@ -393,6 +394,21 @@ int InspectFile(const std::string& path, std::ostream& out, std::ostream& err)
                 << (entry.hasName ? Quoted(entry.name.c_str()) : "") << ":\n";
             message.PrintToStream(out);
         }
+    }
+    // The build against its manifest, with the installer's own checks.
+    bool carriesManifest = false;
+    for (const auto& entry : entries)
+        carriesManifest |= (entry.type == kManifestResourceType && entry.id == kManifestResourceId)
+            || (entry.type == kSignatureResourceType && entry.id == kSignatureResourceId)
+            || (entry.type == kConfigResourceType && entry.id == kConfigResourceId);
+    if (carriesManifest) {
+        const BuildVerification verification = VerifyBuild(path);
+        out << "Manifest: " << (verification.Refused() ? "the build does not match it" : verification.Summary())
+            << "\n";
+        for (const std::string& problem : verification.problems)
+            err << path << ": " << problem << "\n";
+        if (verification.Refused())
+            result = 1;
     }
     if (!isBuild)
         return result;

@@ -16,6 +16,7 @@
 #include <LibEntryUtils.h>
 #include <LibFileUtils.h>
 #include <LockFile.h>
+#include <MenuEntryOptions.h>
 #include <Path.h>
 #include <ProtectedFolders.h>
 #include <StopPoint.h>
@@ -30,6 +31,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 namespace {
 
@@ -247,6 +249,14 @@ InstallConfig::Action()
 
     std::string installPath = std::string(Text(destinationPath)) + "/" + created;
     fInstallFolder = installPath.c_str();
+    // The administrator installing into /opt or /usr/local installs for
+    // every user: the menu entries, icons and document types go to the
+    // system's folders.
+    if (DesktopIntegration::IsSystemWideInstall(installPath, ::geteuid())) {
+        fDesktop->SetSystemWide(true);
+        Log("System-wide installation: menu entries, icons and document types go to %s\n",
+            DesktopIntegration::SystemDataFolder().c_str());
+    }
     if (OptSaveReplaced()) {
         run.savedFiles = installPath + "/Saved Files";
         Libmkdir(run.savedFiles.c_str());
@@ -717,9 +727,10 @@ InstallConfig::_RefuseToClear(JobRun& run, const std::string& path)
 
 
 void
-InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::string& folder,
+InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::string& askedFolder,
     const char* itemPath)
 {
+    const std::string folder = fDesktop->MenuFolderFor(askedFolder);
     // The menu reads desktop entries only: the link becomes one, named after
     // the item, and collisions are settled on that name.
     const std::string entryLeaf = fDesktop->MenuEntryLeaf(itemPath);
@@ -739,9 +750,16 @@ InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::str
     }
     if (!LibExists(folder.c_str()))
         Libmkdir(folder.c_str());
+    menu_entry_options options;
+    BMessage described;
+    if (meta.FindMessage(kFieldDesktopEntry, &described) == B_OK)
+        options = menu_entry_options::From(described);
+    // A working folder is named relative to the installation folder.
+    if (!options.workingFolder.empty() && options.workingFolder[0] != '/')
+        options.workingFolder = std::string(InstallFolderPath()) + "/" + options.workingFolder;
     std::string entryPath;
     if (fDesktop->PlaceMenuEntry(folder, itemPath, StringField(meta, "desktop_categories", ""),
-            entryPath) != B_OK) {
+            options, entryPath) != B_OK) {
         Log("\t\t\tUnable to place a menu entry in %s\n", folder.c_str());
         _AddProblem(run, "no menu entry could be placed in " + folder);
     }

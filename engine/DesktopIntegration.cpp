@@ -537,6 +537,10 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
             command.insert(command.end(), action.arguments.begin(), action.arguments.end());
         entry.AddAction(action.id, action.name, command);
     }
+    // The way to take the product off again, where the desktop shows the
+    // product (the deinstaller opens its window when started from there).
+    if (!fDeinstaller.empty() && DesktopEntry::CanCarry(fDeinstaller))
+        entry.AddAction(kUninstallAction, "Uninstall " + fProduct, {fDeinstaller});
     fDocumentTypes.insert(fDocumentTypes.end(), types.begin(), types.end());
 
     const std::string menuRoot = MenuRootOf(folder);

@@ -86,6 +86,12 @@ public:
         const std::string& categories, const menu_entry_options& options,
         std::string& entryPath);
 
+    // The installation's deinstaller: every menu entry placed afterwards
+    // gets the action "Uninstall <product>" (id kUninstallAction) that
+    // starts it.
+    void SetDeinstaller(const std::string& path) { fDeinstaller = path; }
+    static constexpr const char* kUninstallAction = "ondelle-uninstall";
+
     // Remembers what is to run at login: the programs of the start-up
     // folder, and the UserBootscript section's commands.
     void SetStartupFolder(const std::string& folder) { fStartupFolder = folder; }
@@ -184,6 +190,7 @@ private:
     // The vendor's declarations of document types, by type.
     std::vector<mime_type_declaration> fVendorTypes;
     bool fSystemWide = false;
+    std::string fDeinstaller;
     std::vector<std::string> fWritten;
     std::vector<std::string> fFailures;
     std::set<std::string> fMenuFolders;

@@ -307,6 +307,9 @@ InstallConfig::Action()
                                                      : "it could not be written");
         fFailedItems.Add(Text(line));
     }
+    const std::string deinstallerPath = installPath + "/" + DeinstallerFileName(AppName(), Version());
+    if (EntryExists(deinstallerPath))
+        fDesktop->SetDeinstaller(deinstallerPath);
     // However the run ends, the workers are stopped and waited for before
     // the resources close.
     _StartUnpacking(run);

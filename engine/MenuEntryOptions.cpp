@@ -238,6 +238,9 @@ menu_entry_options::Problems() const
         if (!IsValidActionId(action.id)) {
             problems.push_back(field + ".id: \"" + action.id + "\" must be letters, digits and "
                 "\"-\" only");
+        } else if (action.id == "ondelle-uninstall") {
+            problems.push_back(field + ".id: \"ondelle-uninstall\" is the installer's own action "
+                "(it starts the deinstaller); choose another id");
         } else if (!seen.insert(action.id).second) {
             problems.push_back(field + ".id: the action \"" + action.id + "\" is named twice");
         }

@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -758,8 +759,13 @@ InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::str
     if (meta.FindMessage(kFieldDesktopEntry, &described) == B_OK)
         options = menu_entry_options::From(described);
     // A working folder is named relative to the installation folder.
-    if (!options.workingFolder.empty() && options.workingFolder[0] != '/')
-        options.workingFolder = std::string(InstallFolderPath()) + "/" + options.workingFolder;
+    if (!options.workingFolder.empty() && options.workingFolder[0] != '/') {
+        std::string folderPath = std::filesystem::path(std::string(InstallFolderPath()) + "/"
+            + options.workingFolder).lexically_normal().string();
+        while (folderPath.size() > 1 && folderPath.back() == '/')
+            folderPath.pop_back();
+        options.workingFolder = folderPath;
+    }
     std::string entryPath;
     if (fDesktop->PlaceMenuEntry(folder, itemPath, StringField(meta, "desktop_categories", ""),
             options, entryPath) != B_OK) {

@@ -26,6 +26,7 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using ondelle::test::BuildDir;
@@ -397,9 +398,21 @@ TEST(EndToEndTest, DemoUninstalledThroughTheDeinstallerWindow)
             entry = file.path();
     ASSERT_FALSE(entry.empty());
     const std::string entryText = ReadFileBytes(entry);
-    EXPECT_NE(entryText.find("\nActions=ondelle-uninstall;\n"), std::string::npos) << entryText;
     EXPECT_NE(entryText.find("[Desktop Action ondelle-uninstall]\nName=Uninstall Skylark Notes\nExec=\""
                   + deinstaller.string() + "\"\n"), std::string::npos) << entryText;
+    // The vendor's fields of examples/skylark/product.json.
+    for (const std::string& line : std::vector<std::string>{"GenericName=Note Taker", "Comment=Write and find short notes",
+             "Categories=Office;TextEditor;", "Keywords=notes;memo;jotter;", "Terminal=true",
+             "MimeType=application/x-skylark-note;", "Path=" + folder.string(),
+             "Actions=list;ondelle-uninstall;"}) {
+        EXPECT_NE(entryText.find("\n" + line + "\n"), std::string::npos) << line << "\n" << entryText;
+    }
+    const fs::path package = home / ".local/share/mime/packages/ondelle-Skylark-Notes-e73a4703.xml";
+    EXPECT_NE(ReadFileBytes(package).find("<glob pattern=\"*.skynote\"/>"), std::string::npos);
+    // The entry lies in the menu's subfolder "Skylark": its desktop file id
+    // carries the folder.
+    EXPECT_NE(ReadFileBytes(home / ".config/mimeapps.list").find("application/x-skylark-note=Skylark-"
+                  + entry.filename().string() + ";"), std::string::npos);
     QProcess validator;
     validator.start("desktop-file-validate", {QString::fromStdString(entry.string())});
     ASSERT_TRUE(validator.waitForFinished(30000));
@@ -451,6 +464,7 @@ TEST(EndToEndTest, DemoUninstalledThroughTheDeinstallerWindow)
     EXPECT_EQ(removed.exitCode, 0) << removed.errors;
     EXPECT_FALSE(fs::exists(folder / "SkylarkNotes"));
     EXPECT_FALSE(fs::exists(entry));
+    EXPECT_FALSE(fs::exists(package));
     EXPECT_EQ(ReadFileBytes(folder / "ReadMe.txt"), "my own notes\n");
     EXPECT_TRUE(fs::exists(deinstaller));
     ExpectPicture(pictures / "uninstall.png", 400, 300);

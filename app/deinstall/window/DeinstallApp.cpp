@@ -46,21 +46,14 @@ DeinstallApp::ReadyToRun()
         fDriver->Start(script);
     }
     fWindow = new DeinstallWindow(fDeinstaller, fInstallFolder);
-    fWindow->CenterOnScreen();
-    fWindow->Show();
-}
-
-
-void
-DeinstallApp::MessageReceived(BMessage* message)
-{
-    if (message->what == kWindowClosed) {
-        fOutcome = DeinstallWindow::Outcome(message->GetInt32("outcome", 0));
+    // The application ends with its window.
+    fWindow->SetClosedHook([this](DeinstallWindow::Outcome outcome) {
+        fOutcome = outcome;
         fWindow = nullptr;
         PostMessage(B_QUIT_REQUESTED);
-        return;
-    }
-    BApplication::MessageReceived(message);
+    });
+    fWindow->CenterOnScreen();
+    fWindow->Show();
 }
 
 
@@ -68,16 +61,15 @@ bool
 DeinstallApp::QuitRequested()
 {
     // The window decides: it does not close while the removal runs.
-    if (fWindow != nullptr) {
-        if (!fWindow->Lock())
+    if (DeinstallWindow* window = fWindow) {
+        if (!window->Lock())
             return true;
-        if (!fWindow->QuitRequested()) {
-            fWindow->Unlock();
+        // Its hook takes the outcome and forgets the window.
+        if (!window->QuitRequested()) {
+            window->Unlock();
             return false;
         }
-        fOutcome = fWindow->Result();
-        fWindow->Quit();
-        fWindow = nullptr;
+        window->Quit();
     }
     fDriver.reset();
     return true;

@@ -20,12 +20,8 @@ public:
 
     void ReadyToRun() override;
     bool QuitRequested() override;
-    void MessageReceived(BMessage* message) override;
 
     DeinstallWindow::Outcome Result() const { return fOutcome; }
-
-    // The window is closed: the application ends with it.
-    static constexpr uint32 kWindowClosed = 'dWcl';
 
 private:
     Deinstaller& fDeinstaller;

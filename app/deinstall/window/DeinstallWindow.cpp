@@ -1,6 +1,5 @@
 #include "DeinstallWindow.h"
 
-#include <Application.h>
 #include <Button.h>
 #include <ControlCharacters.h>
 #include <Deinstaller.h>
@@ -283,10 +282,7 @@ DeinstallWindow::QuitRequested()
 {
     if (fRemoving)
         return false;
-    if (be_app != nullptr) {
-        BMessage closed('dWcl');
-        closed.AddInt32("outcome", int32(fOutcome));
-        be_app->PostMessage(&closed);
-    }
+    if (fClosedHook)
+        fClosedHook(fOutcome);
     return true;
 }

@@ -9,7 +9,7 @@
 
 #include <Window.h>
 
-#include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -33,6 +33,9 @@ public:
     bool QuitRequested() override;
 
     Outcome Result() const { return fOutcome; }
+    // Told the outcome when the window agrees to close, on the thread that
+    // runs every window's and the application's messages.
+    void SetClosedHook(std::function<void(Outcome)> hook) { fClosedHook = std::move(hook); }
 
     static constexpr uint32 kRemove = 'dRem';
     static constexpr uint32 kCancel = 'dCan';
@@ -63,4 +66,5 @@ private:
     bool fFinished = false;
     Outcome fOutcome = kCancelled;
     std::thread fWorker;
+    std::function<void(Outcome)> fClosedHook;
 };

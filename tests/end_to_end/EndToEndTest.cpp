@@ -439,6 +439,18 @@ TEST(EndToEndTest, DemoUninstalledThroughTheDeinstallerWindow)
     EXPECT_TRUE(fs::exists(folder / "SkylarkNotes"));
     EXPECT_TRUE(fs::exists(entry));
 
+    // The terminal form stays as it was when asked for: no answer on the
+    // empty standard input removes nothing.
+    QProcess asked;
+    asked.setProcessEnvironment(environment);
+    asked.setStandardInputFile(QProcess::nullDevice());
+    asked.start(QString::fromStdString(deinstaller.string()), {"--terminal"});
+    ASSERT_TRUE(asked.waitForFinished(kRunMilliseconds));
+    const std::string answer = asked.readAllStandardOutput().toStdString();
+    EXPECT_EQ(asked.exitCode(), 3);
+    EXPECT_NE(answer.find("Remove them? [y/N] Nothing was removed."), std::string::npos) << answer;
+    EXPECT_TRUE(fs::exists(folder / "SkylarkNotes"));
+
     fs::path pictures = EnvironmentFolder("ONDELLE_SCREENSHOT_DIR");
     if (pictures.empty())
         pictures = EnvironmentFolder("TMPDIR") / "pictures";

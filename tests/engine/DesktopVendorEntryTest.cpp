@@ -309,6 +309,12 @@ TEST(DesktopVendorEntry, SystemWideInstallWritesTheSystemsFolders)
     EXPECT_NE(ReadFileBytes(Folder(B_COMMON_SETTINGS_DIRECTORY) / "mimeapps.list")
                   .find("application/x-vendor-note=vnd.Tests-System.desktop;"),
         std::string::npos);
+    // The deinstaller's refresh after removing reaches the system's MIME
+    // database too: its compiled cache appears beside the package.
+    const fs::path systemMime = DesktopIntegration::SystemMimeFolder();
+    fs::remove(systemMime / "mime.cache");
+    DesktopIntegration::RefreshCachesFor({desktop.MimePackagePath()});
+    EXPECT_TRUE(fs::exists(systemMime / "mime.cache"));
     // Nothing of it in the user's folders.
     EXPECT_FALSE(fs::exists(userMenu / "vnd.Tests-System.desktop"));
     EXPECT_FALSE(fs::exists(DesktopIntegration::MimeFolder() + "/packages/" + desktop.ProductId() + ".xml"));

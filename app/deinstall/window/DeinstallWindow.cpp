@@ -93,6 +93,11 @@ DeinstallWindow::DeinstallWindow(Deinstaller& deinstaller, const std::string& in
     fProgress = new BStringView(BRect(kMargin, 392, right, 410), "progress", "");
     fProgress->SetAccessibleName("Progress");
     top->AddChild(fProgress);
+    // Texts on the panel, as the installer's labels stand.
+    for (BView* child = top->ChildAt(0); child != nullptr; child = child->NextSibling()) {
+        if (dynamic_cast<BStringView*>(child) != nullptr)
+            child->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+    }
 
     const float buttonTop = bounds.bottom - 34;
     fRemoveButton = new BButton(BRect(right - 90, buttonTop, right, buttonTop + 23), "remove",

@@ -518,8 +518,12 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
             categoryList.push_back(categories.substr(start, end - start));
         start = end + 1;
     }
+    // The build tool checked the vendor's texts; a build made otherwise is
+    // not trusted to have: what the entry format cannot carry is left out.
     for (const std::string& category : options.categories) {
-        if (std::find(categoryList.begin(), categoryList.end(), category) == categoryList.end())
+        if (!IsRegisteredCategory(category))
+            fLog("Left out of the menu entry: the category " + TerminalText(category));
+        else if (std::find(categoryList.begin(), categoryList.end(), category) == categoryList.end())
             categoryList.push_back(category);
     }
     entry.SetCategories(categoryList);
@@ -529,7 +533,14 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
     entry.SetTerminal(options.terminal);
     entry.SetStartupWMClass(options.startupWMClass);
     entry.SetWorkingFolder(options.workingFolder);
+    std::set<std::string> actionIds = {kUninstallAction};
     for (const menu_entry_action& action : options.actions) {
+        const bool carried = std::all_of(action.arguments.begin(), action.arguments.end(),
+            [](const std::string& argument) { return DesktopEntry::CanCarry(argument); });
+        if (!IsValidActionId(action.id) || !actionIds.insert(action.id).second || !carried) {
+            fLog("Left out of the menu entry: the action " + TerminalText(action.id));
+            continue;
+        }
         std::vector<std::string> command = {itemPath};
         if (!program)
             command = {"xdg-open", itemPath};

@@ -319,3 +319,33 @@ TEST(DesktopVendorEntry, SystemWideInstallWritesTheSystemsFolders)
     EXPECT_FALSE(fs::exists(userMenu / "vnd.Tests-System.desktop"));
     EXPECT_FALSE(fs::exists(DesktopIntegration::MimeFolder() + "/packages/" + desktop.ProductId() + ".xml"));
 }
+
+TEST(DesktopVendorEntry, WhatABuildShouldNotCarryIsLeftOutOfTheEntry)
+{
+    // A build not made by the build tool: the installer still writes an
+    // entry the desktop takes.
+    TempDir dir;
+    const fs::path program = dir / "Odd";
+    MakeProgram(program, "application/x-vnd.Tests-Odd");
+    const fs::path menu = Folder(B_USER_DESKBAR_DIRECTORY);
+    fs::create_directories(menu);
+    menu_entry_options options;
+    options.categories = {"Office", "Not A Category", "X-Own"};
+    options.actions = {{"ok", "Fine", {}}, {"bad]id", "Broken", {}}, {"ok", "Twice", {}},
+        {"ondelle-uninstall", "Taken", {}}, {"bell", "Bell", {"\a"}}};
+    options.icon = "not a picture";
+    std::vector<std::string> log;
+    DesktopIntegration desktop("Odd Tests", "Odd Tests;1;;;;",
+        [&](const std::string& line) { log.push_back(line); });
+    desktop.SetDeinstaller((dir / "Odd Tests 1 Deinstaller").string());
+    std::string entryPath;
+    ASSERT_EQ(desktop.PlaceMenuEntry(menu.string(), program.string(), "", options, entryPath), B_OK);
+    EXPECT_EQ(ValidatorComplaints(entryPath), "");
+    const std::string text = ReadFileBytes(entryPath);
+    EXPECT_NE(text.find("\nCategories=Office;X-Own;\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nActions=ok;ondelle-uninstall;\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Desktop Action ondelle-uninstall]\nName=Uninstall Odd Tests\n"), std::string::npos);
+    EXPECT_EQ(text.find("Icon="), std::string::npos) << text;
+    ASSERT_EQ(desktop.Failures().size(), 1u);
+    EXPECT_NE(desktop.Failures()[0].find("neither a PNG nor an SVG"), std::string::npos);
+}

@@ -205,8 +205,8 @@ menu_entry_options::Problems() const
         const std::string field = Indexed("categories", i);
         if (!IsRegisteredCategory(categories[i])) {
             problems.push_back(field + ": \"" + categories[i] + "\" is not a category of the desktop "
-                "menu (see the freedesktop menu specification's registered categories; a vendor's "
-                "own begins with \"X-\")");
+                "menu (one of its registered categories such as Office or TextEditor; a vendor's own "
+                "begins with \"X-\")");
         } else if (!seen.insert(categories[i]).second) {
             problems.push_back(field + ": \"" + categories[i] + "\" is named twice");
         }

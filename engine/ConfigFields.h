@@ -54,6 +54,8 @@ inline constexpr const char* kFieldLinkExists = "link_exists";
 inline constexpr const char* kFieldDeinstallable = "deinstallable";
 inline constexpr const char* kFieldAutoLaunch = "auto_launch";
 inline constexpr const char* kFieldAutoLaunchReason = "auto_launch_reason";
+// The vendor's menu entry options (MenuEntryOptions.h), a message.
+inline constexpr const char* kFieldDesktopEntry = "desktop_entry";
 
 // Options.
 inline constexpr const char* kFieldOptLog = "opt_log";

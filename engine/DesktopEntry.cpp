@@ -56,6 +56,14 @@ DesktopEntry::AddKey(const std::string& key, const std::string& value)
 }
 
 
+void
+DesktopEntry::AddAction(const std::string& id, const std::string& name,
+    const std::vector<std::string>& arguments)
+{
+    fActions.push_back({id, name, arguments});
+}
+
+
 std::string
 DesktopEntry::QuoteArgument(const std::string& argument)
 {
@@ -183,6 +191,8 @@ DesktopEntry::Text() const
     std::string text = "[Desktop Entry]\n";
     text += "Type=" + fType + "\n";
     text += "Name=" + EscapeValue(fName) + "\n";
+    if (!fGenericName.empty())
+        text += "GenericName=" + EscapeValue(fGenericName) + "\n";
     if (!fComment.empty())
         text += "Comment=" + EscapeValue(fComment) + "\n";
     if (!fCommand.empty())
@@ -193,7 +203,27 @@ DesktopEntry::Text() const
         text += "Categories=" + ListValue(fCategories) + "\n";
     if (!fMimeTypes.empty())
         text += "MimeType=" + ListValue(fMimeTypes) + "\n";
+    if (!fKeywords.empty())
+        text += "Keywords=" + ListValue(fKeywords) + "\n";
+    if (fTerminal)
+        text += "Terminal=true\n";
+    if (!fStartupWMClass.empty())
+        text += "StartupWMClass=" + EscapeValue(fStartupWMClass) + "\n";
+    if (!fWorkingFolder.empty())
+        text += "Path=" + EscapeValue(fWorkingFolder) + "\n";
+    if (!fActions.empty()) {
+        std::vector<std::string> ids;
+        for (const Action& action : fActions)
+            ids.push_back(action.id);
+        text += "Actions=" + ListValue(ids) + "\n";
+    }
     for (const auto& [key, value] : fKeys)
         text += key + "=" + EscapeValue(value) + "\n";
+    for (const Action& action : fActions) {
+        text += "\n[Desktop Action " + action.id + "]\n";
+        text += "Name=" + EscapeValue(action.name) + "\n";
+        if (!action.arguments.empty())
+            text += "Exec=" + ExecValue(action.arguments) + "\n";
+    }
     return text;
 }

@@ -29,6 +29,18 @@ public:
     void SetComment(const std::string& comment) { fComment = comment; }
     void SetCategories(const std::vector<std::string>& categories) { fCategories = categories; }
     void SetMimeTypes(const std::vector<std::string>& types) { fMimeTypes = types; }
+    void SetGenericName(const std::string& name) { fGenericName = name; }
+    void SetKeywords(const std::vector<std::string>& keywords) { fKeywords = keywords; }
+    // A command-line program: the desktop starts it in a terminal.
+    void SetTerminal(bool terminal) { fTerminal = terminal; }
+    void SetStartupWMClass(const std::string& windowClass) { fStartupWMClass = windowClass; }
+    // The folder the program starts in ("Path").
+    void SetWorkingFolder(const std::string& folder) { fWorkingFolder = folder; }
+    // A further action of the entry (a "[Desktop Action id]" group, listed
+    // in "Actions"): id is its identifier, name what the menu shows,
+    // arguments its command line.
+    void AddAction(const std::string& id, const std::string& name,
+        const std::vector<std::string>& arguments);
     // Any other key of the group, in the order added (for example
     // "X-Ondelle-Signature").
     void AddKey(const std::string& key, const std::string& value);
@@ -72,4 +84,15 @@ private:
     std::vector<std::string> fCategories;
     std::vector<std::string> fMimeTypes;
     std::vector<std::pair<std::string, std::string>> fKeys;
+    std::string fGenericName;
+    std::vector<std::string> fKeywords;
+    bool fTerminal = false;
+    std::string fStartupWMClass;
+    std::string fWorkingFolder;
+    struct Action {
+        std::string id;
+        std::string name;
+        std::vector<std::string> arguments;
+    };
+    std::vector<Action> fActions;
 };

@@ -24,6 +24,7 @@
 #include <Process.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,6 +105,16 @@ bool IsProgram(const std::string& path)
         && (mode & 0111) != 0;
 }
 
+std::string ProgramSignature(const std::string& path)
+{
+    BFile file(path.c_str(), B_READ_ONLY);
+    BAppFileInfo appInfo(&file);
+    char signature[B_MIME_TYPE_LENGTH] = "";
+    if (appInfo.InitCheck() != B_OK || appInfo.GetSignature(signature) != B_OK)
+        return std::string();
+    return signature;
+}
+
 // A text as one shell word in single quotes.
 std::string ShellWord(const std::string& text)
 {
@@ -146,6 +157,20 @@ DesktopIntegration::IsMenuFolder(const std::string& folder)
 
 std::string
 DesktopIntegration::MenuEntryLeaf(const std::string& itemPath) const
+{
+    // A program's entry is known by its signature, so that the desktop
+    // (and a later version of the product) finds it under the same id.
+    if (IsProgram(itemPath)) {
+        const std::string id = ReverseDnsId(ProgramSignature(itemPath));
+        if (!id.empty())
+            return id + ".desktop";
+    }
+    return _FormerEntryLeaf(itemPath);
+}
+
+
+std::string
+DesktopIntegration::_FormerEntryLeaf(const std::string& itemPath) const
 {
     return ProductId() + "-" + DesktopEntry::UniqueName(LeafOf(itemPath), kNamePartLimit) + ".desktop";
 }
@@ -229,7 +254,7 @@ DesktopIntegration::SessionEnvironmentPath() const
 std::string
 DesktopIntegration::MimePackagePath() const
 {
-    return MimeFolder() + "/packages/" + ProductId() + ".xml";
+    return _MimeFolder() + "/packages/" + ProductId() + ".xml";
 }
 
 
@@ -237,6 +262,79 @@ std::string
 DesktopIntegration::UserDataFolder()
 {
     return ParentOf(Folder(B_USER_DESKBAR_DIRECTORY));
+}
+
+
+std::string
+DesktopIntegration::SystemDataFolder()
+{
+    const std::string common = Folder(B_COMMON_DIRECTORY);
+    return common.empty() ? std::string() : common + "/share";
+}
+
+
+std::string
+DesktopIntegration::SystemIconThemeFolder()
+{
+    return SystemDataFolder() + "/icons/hicolor";
+}
+
+
+std::string
+DesktopIntegration::SystemMimeFolder()
+{
+    return SystemDataFolder() + "/mime";
+}
+
+
+std::string
+DesktopIntegration::_DataFolder() const
+{
+    return fSystemWide ? SystemDataFolder() : UserDataFolder();
+}
+
+
+std::string
+DesktopIntegration::_IconTheme() const
+{
+    return _DataFolder() + "/icons/hicolor";
+}
+
+
+std::string
+DesktopIntegration::_MimeFolder() const
+{
+    return _DataFolder() + "/mime";
+}
+
+
+std::string
+DesktopIntegration::DefaultApplicationsPath() const
+{
+    return (fSystemWide ? Folder(B_COMMON_SETTINGS_DIRECTORY) : Folder(B_USER_CONFIG_DIRECTORY))
+        + "/mimeapps.list";
+}
+
+
+bool
+DesktopIntegration::IsSystemWideInstall(const std::string& installFolder, uid_t effectiveUid)
+{
+    if (effectiveUid != 0)
+        return false;
+    const std::string common = Folder(B_COMMON_DIRECTORY);
+    const std::string root = ParentOf(ParentOf(common));
+    const std::string opt = root == "/" ? std::string("/opt") : root + "/opt";
+    return (!common.empty() && IsAtOrBelow(installFolder, common)) || IsAtOrBelow(installFolder, opt);
+}
+
+
+std::string
+DesktopIntegration::MenuFolderFor(const std::string& folder) const
+{
+    const std::string user = Folder(B_USER_DESKBAR_DIRECTORY);
+    if (!fSystemWide || !IsAtOrBelow(folder, user))
+        return folder;
+    return SystemDataFolder() + "/applications" + folder.substr(user.size());
 }
 
 
@@ -268,7 +366,7 @@ DesktopIntegration::_MakeFolder(const std::string& folder)
     // The MIME database's folders stay: the database compiled into them
     // must be rebuilt from its packages folder once the product's package
     // is gone.
-    if (IsAtOrBelow(folder, MimeFolder()))
+    if (IsAtOrBelow(folder, _MimeFolder()))
         return true;
     // A folder made for the product goes with it (the deinstaller keeps it
     // while it holds anything else).
@@ -337,7 +435,7 @@ DesktopIntegration::_PlaceIcons(const std::string& itemPath, const std::string& 
         std::string png;
         if (encode_bitmap_png(&bitmap, &png) != B_OK)
             continue;
-        const std::string path = IconThemeFolder() + "/" + std::to_string(size) + "x"
+        const std::string path = _IconTheme() + "/" + std::to_string(size) + "x"
             + std::to_string(size) + "/apps/" + iconName + ".png";
         if (_Write(path, png, 0644, false) == B_OK) {
             fLog("Placed the icon " + path);
@@ -357,8 +455,17 @@ status_t
 DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string& itemPath,
     const std::string& categories, std::string& entryPath)
 {
+    return PlaceMenuEntry(folder, itemPath, categories, menu_entry_options(), entryPath);
+}
+
+
+status_t
+DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string& itemPath,
+    const std::string& categories, const menu_entry_options& options, std::string& entryPath)
+{
     const std::string leaf = LeafOf(itemPath);
-    entryPath = folder + "/" + MenuEntryLeaf(itemPath);
+    const std::string entryLeaf = MenuEntryLeaf(itemPath);
+    entryPath = folder + "/" + entryLeaf;
     // The entry format has no escape for most control characters: a
     // command line holding one cannot be written (a name may, with them
     // replaced).
@@ -371,13 +478,13 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
     DesktopEntry entry;
     entry.SetName(leaf);
     std::vector<std::string> types;
-    if (IsProgram(itemPath)) {
+    const bool program = IsProgram(itemPath);
+    if (program) {
         entry.SetCommand({itemPath});
         BFile file(itemPath.c_str(), B_READ_ONLY);
         BAppFileInfo appInfo(&file);
-        char signature[B_MIME_TYPE_LENGTH] = "";
-        if (appInfo.InitCheck() == B_OK && appInfo.GetSignature(signature) == B_OK
-            && signature[0] != '\0')
+        const std::string signature = ProgramSignature(itemPath);
+        if (!signature.empty())
             entry.AddKey("X-Ondelle-Signature", signature);
         BMessage supported;
         const char* type = nullptr;
@@ -391,6 +498,15 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
         // A document or folder opens in the program the desktop chooses.
         entry.SetCommand({"xdg-open", itemPath});
     }
+    // The vendor's document types are the program's too.
+    std::vector<std::string> vendorTypes;
+    for (const menu_document_type& declared : options.documentTypes) {
+        if (!IsValidMimeTypeName(declared.type))
+            continue;
+        vendorTypes.push_back(declared.type);
+        if (std::find(types.begin(), types.end(), declared.type) == types.end())
+            types.push_back(declared.type);
+    }
     entry.SetMimeTypes(types);
     std::vector<std::string> categoryList;
     size_t start = 0;
@@ -402,27 +518,129 @@ DesktopIntegration::PlaceMenuEntry(const std::string& folder, const std::string&
             categoryList.push_back(categories.substr(start, end - start));
         start = end + 1;
     }
+    // The build tool checked the vendor's texts; a build made otherwise is
+    // not trusted to have: what the entry format cannot carry is left out.
+    for (const std::string& category : options.categories) {
+        if (!IsRegisteredCategory(category))
+            fLog("Left out of the menu entry: the category " + TerminalText(category));
+        else if (std::find(categoryList.begin(), categoryList.end(), category) == categoryList.end())
+            categoryList.push_back(category);
+    }
     entry.SetCategories(categoryList);
+    entry.SetComment(options.comment);
+    entry.SetGenericName(options.genericName);
+    entry.SetKeywords(options.keywords);
+    entry.SetTerminal(options.terminal);
+    entry.SetStartupWMClass(options.startupWMClass);
+    entry.SetWorkingFolder(options.workingFolder);
+    std::set<std::string> actionIds = {kUninstallAction};
+    for (const menu_entry_action& action : options.actions) {
+        const bool carried = std::all_of(action.arguments.begin(), action.arguments.end(),
+            [](const std::string& argument) { return DesktopEntry::CanCarry(argument); });
+        if (!IsValidActionId(action.id) || !actionIds.insert(action.id).second || !carried) {
+            fLog("Left out of the menu entry: the action " + TerminalText(action.id));
+            continue;
+        }
+        std::vector<std::string> command = {itemPath};
+        if (!program)
+            command = {"xdg-open", itemPath};
+        else
+            command.insert(command.end(), action.arguments.begin(), action.arguments.end());
+        entry.AddAction(action.id, action.name, command);
+    }
+    // The way to take the product off again, where the desktop shows the
+    // product (the deinstaller opens its window when started from there).
+    if (!fDeinstaller.empty() && DesktopEntry::CanCarry(fDeinstaller))
+        entry.AddAction(kUninstallAction, "Uninstall " + fProduct, {fDeinstaller});
     fDocumentTypes.insert(fDocumentTypes.end(), types.begin(), types.end());
 
     const std::string menuRoot = MenuRootOf(folder);
     std::string id = folder.size() > menuRoot.size() ? folder.substr(menuRoot.size() + 1) + "/"
         : std::string();
+    const std::string desktopFileId = [&] {
+        std::string text = id + entryLeaf;
+        std::replace(text.begin(), text.end(), '/', '-');
+        return text;
+    }();
     id += leaf;
-    const std::string icon = _PlaceIcons(itemPath, ProductId() + "-"
-        + DesktopEntry::UniqueName(id, kNamePartLimit));
+    const std::string iconName = ProductId() + "-" + DesktopEntry::UniqueName(id, kNamePartLimit);
+    // The vendor's icon stands for the program; without one the item's own
+    // icon is exported.
+    std::string icon;
+    if (!options.icon.empty()) {
+        if (_PlaceVendorIcon(options.icon, "apps", iconName))
+            icon = iconName;
+    } else {
+        icon = _PlaceIcons(itemPath, iconName);
+    }
     if (!icon.empty())
         entry.SetIcon(icon);
     entry.AddKey("X-Ondelle-Deinstall-Tag", fTag);
 
+    for (const menu_document_type& declared : options.documentTypes) {
+        if (!IsValidMimeTypeName(declared.type))
+            continue;
+        mime_type_declaration declaration;
+        declaration.type = declared.type;
+        declaration.comment = declared.comment;
+        declaration.globs = declared.globs;
+        declaration.magic = declared.magic;
+        if (!declared.icon.empty()) {
+            std::string typeIcon = declared.type;
+            std::replace(typeIcon.begin(), typeIcon.end(), '/', '-');
+            if (_PlaceVendorIcon(declared.icon, "mimetypes", typeIcon))
+                declaration.icon = typeIcon;
+        }
+        fVendorTypes.push_back(declaration);
+    }
+
     const status_t status = _Write(entryPath, entry.Text(), 0644, true);
     if (status == B_OK) {
         _RemoveFormer(entryPath, DesktopEntry::SafeName(leaf) + ".desktop");
+        _RemoveFormer(entryPath, _FormerEntryLeaf(itemPath));
         fLog("Placed the menu entry " + entryPath);
         if (!menuRoot.empty())
             fMenuFolders.insert(menuRoot);
+        if (options.makeDefault && !vendorTypes.empty())
+            _MakeDefault(desktopFileId, vendorTypes);
     }
     return status;
+}
+
+
+bool
+DesktopIntegration::_PlaceVendorIcon(const std::string& bytes, const std::string& context,
+    const std::string& iconName)
+{
+    int32 width = 0;
+    int32 height = 0;
+    std::string path;
+    switch (IconFormatOf(bytes, &width, &height)) {
+        case icon_format::kPng:
+            // The build tool refused other sizes; an older or altered build
+            // is not trusted to have checked.
+            if (width != height || !IsIconThemeSize(width)) {
+                _Failed("the icon " + iconName + " (a PNG of " + std::to_string(width) + " x "
+                    + std::to_string(height) + " pixels, not a size of the icon theme)");
+                return false;
+            }
+            path = _IconTheme() + "/" + std::to_string(width) + "x" + std::to_string(width) + "/"
+                + context + "/" + iconName + ".png";
+            break;
+        case icon_format::kSvg:
+            path = _IconTheme() + "/scalable/" + context + "/" + iconName + ".svg";
+            break;
+        case icon_format::kNone:
+            _Failed("the icon " + iconName + " (neither a PNG nor an SVG file)");
+            return false;
+    }
+    if (_Write(path, bytes, 0644, false) != B_OK) {
+        _Failed("the icon " + path + " (it could not be written)");
+        return false;
+    }
+    fLog("Placed the icon " + path);
+    fIconsWritten = true;
+    return true;
 }
 
 
@@ -517,8 +735,16 @@ DesktopIntegration::_PlaceMimePackage()
             fLog("Not declared in the document types' package (the system knows it): " + type);
             continue;
         }
+        // The vendor's own declaration (comment, globs, magic, icon) when
+        // the build carries one.
         mime_type_declaration declared;
         declared.type = type;
+        for (const mime_type_declaration& vendor : fVendorTypes) {
+            if (vendor.type == type) {
+                declared = vendor;
+                break;
+            }
+        }
         declarations.push_back(declared);
     }
     if (_Write(MimePackagePath(), MimePackageText(declarations), 0644, false) == B_OK) {
@@ -526,6 +752,102 @@ DesktopIntegration::_PlaceMimePackage()
         _RemoveFormer(MimePackagePath(), _FormerProductId() + ".xml");
     } else
         _Failed("the document types' package " + MimePackagePath() + " (it could not be written)");
+}
+
+
+void
+DesktopIntegration::_MakeDefault(const std::string& entryId, const std::vector<std::string>& types)
+{
+    // The file is the user's (or the administrator's): every line in it
+    // stays, a default someone chose for one of the types included. Only
+    // the types without a default get this entry.
+    const std::string path = DefaultApplicationsPath();
+    struct stat existing;
+    std::string text;
+    mode_t mode = 0644;
+    if (::lstat(path.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode) || existing.st_size > 1024 * 1024) {
+            _Failed("the default applications in " + path
+                + " (not a plain file of at most 1 MiB; left as it is)");
+            return;
+        }
+        BFile file(path.c_str(), B_READ_ONLY);
+        text.resize(size_t(existing.st_size));
+        const ssize_t read = file.InitCheck() == B_OK ? file.Read(text.data(), text.size()) : -1;
+        if (read != ssize_t(text.size())) {
+            _Failed("the default applications in " + path + " (it could not be read)");
+            return;
+        }
+        mode = existing.st_mode & 07777;
+    }
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    const std::string group = "[Default Applications]";
+    size_t groupLine = lines.size();
+    size_t groupEnd = lines.size();
+    for (size_t i = 0; i < lines.size(); i++) {
+        if (lines[i] == group) {
+            groupLine = i;
+            groupEnd = lines.size();
+            for (size_t j = i + 1; j < lines.size(); j++) {
+                if (!lines[j].empty() && lines[j][0] == '[') {
+                    groupEnd = j;
+                    break;
+                }
+            }
+            break;
+        }
+    }
+    std::vector<std::string> added;
+    for (const std::string& type : types) {
+        bool chosen = false;
+        if (groupLine < lines.size()) {
+            for (size_t i = groupLine + 1; i < groupEnd; i++) {
+                if (lines[i].compare(0, type.size() + 1, type + "=") == 0)
+                    chosen = true;
+            }
+        }
+        if (chosen)
+            fLog("Kept the default application chosen for " + type + " in " + path);
+        else
+            added.push_back(type + "=" + entryId + ";");
+    }
+    if (added.empty())
+        return;
+    if (groupLine == lines.size()) {
+        // A group of its own at the end, after a blank line.
+        while (!lines.empty() && lines.back().empty())
+            lines.pop_back();
+        if (!lines.empty())
+            lines.push_back(std::string());
+        lines.push_back(group);
+        groupEnd = lines.size();
+    } else {
+        // Before the blank lines that end the group.
+        while (groupEnd > groupLine + 1 && lines[groupEnd - 1].empty())
+            groupEnd--;
+    }
+    lines.insert(lines.begin() + long(groupEnd), added.begin(), added.end());
+    std::string result;
+    for (const std::string& line : lines)
+        result += line + "\n";
+    // The settings folder is not the product's: made when missing, it is
+    // neither tagged nor recorded.
+    std::error_code made;
+    std::filesystem::create_directories(ParentOf(path), made);
+    if (made || write_file_atomically(path.c_str(), result, mode, ATOMIC_WRITE_REPLACE) != B_OK) {
+        _Failed("the default applications in " + path + " (it could not be written)");
+        return;
+    }
+    for (const std::string& line : added)
+        fLog("Made " + entryId + " the default application in " + path + ": " + line);
 }
 
 
@@ -559,22 +881,25 @@ DesktopIntegration::Finish()
 void
 DesktopIntegration::RefreshCaches() const
 {
-    RefreshCaches(fMenuFolders, true, fIconsWritten);
+    RefreshCaches(fMenuFolders, true, fIconsWritten, _DataFolder());
 }
 
 
 void
-DesktopIntegration::RefreshCaches(const std::set<std::string>& menuFolders, bool mime, bool icons)
+DesktopIntegration::RefreshCaches(const std::set<std::string>& menuFolders, bool mime, bool icons,
+    const std::string& dataFolder)
 {
+    const std::string data = dataFolder.empty() ? UserDataFolder() : dataFolder;
     for (const std::string& folder : menuFolders) {
         if (LibExists(folder.c_str()))
             run_optional_tool({"update-desktop-database", "-q", folder});
     }
-    if (mime && LibExists((MimeFolder() + "/packages").c_str()))
-        run_optional_tool({"update-mime-database", MimeFolder()});
-    // The icon cache is only kept up to date where the user has one: a
-    // theme folder without a cache is read directly.
-    const std::string theme = IconThemeFolder();
+    const std::string mimeFolder = data + "/mime";
+    if (mime && LibExists((mimeFolder + "/packages").c_str()))
+        run_optional_tool({"update-mime-database", mimeFolder});
+    // The icon cache is only kept up to date where there is one: a theme
+    // folder without a cache is read directly.
+    const std::string theme = data + "/icons/hicolor";
     if (icons && LibExists((theme + "/icon-theme.cache").c_str()))
         run_optional_tool({"gtk-update-icon-cache", "-q", "-t", "-f", theme});
 }
@@ -586,12 +911,19 @@ DesktopIntegration::RefreshCachesFor(const std::vector<std::string>& paths)
     std::set<std::string> menuFolders;
     bool mime = false;
     bool icons = false;
+    bool systemMime = false;
+    bool systemIcons = false;
     for (const std::string& path : paths) {
         const std::string root = MenuRootOf(path);
         if (!root.empty())
             menuFolders.insert(root);
         mime = mime || IsAtOrBelow(path, MimeFolder() + "/packages");
         icons = icons || IsAtOrBelow(path, IconThemeFolder());
+        systemMime = systemMime || IsAtOrBelow(path, SystemMimeFolder() + "/packages");
+        systemIcons = systemIcons || IsAtOrBelow(path, SystemIconThemeFolder());
     }
     RefreshCaches(menuFolders, mime, icons);
+    // What a system-wide install placed lies in the system's data folder.
+    if (systemMime || systemIcons)
+        RefreshCaches({}, systemMime, systemIcons, SystemDataFolder());
 }

@@ -22,12 +22,16 @@
 // table of files.
 #pragma once
 
+#include "MenuEntryOptions.h"
+#include "MimePackage.h"
+
 #include <SupportDefs.h>
 
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
+#include <sys/types.h>
 
 // The setup-environment section is also written into ~/.profile for login
 // shells, under its tag with this prefix.
@@ -47,9 +51,26 @@ public:
     static bool IsMenuFolder(const std::string& folder);
     // Those application menu folders.
     static std::vector<std::string> MenuFolders();
-    // The file name of the menu entry for the item at itemPath: the
-    // product's id, "-" and the item's name (see ProductId).
+    // The file name of the menu entry for the item at itemPath: for a
+    // program with a signature its reverse-DNS form (ReverseDnsId), else
+    // the product's id, "-" and the item's name (see ProductId).
     std::string MenuEntryLeaf(const std::string& itemPath) const;
+
+    // A system-wide install (by the administrator into /opt or /usr/local)
+    // places menu entries, icons, the MIME package and the default
+    // applications under the system's data and settings folders instead of
+    // the user's. The login entry and session environment stay the user's.
+    void SetSystemWide(bool systemWide) { fSystemWide = systemWide; }
+    bool IsSystemWide() const { return fSystemWide; }
+    // Whether an install into installFolder by the user of effectiveUid is
+    // system-wide: the administrator (0), into the system's "opt" or
+    // "usr/local" (below the sandbox, when one is active).
+    static bool IsSystemWideInstall(const std::string& installFolder, uid_t effectiveUid);
+    // The menu folder an entry asked for in folder goes to: for a
+    // system-wide install the user's menu folder becomes the system's
+    // (SystemDataFolder()/applications, keeping a subfolder); any other
+    // folder stays.
+    std::string MenuFolderFor(const std::string& folder) const;
 
     // Writes the menu entry for the item at itemPath into folder (which must
     // exist), and its icons. An entry in the way is replaced only when it is
@@ -58,6 +79,18 @@ public:
     // empty). entryPath receives the entry's path.
     status_t PlaceMenuEntry(const std::string& folder, const std::string& itemPath,
         const std::string& categories, std::string& entryPath);
+    // The same with the vendor's options (docs/build-tool.md): their
+    // categories come after those of categories; a relative working folder
+    // must have been made absolute by the caller.
+    status_t PlaceMenuEntry(const std::string& folder, const std::string& itemPath,
+        const std::string& categories, const menu_entry_options& options,
+        std::string& entryPath);
+
+    // The installation's deinstaller: every menu entry placed afterwards
+    // gets the action "Uninstall <product>" (id kUninstallAction) that
+    // starts it.
+    void SetDeinstaller(const std::string& path) { fDeinstaller = path; }
+    static constexpr const char* kUninstallAction = "ondelle-uninstall";
 
     // Remembers what is to run at login: the programs of the start-up
     // folder, and the UserBootscript section's commands.
@@ -95,14 +128,23 @@ public:
     const std::vector<std::string>& Failures() const { return fFailures; }
 
 
-    // The folders whose caches the desktop's tools keep.
+    // The folders whose caches the desktop's tools keep: the user's.
     static std::string UserDataFolder();
     static std::string IconThemeFolder();
     static std::string MimeFolder();
+    // The system's data folder ("usr/local/share" below the root; in the
+    // sandbox below its root) and its icon theme and MIME folders.
+    static std::string SystemDataFolder();
+    static std::string SystemIconThemeFolder();
+    static std::string SystemMimeFolder();
+    // The file of default applications this install edits: the user's
+    // ~/.config/mimeapps.list, or the system's (etc/xdg/mimeapps.list).
+    std::string DefaultApplicationsPath() const;
     // Runs the cache tools for the folders given (menu folders, the MIME
-    // folder, icon theme folders), each that exists.
+    // folder, icon theme folders), each that exists; dataFolder is the one
+    // whose MIME database and icon theme are meant (the user's when empty).
     static void RefreshCaches(const std::set<std::string>& menuFolders, bool mime,
-        bool icons);
+        bool icons, const std::string& dataFolder = std::string());
     // The same for whatever of these folders holds one of paths (for
     // example the entries the deinstaller removed).
     static void RefreshCachesFor(const std::vector<std::string>& paths);
@@ -119,10 +161,22 @@ private:
     // alone), and the removal of this product's file of that name beside
     // path once path is written.
     std::string _FormerProductId() const;
+    // The menu entry's file name by the product's id and the item's name.
+    std::string _FormerEntryLeaf(const std::string& itemPath) const;
     void _RemoveFormer(const std::string& path, const std::string& formerLeaf);
     // The MIME package this product placed before, or empty.
     std::string _OwnPackageText() const;
     std::string _PlaceIcons(const std::string& itemPath, const std::string& iconName);
+    // Places a vendor's PNG or SVG icon under context ("apps",
+    // "mimetypes") of the icon theme; true when it was written.
+    bool _PlaceVendorIcon(const std::string& bytes, const std::string& context,
+        const std::string& iconName);
+    // Makes entryId the default application of types in the file of
+    // default applications, keeping every line there.
+    void _MakeDefault(const std::string& entryId, const std::vector<std::string>& types);
+    std::string _DataFolder() const;
+    std::string _IconTheme() const;
+    std::string _MimeFolder() const;
     void _PlaceLoginEntry();
     void _PlaceMimePackage();
 
@@ -133,6 +187,10 @@ private:
     std::string fStartupFolder;
     std::string fLoginCommands;
     std::vector<std::string> fDocumentTypes;
+    // The vendor's declarations of document types, by type.
+    std::vector<mime_type_declaration> fVendorTypes;
+    bool fSystemWide = false;
+    std::string fDeinstaller;
     std::vector<std::string> fWritten;
     std::vector<std::string> fFailures;
     std::set<std::string> fMenuFolders;

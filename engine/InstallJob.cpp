@@ -16,6 +16,7 @@
 #include <LibEntryUtils.h>
 #include <LibFileUtils.h>
 #include <LockFile.h>
+#include <MenuEntryOptions.h>
 #include <Path.h>
 #include <ProtectedFolders.h>
 #include <StopPoint.h>
@@ -27,9 +28,11 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 namespace {
 
@@ -247,6 +250,14 @@ InstallConfig::Action()
 
     std::string installPath = std::string(Text(destinationPath)) + "/" + created;
     fInstallFolder = installPath.c_str();
+    // The administrator installing into /opt or /usr/local installs for
+    // every user: the menu entries, icons and document types go to the
+    // system's folders.
+    if (DesktopIntegration::IsSystemWideInstall(installPath, ::geteuid())) {
+        fDesktop->SetSystemWide(true);
+        Log("System-wide installation: menu entries, icons and document types go to %s\n",
+            DesktopIntegration::SystemDataFolder().c_str());
+    }
     if (OptSaveReplaced()) {
         run.savedFiles = installPath + "/Saved Files";
         Libmkdir(run.savedFiles.c_str());
@@ -299,6 +310,9 @@ InstallConfig::Action()
                 : "it could not be written");
         fFailedItems.Add(Text(line));
     }
+    const std::string deinstallerPath = installPath + "/" + DeinstallerFileName(AppName(), Version());
+    if (EntryExists(deinstallerPath))
+        fDesktop->SetDeinstaller(deinstallerPath);
     // However the run ends, the workers are stopped and waited for before
     // the resources close.
     _StartUnpacking(run);
@@ -740,9 +754,10 @@ InstallConfig::_RefuseToClear(JobRun& run, const std::string& path)
 
 
 void
-InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::string& folder,
+InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::string& askedFolder,
     const char* itemPath)
 {
+    const std::string folder = fDesktop->MenuFolderFor(askedFolder);
     // The menu reads desktop entries only: the link becomes one, named after
     // the item, and collisions are settled on that name.
     const std::string entryLeaf = fDesktop->MenuEntryLeaf(itemPath);
@@ -762,9 +777,21 @@ InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::str
     }
     if (!LibExists(folder.c_str()))
         Libmkdir(folder.c_str());
+    menu_entry_options options;
+    BMessage described;
+    if (meta.FindMessage(kFieldDesktopEntry, &described) == B_OK)
+        options = menu_entry_options::From(described);
+    // A working folder is named relative to the installation folder.
+    if (!options.workingFolder.empty() && options.workingFolder[0] != '/') {
+        std::string folderPath = std::filesystem::path(std::string(InstallFolderPath()) + "/"
+            + options.workingFolder).lexically_normal().string();
+        while (folderPath.size() > 1 && folderPath.back() == '/')
+            folderPath.pop_back();
+        options.workingFolder = folderPath;
+    }
     std::string entryPath;
     if (fDesktop->PlaceMenuEntry(folder, itemPath, StringField(meta, "desktop_categories", ""),
-            entryPath) != B_OK) {
+            options, entryPath) != B_OK) {
         Log("\t\t\tUnable to place a menu entry in %s\n", folder.c_str());
         _AddProblem(run, "no menu entry could be placed in " + folder);
     }

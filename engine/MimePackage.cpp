@@ -2,6 +2,7 @@
 #include "MimePackage.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <set>
 
@@ -33,6 +34,26 @@ bool IsTokenChar(char c, bool media)
         return true;
     const char* allowed = media ? "!#$&-^_" : "!#$&-^_.+";
     return c != '\0' && strchr(allowed, c) != nullptr;
+}
+
+// A magic string as shared-mime-info reads it: a backslash and bytes
+// outside printable ASCII written as C escapes ("\x7f"), since XML cannot
+// carry control bytes.
+std::string MagicValue(const std::string& value)
+{
+    std::string text;
+    for (unsigned char c : value) {
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (c < 0x20 || c >= 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02x", unsigned(c));
+            text += escaped;
+        } else {
+            text += char(c);
+        }
+    }
+    return text;
 }
 
 } // namespace
@@ -67,10 +88,24 @@ MimePackageText(const std::vector<mime_type_declaration>& types)
             + "</comment>\n";
         if (IsValidMimeTypeName(declaration.subclassOf))
             text += "    <sub-class-of type=\"" + XmlEscape(declaration.subclassOf) + "\"/>\n";
+        if (!declaration.icon.empty())
+            text += "    <icon name=\"" + XmlEscape(declaration.icon) + "\"/>\n";
         for (const std::string& glob : declaration.globs) {
             if (!glob.empty())
                 text += "    <glob pattern=\"" + XmlEscape(glob) + "\"/>\n";
         }
+        bool magicOpen = false;
+        for (const auto& [offset, value] : declaration.magic) {
+            if (value.empty() || offset < 0)
+                continue;
+            if (!magicOpen)
+                text += "    <magic priority=\"50\">\n";
+            magicOpen = true;
+            text += "      <match type=\"string\" offset=\"" + std::to_string(offset) + "\" value=\""
+                + XmlEscape(MagicValue(value)) + "\"/>\n";
+        }
+        if (magicOpen)
+            text += "    </magic>\n";
         text += "  </mime-type>\n";
     }
     text += "</mime-info>\n";

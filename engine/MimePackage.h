@@ -3,7 +3,9 @@
 // MIME database by update-mime-database).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct mime_type_declaration {
@@ -13,6 +15,12 @@ struct mime_type_declaration {
     std::vector<std::string> globs;
     // A type this one is a kind of ("text/plain"); may be empty.
     std::string subclassOf;
+    // Byte strings that mark a file of the type at a given offset ("magic"
+    // matches of priority 50; any one of them counts).
+    std::vector<std::pair<int32_t, std::string>> magic;
+    // The name of the type's icon in the icon theme; empty: the desktop's
+    // generic one.
+    std::string icon;
 };
 
 // True for a usable type name: "media/subtype", both parts of letters,

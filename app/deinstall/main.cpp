@@ -4,6 +4,7 @@
 // product's texts and the tags of the sections it added to the user's
 // scripts. docs/deinstaller.md describes what it looks at and removes.
 #include <AppPath.h>
+#include <DeinstallApp.h>
 #include <ControlCharacters.h>
 #include <Deinstaller.h>
 #include <DeinstallerConfig.h>
@@ -39,8 +40,12 @@ void PrintHelp(FILE* out)
         "install are kept. The\n"
         "installation folder, its log and this program stay in place.\n"
         "\n"
+        "With a display it shows a window that lists what will be removed and what\n"
+        "is kept, and removes on \"Remove\"; on the terminal it asks instead.\n"
+        "\n"
         "  --dry-run   show what would be removed and change nothing\n"
         "  --yes       remove without asking\n"
+        "  --terminal  ask on the terminal even when there is a display\n"
         "  --help      show this text\n"
         "\n"
         "Exit status: 0 done (or nothing to do), 1 something could not be removed,\n"
@@ -113,6 +118,7 @@ static int RunDeinstaller(int argc, char** argv)
 {
     bool dryRun = false;
     bool yes = false;
+    bool terminal = false;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
             PrintHelp(stdout);
@@ -122,6 +128,8 @@ static int RunDeinstaller(int argc, char** argv)
             dryRun = true;
         else if (strcmp(argv[i], "--yes") == 0 || strcmp(argv[i], "-y") == 0)
             yes = true;
+        else if (strcmp(argv[i], "--terminal") == 0)
+            terminal = true;
         else {
             fprintf(stderr, "ondelle-deinstall: unknown option \"%s\"\n\n", argv[i]);
             PrintHelp(stderr);
@@ -180,6 +188,11 @@ static int RunDeinstaller(int argc, char** argv)
             fprintf(stderr, "  looking through %s\n", Shown(folder).c_str());
     });
     deinstaller.FindScriptSections();
+    // Started from the desktop (its menu entry's "Uninstall" action) there
+    // is no terminal to answer on: the window shows the same lists and
+    // asks with its buttons.
+    if (!dryRun && !yes && !terminal && DeinstallerHasDisplay())
+        return RunDeinstallWindow(deinstaller, installFolder);
 
     int sections = 0;
     for (const deinstall_section& section : deinstaller.Sections())

@@ -26,6 +26,7 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using ondelle::test::BuildDir;
@@ -351,4 +352,133 @@ TEST(EndToEndTest, TerminatedWhileAQuestionIsOpenTheInstallerStopsTheJobAndEndsW
     for (const auto& entry : fs::directory_iterator(installed.parent_path()))
         EXPECT_EQ(entry.path().filename().string().find("ondelle-lock"), std::string::npos) << entry.path();
     EXPECT_TRUE(Children().empty()) << "the installer left a process behind";
+}
+
+// The demo installed unattended into a sandbox of its own, then taken off
+// again as a desktop user does: the menu entry's "Uninstall" action starts
+// the deinstaller without a terminal, and its window lists what goes and
+// what stays (a file the user changed), first cancelled, then removed.
+TEST(EndToEndTest, DemoUninstalledThroughTheDeinstallerWindow)
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0')
+        GTEST_SKIP() << "the deinstaller shows its window only on a display (run under xvfb-run)";
+    const fs::path root = SandboxRoot();
+    ASSERT_FALSE(root.empty());
+    const fs::path sandbox = root / "uninstall";
+    const fs::path home = sandbox / "home";
+    fs::create_directories(sandbox / "tmp");
+    // The first case's build when it made one.
+    fs::path build = root / "demo-build" / "SkylarkSetup";
+    OrphanWatch orphans;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!fs::exists(build)) {
+        build = root / "demo-build-uninstall" / "SkylarkSetup";
+        fs::create_directories(build.parent_path());
+        const ProgramRun made = MakeDemoBuild(build, environment);
+        ASSERT_TRUE(made.finished && made.exitCode == 0) << made.output << made.errors;
+    }
+    environment.insert("ONDELLE_SANDBOX", QString::fromStdString(sandbox.string()));
+    environment.insert("TMPDIR", QString::fromStdString((sandbox / "tmp").string()));
+    environment.insert("HOME", QString::fromStdString(home.string()));
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString((home / ".config").string()));
+    environment.insert("XDG_DATA_HOME", QString::fromStdString((home / ".local/share").string()));
+    environment.insert("XDG_CACHE_HOME", QString::fromStdString((home / ".cache").string()));
+    const ProgramRun installed = RunProgram(QString::fromStdString(build.string()),
+        {"--unattended", "--accept-license"}, environment, kRunMilliseconds);
+    ASSERT_TRUE(installed.finished && installed.exitCode == 0) << installed.output << installed.errors;
+
+    // The menu entry offers the deinstaller, and the desktop's validator
+    // takes the entry.
+    const fs::path folder = home / "Applications/Skylark Notes";
+    const fs::path deinstaller = folder / "Skylark Notes 1.2 Deinstaller";
+    fs::path entry;
+    for (const auto& file : fs::recursive_directory_iterator(home / ".local/share/applications"))
+        if (file.path().extension() == ".desktop")
+            entry = file.path();
+    ASSERT_FALSE(entry.empty());
+    const std::string entryText = ReadFileBytes(entry);
+    EXPECT_NE(entryText.find("[Desktop Action ondelle-uninstall]\nName=Uninstall Skylark Notes\nExec=\""
+                  + deinstaller.string() + "\"\n"), std::string::npos) << entryText;
+    // The vendor's fields of examples/skylark/product.json.
+    for (const std::string& line : std::vector<std::string>{"GenericName=Note Taker", "Comment=Write and find short notes",
+             "Categories=Office;TextEditor;", "Keywords=notes;memo;jotter;", "Terminal=true",
+             "MimeType=application/x-skylark-note;", "Path=" + folder.string(),
+             "Actions=list;ondelle-uninstall;"}) {
+        EXPECT_NE(entryText.find("\n" + line + "\n"), std::string::npos) << line << "\n" << entryText;
+    }
+    const fs::path package = home / ".local/share/mime/packages/ondelle-Skylark-Notes-e73a4703.xml";
+    EXPECT_NE(ReadFileBytes(package).find("<glob pattern=\"*.skynote\"/>"), std::string::npos);
+    // The entry lies in the menu's subfolder "Skylark": its desktop file id
+    // carries the folder.
+    EXPECT_NE(ReadFileBytes(home / ".config/mimeapps.list").find("application/x-skylark-note=Skylark-"
+                  + entry.filename().string() + ";"), std::string::npos);
+    QProcess validator;
+    validator.start("desktop-file-validate", {QString::fromStdString(entry.string())});
+    ASSERT_TRUE(validator.waitForFinished(30000));
+    EXPECT_EQ(validator.exitCode(), 0) << validator.readAllStandardOutput().toStdString();
+
+    // The user changed the read-me since: it stays, and the window says why.
+    WriteFileBytes(folder / "ReadMe.txt", "my own notes\n");
+    const std::string keptLine = (folder / "ReadMe.txt").string() + " (file): changed since it was installed";
+
+    // As the desktop starts it: no terminal, standard input /dev/null.
+    const fs::path cancel = sandbox / "cancel.drive";
+    WriteFileBytes(cancel, "timeout 90\n"
+                           "wait DeinstallWindow\n"
+                           "text DeinstallWindow instruction \"1 entry kept\"\n"
+                           "select DeinstallWindow keep_list \"" + keptLine + "\"\n"
+                           "press DeinstallWindow Cancel\n");
+    QProcessEnvironment driven = environment;
+    driven.insert("ONDELLE_TEST_DRIVER", QString::fromStdString(cancel.string()));
+    const ProgramRun cancelled = RunProgram(QString::fromStdString(deinstaller.string()), {}, driven,
+        kRunMilliseconds);
+    EXPECT_NE(cancelled.output.find("driver: done"), std::string::npos) << cancelled.output << cancelled.errors;
+    ASSERT_TRUE(cancelled.finished) << cancelled.output << cancelled.errors;
+    EXPECT_EQ(cancelled.exitCode, 3);
+    EXPECT_TRUE(fs::exists(folder / "SkylarkNotes"));
+    EXPECT_TRUE(fs::exists(entry));
+
+    // The terminal form stays as it was when asked for: no answer on the
+    // empty standard input removes nothing.
+    QProcess asked;
+    asked.setProcessEnvironment(environment);
+    asked.setStandardInputFile(QProcess::nullDevice());
+    asked.start(QString::fromStdString(deinstaller.string()), {"--terminal"});
+    ASSERT_TRUE(asked.waitForFinished(kRunMilliseconds));
+    const std::string answer = asked.readAllStandardOutput().toStdString();
+    EXPECT_EQ(asked.exitCode(), 3);
+    EXPECT_NE(answer.find("Remove them? [y/N] Nothing was removed."), std::string::npos) << answer;
+    EXPECT_TRUE(fs::exists(folder / "SkylarkNotes"));
+
+    fs::path pictures = EnvironmentFolder("ONDELLE_SCREENSHOT_DIR");
+    if (pictures.empty())
+        pictures = EnvironmentFolder("TMPDIR") / "pictures";
+    pictures = fs::absolute(pictures);
+    fs::create_directories(pictures);
+    fs::remove(pictures / "uninstall.png");
+    const fs::path remove = sandbox / "remove.drive";
+    WriteFileBytes(remove, "timeout 90\n"
+                           "wait DeinstallWindow\n"
+                           "shot DeinstallWindow uninstall.png\n"
+                           "press DeinstallWindow Remove\n"
+                           "text DeinstallWindow instruction \"Uninstalled Skylark Notes\"\n"
+                           "text DeinstallWindow progress \"0 could not be removed\"\n"
+                           "press DeinstallWindow Close\n");
+    driven.insert("ONDELLE_TEST_DRIVER", QString::fromStdString(remove.string()));
+    driven.insert("ONDELLE_SCREENSHOT_DIR", QString::fromStdString(pictures.string()));
+    const ProgramRun removed = RunProgram(QString::fromStdString(deinstaller.string()), {}, driven,
+        kRunMilliseconds);
+    EXPECT_EQ(removed.output.find("driver: failed"), std::string::npos) << removed.output << removed.errors;
+    EXPECT_NE(removed.output.find("driver: done"), std::string::npos) << removed.output << removed.errors;
+    ASSERT_TRUE(removed.finished) << removed.output << removed.errors;
+    EXPECT_EQ(removed.exitStatus, QProcess::NormalExit);
+    EXPECT_EQ(removed.exitCode, 0) << removed.errors;
+    EXPECT_FALSE(fs::exists(folder / "SkylarkNotes"));
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_EQ(ReadFileBytes(folder / "ReadMe.txt"), "my own notes\n");
+    EXPECT_TRUE(fs::exists(deinstaller));
+    ExpectPicture(pictures / "uninstall.png", 400, 300);
+    EXPECT_TRUE(Children().empty()) << "the deinstaller left a process behind";
 }

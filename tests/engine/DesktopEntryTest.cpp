@@ -91,11 +91,11 @@ TEST(SessionEnvironment, PlainAssignmentsAreCarriedAndTheRestIsReported)
 
 TEST(MimePackage, DeclaresValidTypesOnceWithEscapedTexts)
 {
-    mime_type_declaration own{"text/x-vondl", "Installer <document> & more", {"*.vondl"}, "text/plain"};
-    mime_type_declaration again{"text/x-vondl", "second", {}, ""};
-    mime_type_declaration bad{"not a type", "", {}, ""};
-    mime_type_declaration injected{"text/x-a\"/><x", "", {}, ""};
-    mime_type_declaration bare{"application/x-vnd.tern-doc", "", {}, "bogus"};
+    mime_type_declaration own{"text/x-vondl", "Installer <document> & more", {"*.vondl"}, "text/plain", {}, {}};
+    mime_type_declaration again{"text/x-vondl", "second", {}, "", {}, {}};
+    mime_type_declaration bad{"not a type", "", {}, "", {}, {}};
+    mime_type_declaration injected{"text/x-a\"/><x", "", {}, "", {}, {}};
+    mime_type_declaration bare{"application/x-vnd.tern-doc", "", {}, "bogus", {}, {}};
     EXPECT_EQ(MimePackageText({own, again, bad, injected, bare}),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"

@@ -155,6 +155,11 @@ std::string WriteInstallItem(const ProductItem& item, BMessage& message)
         meta.AddString("auto_launch", item.autoLaunch->c_str());
     if (item.autoLaunchReason)
         meta.AddString("auto_launch_reason", item.autoLaunchReason->c_str());
+    if (item.desktop) {
+        BMessage desktop;
+        item.desktop->AddTo(desktop);
+        meta.AddMessage("desktop_entry", &desktop);
+    }
     message.AddMessage("install_meta", &meta);
     return std::string();
 }

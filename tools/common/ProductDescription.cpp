@@ -421,6 +421,117 @@ void ReadCustomFolders(Reader& reader, const json& root, ProductDescription& des
     }
 }
 
+// An icon file's bytes (its format and size are checked with the rest of
+// the entry).
+std::string ReadIconFile(Reader& reader, const json& object, const std::string& parent,
+    const std::string& base)
+{
+    const auto path = reader.ExistingPath(object, parent, "icon", base, false, false);
+    if (!path)
+        return std::string();
+    std::error_code error;
+    const auto size = fs::file_size(*path, error);
+    if (error || size > 4 * 1024 * 1024) {
+        reader.Error(Reader::Join(parent, "icon"), "\"" + *path + "\" " + (error ? "cannot be read"
+            : "is larger than 4 MiB; an icon is far smaller"));
+        return std::string();
+    }
+    std::ifstream in(*path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) {
+        reader.Error(Reader::Join(parent, "icon"), "\"" + *path + "\" cannot be read");
+        return std::string();
+    }
+    if (bytes.empty())
+        reader.Error(Reader::Join(parent, "icon"), "\"" + *path + "\" is empty");
+    return bytes;
+}
+
+// The "desktop" object of an item: what its menu entry says.
+void ReadDesktopEntry(Reader& reader, const json& item, const std::string& parent,
+    const std::string& base, ProductItem& result)
+{
+    if (!item.contains("desktop"))
+        return;
+    const std::string field = Reader::Join(parent, "desktop");
+    const json& desktop = item.at("desktop");
+    if (!reader.IsObject(desktop, field))
+        return;
+    reader.CheckKeys(desktop, field,
+        {"categories", "comment", "generic_name", "keywords", "terminal", "startup_wm_class",
+            "working_folder", "actions", "icon", "document_types", "make_default"});
+    menu_entry_options options;
+    options.categories = reader.TextList(desktop, field, "categories");
+    options.comment = reader.Text(desktop, field, "comment").value_or("");
+    options.genericName = reader.Text(desktop, field, "generic_name").value_or("");
+    options.keywords = reader.TextList(desktop, field, "keywords");
+    options.terminal = reader.Flag(desktop, field, "terminal").value_or(false);
+    options.startupWMClass = reader.Text(desktop, field, "startup_wm_class").value_or("");
+    options.workingFolder = reader.Text(desktop, field, "working_folder").value_or("");
+    options.makeDefault = reader.Flag(desktop, field, "make_default").value_or(false);
+    options.icon = ReadIconFile(reader, desktop, field, base);
+    if (desktop.contains("actions")) {
+        const json& actions = desktop.at("actions");
+        if (!actions.is_array())
+            reader.Error(field + ".actions", "must be a list of actions");
+        for (size_t i = 0; actions.is_array() && i < actions.size(); i++) {
+            const std::string sub = field + ".actions[" + std::to_string(i) + "]";
+            if (!reader.IsObject(actions[i], sub))
+                continue;
+            reader.CheckKeys(actions[i], sub, {"id", "name", "arguments"});
+            menu_entry_action action;
+            action.id = reader.Text(actions[i], sub, "id", true).value_or("");
+            action.name = reader.Text(actions[i], sub, "name", true).value_or("");
+            action.arguments = reader.TextList(actions[i], sub, "arguments");
+            options.actions.push_back(action);
+        }
+    }
+    if (desktop.contains("document_types")) {
+        const json& types = desktop.at("document_types");
+        if (!types.is_array())
+            reader.Error(field + ".document_types", "must be a list of document types");
+        for (size_t i = 0; types.is_array() && i < types.size(); i++) {
+            const std::string sub = field + ".document_types[" + std::to_string(i) + "]";
+            if (!reader.IsObject(types[i], sub))
+                continue;
+            reader.CheckKeys(types[i], sub, {"type", "comment", "globs", "magic", "icon"});
+            menu_document_type type;
+            type.type = reader.Text(types[i], sub, "type", true).value_or("");
+            type.comment = reader.Text(types[i], sub, "comment").value_or("");
+            type.globs = reader.TextList(types[i], sub, "globs");
+            type.icon = ReadIconFile(reader, types[i], sub, base);
+            if (types[i].contains("magic")) {
+                const json& magic = types[i].at("magic");
+                if (!magic.is_array())
+                    reader.Error(sub + ".magic", "must be a list of {\"offset\", \"value\"}");
+                for (size_t m = 0; magic.is_array() && m < magic.size(); m++) {
+                    const std::string matchField = sub + ".magic[" + std::to_string(m) + "]";
+                    if (!reader.IsObject(magic[m], matchField))
+                        continue;
+                    reader.CheckKeys(magic[m], matchField, {"offset", "value"});
+                    const int32 offset
+                        = int32(reader.Number(magic[m], matchField, "offset", 0, 65535).value_or(0));
+                    const std::string value
+                        = reader.Text(magic[m], matchField, "value", true).value_or("");
+                    type.magic.emplace_back(offset, value);
+                }
+            }
+            options.documentTypes.push_back(type);
+        }
+    }
+    if (!options.workingFolder.empty() && options.workingFolder[0] != '/'
+        && fs::path(options.workingFolder).lexically_normal().string().rfind("..", 0) == 0)
+        reader.Error(field + ".working_folder", "must stay inside the installation folder (or be "
+            "an absolute path)");
+    for (const std::string& problem : options.Problems())
+        reader.Error(field + "." + problem.substr(0, problem.find(':')),
+            problem.substr(std::min(problem.size(), problem.find(':') + 2)));
+    if (result.link == "None")
+        reader.Warning(field, "describes a menu entry, but the item has no link (\"link\" is "
+            "\"None\"); give \"link\": \"User Deskbar\" for an entry in the applications menu");
+    result.desktop = options;
+}
+
 void ReadItems(Reader& reader, const json& root, ProductDescription& description)
 {
     if (!root.contains("items")) {
@@ -439,7 +550,7 @@ void ReadItems(Reader& reader, const json& root, ProductDescription& description
             continue;
         reader.CheckKeys(items[i], field,
             {"path", "groups", "destination", "destination_exists", "link", "link_exists", "deinstallable",
-                "auto_launch", "auto_launch_reason", "file_type"});
+                "auto_launch", "auto_launch_reason", "file_type", "desktop"});
         ProductItem item;
         item.path = reader.ExistingPath(items[i], field, "path", description.baseDir, true, true).value_or("");
         if (!item.path.empty()) {
@@ -471,6 +582,7 @@ void ReadItems(Reader& reader, const json& root, ProductDescription& description
                 "not true)");
         if (const auto type = reader.Number(items[i], field, "file_type", -128, 127))
             item.fileType = int8(*type);
+        ReadDesktopEntry(reader, items[i], field, description.baseDir, item);
         if (!item.path.empty()) {
             const std::string leaf = fs::path(item.path).filename().string();
             if (!leaves.insert(leaf).second)

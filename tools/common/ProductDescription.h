@@ -4,6 +4,7 @@
 // given on the command line (--define NAME=VALUE).
 #pragma once
 
+#include <MenuEntryOptions.h>
 #include <SupportDefs.h>
 
 #include <map>
@@ -27,6 +28,8 @@ struct ProductItem {
     std::optional<std::string> autoLaunch;
     std::optional<std::string> autoLaunchReason;
     int8 fileType = 0;
+    // The vendor's menu entry ("desktop"), with its icons' bytes read.
+    std::optional<menu_entry_options> desktop;
 };
 
 struct ProductCustomFolder {

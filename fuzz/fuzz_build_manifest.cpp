@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8> sealed(data, data + size);
     DataDigest digest;
     digest.Add(sealed.data(), sealed.size());
-    Sha256 checksum{};
+    Sha256Digest checksum{};
     if (Sha256FromText(digest.Finish(), checksum)) {
         sealed.insert(sealed.end(), checksum.begin(), checksum.end());
         if (manifest.Parse(sealed.data(), sealed.size()).empty()) {

@@ -140,7 +140,7 @@ std::vector<uint8> BuildManifest::Serialize() const
     }
     // The SHA-256 of everything before it, so that damage to an unsigned
     // manifest is found as well.
-    Sha256 checksum{};
+    Sha256Digest checksum{};
     DataDigest digest;
     digest.Add(out.Out().data(), out.Out().size());
     Sha256FromText(digest.Finish(), checksum);
@@ -156,7 +156,7 @@ std::string BuildManifest::Parse(const void* data, size_t size)
     if (data == nullptr || size < kChecksumSize)
         return "it is too short to be a manifest";
     size -= kChecksumSize;
-    Sha256 stated{};
+    Sha256Digest stated{};
     std::memcpy(stated.data(), static_cast<const uint8*>(data) + size, stated.size());
     DataDigest digest;
     digest.Add(data, size);
@@ -269,7 +269,7 @@ std::string ManifestSignature::Parse(const void* data, size_t size)
     return std::string();
 }
 
-std::string Sha256Text(const Sha256& digest)
+std::string Sha256Text(const Sha256Digest& digest)
 {
     static const char kHex[] = "0123456789abcdef";
     std::string text;
@@ -281,7 +281,7 @@ std::string Sha256Text(const Sha256& digest)
     return text;
 }
 
-bool Sha256FromText(const std::string& text, Sha256& digest)
+bool Sha256FromText(const std::string& text, Sha256Digest& digest)
 {
     if (text.size() != 64)
         return false;

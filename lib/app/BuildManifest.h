@@ -23,7 +23,7 @@ inline constexpr type_code kSignatureResourceType = 'SIGN';
 inline constexpr int32 kSignatureResourceId = 1;
 inline constexpr const char* kSignatureResourceName = "signature";
 
-using Sha256 = std::array<uint8, 32>;
+using Sha256Digest = std::array<uint8, 32>;
 
 struct ManifestRegion {
     enum Kind : uint8 { kProgram = 1, kResource = 2 };
@@ -33,14 +33,14 @@ struct ManifestRegion {
     int32 id = 0;
     std::string name;
     uint64 length = 0;
-    Sha256 digest{};
+    Sha256Digest digest{};
 };
 
 struct ManifestFile {
     // The file's name in the archive ("Item/sub/file"), as it was packed.
     std::string name;
     uint64 size = 0;
-    Sha256 digest{};
+    Sha256Digest digest{};
 };
 
 struct ManifestArchive {
@@ -90,5 +90,5 @@ struct ManifestSignature {
 
 // A digest as 64 lower-case hexadecimal digits, and back (false when text is
 // not such a digest).
-std::string Sha256Text(const Sha256& digest);
-bool Sha256FromText(const std::string& text, Sha256& digest);
+std::string Sha256Text(const Sha256Digest& digest);
+bool Sha256FromText(const std::string& text, Sha256Digest& digest);

@@ -81,7 +81,7 @@ TEST(ManifestCheck, PlacedFilesAreComparedByNameSizeAndDigest)
     archive.files.push_back({"Kit/a.txt", 6, {}});
     archive.files.push_back({"Kit/sub/b.txt", 5, {}});
     manifest.archives.push_back(archive);
-    const std::string zero = Sha256Text(Sha256{});
+    const std::string zero = Sha256Text(Sha256Digest{});
     std::vector<ZipPlacedEntry> placed(3);
     placed[0].name = "";
     placed[0].kind = ZipEntrySummary::kFolder;

@@ -42,7 +42,7 @@ std::vector<uint8> Sealed(std::vector<uint8> bytes)
 {
     DataDigest digest;
     digest.Add(bytes.data(), bytes.size());
-    Sha256 checksum{};
+    Sha256Digest checksum{};
     EXPECT_TRUE(Sha256FromText(digest.Finish(), checksum));
     bytes.insert(bytes.end(), checksum.begin(), checksum.end());
     return bytes;

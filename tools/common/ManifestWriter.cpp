@@ -14,7 +14,7 @@ using namespace ondelle::resources;
 
 namespace {
 
-bool HashRange(int fd, uint64 offset, uint64 length, std::vector<uint8>& buffer, Sha256& out)
+bool HashRange(int fd, uint64 offset, uint64 length, std::vector<uint8>& buffer, Sha256Digest& out)
 {
     DataDigest digest;
     while (length > 0) {

@@ -67,7 +67,9 @@ public:
         WriteFileBytes(fDir / "payload/Kit/sub/b.txt", "beta\n");
         fFileBytes = PatternBytes(4096, 7);
         WriteFileBytes(fDir / "payload/data.bin", fFileBytes);
-        WriteFileBytes(fDir / "Undelle", "#!/bin/sh\nexit 0\n");
+        // The real deinstaller: its configuration can be stored only in a
+        // program file.
+        fs::copy_file(ondelle::test::BuildDir() / "app/ondelle-deinstall", fDir / "Undelle");
         WriteFileBytes(fDir / "product.json", R"json({
   "product": {"name": "Gizmo", "version": "2.0", "company": "Gizmo Works"},
   "items": [{"path": "payload/Kit"}, {"path": "payload/data.bin"}],

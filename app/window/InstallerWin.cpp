@@ -196,18 +196,14 @@ void InstallerWin::_BuildViews()
     fDestination = new LibStringView(L(35, menuBottom + 9, 240, 15), "destination", "none choosen");
     fInstallBox->AddChild(fDestination);
 
-    // Who signed the build, at the foot of the license and of the
-    // installation box: whichever comes first shows it.
+    // Who signed the build, at the foot of the license box: the first page,
+    // shown to every user before anything can be installed. The
+    // installation box has no free row for it.
     const BRect licenseBounds = fLicenseBox->Bounds();
     fLicenseSignature = new BStringView(L(10, licenseBounds.bottom - 20, licenseBounds.Width() - 20, 14),
         "license_signature", "");
-    const BRect installBounds = fInstallBox->Bounds();
-    fInstallSignature = new BStringView(L(10, installBounds.bottom - 20, installBounds.Width() - 20, 14),
-        "install_signature", "");
-    for (BStringView* view : {fLicenseSignature, fInstallSignature})
-        view->SetFont(&plain);
+    fLicenseSignature->SetFont(&plain);
     fLicenseBox->AddChild(fLicenseSignature);
-    fInstallBox->AddChild(fInstallSignature);
 
     BBox* instructionBox = new BBox(L(10, image.bottom + 9, 340, 25), "inst_box");
     background->AddChild(instructionBox);
@@ -250,7 +246,6 @@ void InstallerWin::_DescribeViews()
         {"volume_size", "Free space", "Free space on the chosen volume"},
         {"destination", "Destination folder", "Where the product is installed"},
         {"license_signature", "Signature", "Who signed the installer, and the fingerprint of their key"},
-        {"install_signature", "Signature", "Who signed the installer, and the fingerprint of their key"},
         {"inst_box", "Instructions", nullptr},
         {"instruction", nullptr, "What to do next, and while installing what is being done"},
         {"install_progress", "Progress", "How much of the install is done"},
@@ -281,7 +276,6 @@ void InstallerWin::SetSignatureText(const char* text, std::shared_ptr<const Buil
     if (!Lock())
         return;
     fLicenseSignature->SetText(text);
-    fInstallSignature->SetText(text);
     fConfig.SetManifest(std::move(manifest));
     Unlock();
 }

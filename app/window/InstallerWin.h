@@ -140,7 +140,6 @@ private:
     BStringView* fInstruction = nullptr;
     // Who signed the build, on the license page and the installation page.
     BStringView* fLicenseSignature = nullptr;
-    BStringView* fInstallSignature = nullptr;
     InstallProgressView* fProgress = nullptr;
     BButton* fButton = nullptr;
 };

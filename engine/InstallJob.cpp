@@ -906,6 +906,8 @@ InstallConfig::StopJob(const char* reason, std::string& what)
             "not installed.", int(started), int(selected), item.c_str());
     }
     what = text;
-    Log("\tInstallation stopped (%s): %s\n", reason != nullptr ? reason : "stopped", text);
+    what += fKeepOnStop ? " What was installed so far was kept."
+                        : " Everything it had changed was taken back.";
+    Log("\tInstallation stopped (%s): %s\n", reason != nullptr ? reason : "stopped", what.c_str());
     return true;
 }

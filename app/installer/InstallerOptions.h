@@ -28,6 +28,8 @@ struct InstallerOptions {
     Collisions collisions = Collisions::Keep;
     Question launch = Question::No;
     Question restart = Question::No;
+    // A stop keeps what was installed so far instead of taking it back.
+    bool keepOnStop = false;
 
     // "-help PATH": store PATH as the program's help file, then exit.
     std::string helpFile;

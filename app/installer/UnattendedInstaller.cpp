@@ -351,6 +351,7 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
     StatusPrinter* printer = new StatusPrinter(fRawOut, fOptions.quiet);
     printer->Run();
     // The thread takes the messenger over.
+    config.SetKeepOnStop(fOptions.keepOnStop);
     if (config.Go("install", new BMessenger(printer), kJobPriority, false) != B_OK) {
         std::fprintf(fErr, "ondelle: the install job could not be started\n");
         printer->PostMessage(B_QUIT_REQUESTED);

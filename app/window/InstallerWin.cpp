@@ -569,6 +569,10 @@ bool InstallerWin::CheckDestinationFolder(bool ask)
     // A folder still to be made holds nothing.
     if (!fPendingFolder.empty() || !fConfig.DoesDestinationExist())
         return true;
+    // The leftover of an install that was killed is taken back when the
+    // install starts: it is no earlier installation to ask about.
+    if (fConfig.HasInterruptedInstall())
+        return true;
     std::string text = std::string("The folder '") + fConfig.OptCreatedFolder()
         + "' already exists in the destination folder.";
     BAlert alert("", "", "OK");

@@ -318,11 +318,12 @@ TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
     // The notice names the item the stop came at.
     const std::vector<std::string> texts = presenter.Texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Installation was stopped before it could complete.\n\n"
-        "It was stopped at item 1 of 1 (app.bin); the items after it were not installed."), texts.end());
+        "It was stopped at item 1 of 1 (app.bin); the items after it were not installed. Everything it had "
+        "changed was taken back."), texts.end());
     set_alert_presenter(nullptr);
 
-    // The job ended at its stop point: the held item and the others stay
-    // as they were.
+    // The job ended at its stop point and was taken back: the held item
+    // and the others are as they were.
     for (const char* leaf : {"manual.txt", "extra.dat"})
         EXPECT_EQ(ondelle::test::ReadFileBytes(WindowFixture::PromptFolder() / leaf), "old") << leaf;
 }

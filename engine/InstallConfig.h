@@ -35,6 +35,7 @@
 #include <InstallItem.h>
 #include <InstallItemIndex.h>
 #include <InstallJournal.h>
+#include <InstallRecord.h>
 #include <ItemExtraction.h>
 #include <LibString.h>
 #include <LibStringList.h>
@@ -257,6 +258,10 @@ public:
     // What the last run's recovery of a dead job said; empty when it found
     // none.
     const std::string&  RecoveryReport() const { return fRecoveryReport; }
+    // The version of the earlier installation of this product that the last
+    // run updated (recognised by its trusted record); empty when there was
+    // none.
+    const std::string&  UpdatedFromVersion() const { return fUpdatedFrom; }
     // True once the job has placed every item and written the boot scripts:
     // what is left are the questions at completion, and stopping it would
     // leave nothing undone. Also true once Action() has returned.
@@ -436,6 +441,16 @@ private:
     // Rolls the journal back, or completes it with keep, from any thread;
     // nothing when no journal is open.
     void                _EndJournal(bool keep);
+    // Reads the record of the earlier installation of this product, now in
+    // earlierFolder (set aside), when its own deinstaller's key proves it.
+    void                _LoadEarlierInstallation(const std::string& earlierFolder);
+    // True when the entry at path (everything in it, for a folder) was
+    // placed by the earlier installation and nobody changed it since.
+    bool                _IsEarlierOwn(const std::string& path) const;
+    // Adds to record what the earlier installation placed outside its
+    // installation folder and that still stands unchanged, tagged anew, so
+    // that the deinstaller removes the product's whole.
+    void                _CarryOverEarlier(InstallRecord& record, const std::string& installFolder);
     std::shared_ptr<InstallJournal> _Journal();
     // The journal's intents, each nothing without a journal: an entry about
     // to be made where none stands, folders about to be made, an entry about
@@ -503,4 +518,8 @@ private:
     std::mutex          fJournalLock;
     std::atomic<bool>   fKeepOnStop{false};
     std::string         fRecoveryReport;
+    // The earlier installation's trusted record during a run that updates
+    // it, and its version.
+    std::unique_ptr<InstallRecord> fEarlier;
+    std::string         fUpdatedFrom;
 };

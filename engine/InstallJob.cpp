@@ -138,6 +138,8 @@ InstallConfig::Action()
     fInstallFolder = "";
     fDeinstallTag = "";
     fPastLastStep = false;
+    fEarlier.reset();
+    fUpdatedFrom.clear();
     fItemsStarted = 0;
     fItemsSelected = 0;
     {
@@ -267,6 +269,9 @@ InstallConfig::Action()
                 earlier.Path(), StatusReason(setAside).c_str());
             return INSTALL_RESULT_NO_FOLDER;
         }
+        // An earlier installation of this product: what it placed and nobody
+        // changed since is replaced without a question.
+        _LoadEarlierInstallation(aside);
     }
     // The name must be one folder inside the destination, never a path.
     BDirectory installFolder;
@@ -380,6 +385,8 @@ InstallConfig::Action()
     fDesktopLogIndent = "\t";
     EditBootScripts();
     fDesktop->Finish();
+    // The new record covers what the earlier installation placed, too.
+    _CarryOverEarlier(run.record, installPath);
     // The desktop's caches are refreshed once the job has completed
     // (_EndJournal): a job taken back must leave them as they were.
     // A desktop file that could not be written leaves the product without
@@ -407,6 +414,8 @@ InstallConfig::Action()
 
     LibString finished;
     _Timestamp(finished);
+    if (!fUpdatedFrom.empty())
+        Log("\tUpdated from version %s.\n", fUpdatedFrom.c_str());
     Log("\tInstallation Complete: %s\n", Text(finished));
     CloseLog();
     LibSetMimeType(logPath.c_str(), "text/plain");

@@ -232,6 +232,19 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
     // nowhere is in the way as much as a file.
     if (!EntryExists(existing))
         return true;
+    if (_IsEarlierOwn(existing)) {
+        // The earlier installation of this product placed it and nobody
+        // changed it since: replaced whatever the rule, without a question
+        // and without a copy.
+        if (!_RemoveForJournal(existing))
+            LibUnlink(existing.c_str());
+        if (EntryExists(existing)) {
+            _CollisionFailed("\t\t\tUnable to remove existing file %s\n", existing.c_str());
+            return false;
+        }
+        Log("\t\t\tReplaced the earlier installation's own %s\n", existing.c_str());
+        return true;
+    }
     if (rule == nullptr)
         rule = "";
 

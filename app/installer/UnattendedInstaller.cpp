@@ -383,6 +383,8 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
     }
     config.WaitForEnd();
     endPrinter();
+    if (!config.UpdatedFromVersion().empty())
+        std::fprintf(fOut, "Updated from version %s.\n", config.UpdatedFromVersion().c_str());
 
     if (status == INSTALL_RESULT_NO_FOLDER)
         return UNATTENDED_NO_FOLDER;

@@ -404,9 +404,11 @@ bool ToolExists(const char* tool)
 
 } // namespace
 
-TEST(ReinstallTest, AReinstallReplacesItsOwnUnchangedFilesAndADeinstallThenRemovesAllOfIt)
+// A product with a program, a library that renames what is in its way, a
+// settings file and a menu entry, made into a build with a deinstaller.
+fs::path MakeGizmo(const fs::path& dir)
 {
-    TempDir dir;
+    fs::create_directories(dir / "payload");
     fs::create_directories(dir / "payload");
     WriteFileBytes(dir / "payload/gizmo", "#!/bin/sh\necho gizmo\n");
     fs::permissions(dir / "payload/gizmo", fs::perms::owner_all);
@@ -427,12 +429,18 @@ TEST(ReinstallTest, AReinstallReplacesItsOwnUnchangedFilesAndADeinstallThenRemov
 })json");
     ProductDescription description;
     std::vector<ProductDiagnostic> diagnostics;
-    ASSERT_TRUE(ReadProductDescription((dir / "product.json").string(), {}, description, diagnostics));
+    EXPECT_TRUE(ReadProductDescription((dir / "product.json").string(), {}, description, diagnostics));
     const fs::path build = dir / "GizmoSetup";
-    ASSERT_EQ(MakeInstallerBuild(description, (ondelle::test::BuildDir() / "app/ondelle").string(),
+    EXPECT_EQ(MakeInstallerBuild(description, (ondelle::test::BuildDir() / "app/ondelle").string(),
                   (ondelle::test::BuildDir() / "app/ondelle-deinstall").string(), build.string()),
         "");
+    return build;
+}
 
+TEST(ReinstallTest, AReinstallReplacesItsOwnUnchangedFilesAndADeinstallThenRemovesAllOfIt)
+{
+    TempDir dir;
+    const fs::path build = MakeGizmo(dir.Path());
     Machine machine{dir / "machine"};
     machine.Make();
     const std::vector<std::string> install{build.string(), "--unattended", "--accept-license", "--all",
@@ -482,4 +490,28 @@ TEST(ReinstallTest, AReinstallReplacesItsOwnUnchangedFilesAndADeinstallThenRemov
         for (const auto& package : fs::directory_iterator(machine.Home() / ".local/share/mime/packages"))
             EXPECT_EQ(package.path().filename().string().find("Gizmo"), std::string::npos) << package.path();
     }
+}
+
+TEST(ReinstallTest, TheDeinstallerCompletesTheRollbackOfADeadInstallFirst)
+{
+    TempDir dir;
+    const fs::path build = MakeGizmo(dir.Path());
+    Machine machine{dir / "machine"};
+    machine.Make();
+    ASSERT_EQ(RunOn(machine, {build.string(), "--unattended", "--accept-license", "--all", "--no-launch", "--folder",
+                  machine.Target().string()}),
+        0);
+    // What an install killed in the middle leaves: its journal beside the
+    // installation folder it made, naming what it placed so far.
+    const fs::path stray = machine.Home() / "placed-by-the-dead-job.txt";
+    WriteFileBytes(stray, "x");
+    WriteFileBytes(machine.Target() / ".Gizmo.ondelle-journal", "ondelle-journal 1\ncreate\t"
+        + (machine.Target() / "Gizmo").string() + "\ncreate\t" + stray.string() + "\n");
+    fs::remove(machine.root / "output.txt");
+    EXPECT_EQ(RunOn(machine, {(machine.Target() / "Gizmo/Gizmo 1.0 Deinstaller").string(), "--yes"}), 0);
+    const std::string output = ReadFileBytes(machine.root / "output.txt");
+    EXPECT_NE(output.find("was interrupted before it completed"), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(stray));
+    EXPECT_FALSE(fs::exists(machine.Target() / "Gizmo"));
+    EXPECT_FALSE(fs::exists(machine.Target() / ".Gizmo.ondelle-journal"));
 }

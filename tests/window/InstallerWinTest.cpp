@@ -301,6 +301,31 @@ TEST(InstallerWinTest, FailedRequirementKeepsTheChoiceAndEveryInstallRewritesThe
 }
 
 
+TEST(InstallerWinTest, TheStopButtonAsksWhetherToKeepWhatIsInstalled)
+{
+    WindowFixture fixture(true);
+    // The job waits in its replace question; the stop question is answered
+    // with its first button, "Keep Installed Part".
+    HoldingPresenter presenter;
+    set_alert_presenter(&presenter);
+    InstallerWin* window = fixture.Open();
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return presenter.Held(); }, 60000));
+    ASSERT_FALSE(window->Configuration().KeepOnStop());
+    Press(window);
+    EXPECT_TRUE(WaitFor([&] { return presenter.Said("Stop the installation?"); }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return window->Configuration().KeepOnStop(); }, 10000));
+
+    QuitRunningWhileHeld(window, presenter);
+    EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 10000));
+    EXPECT_TRUE(presenter.Said("What was installed so far was kept."));
+    set_alert_presenter(nullptr);
+    EXPECT_TRUE(fs::exists(fixture.InstallFolder() / "Log"));
+}
+
+
 TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
 {
     WindowFixture fixture(true);

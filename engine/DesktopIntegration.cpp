@@ -218,6 +218,8 @@ DesktopIntegration::_RemoveFormer(const std::string& path, const std::string& fo
     if (former == path || ::lstat(former.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)
         || !_PlacedForProduct(former))
         return;
+    if (fChange)
+        fChange(former, false);
     if (::unlink(former.c_str()) == 0)
         fLog("Removed " + former + ", placed by an earlier installation under the former name");
 }
@@ -361,6 +363,8 @@ DesktopIntegration::_MakeFolder(const std::string& folder)
         return true;
     if (!_MakeFolder(ParentOf(folder)))
         return false;
+    if (fChange)
+        fChange(folder, true);
     if (!Libmkdir(folder.c_str()) || !LibExists(folder.c_str()))
         return false;
     // The MIME database's folders stay: the database compiled into them
@@ -396,6 +400,8 @@ DesktopIntegration::_Write(const std::string& path, const std::string& text, mod
             + " (a file of another product or of the user)");
         return B_NOT_ALLOWED;
     }
+    if (fChange)
+        fChange(path, false);
     status_t status = write_file_atomically(path.c_str(), text, mode,
         exclusive ? ATOMIC_WRITE_EXCLUSIVE : ATOMIC_WRITE_REPLACE);
     if (status == B_FILE_EXISTS) {

@@ -119,6 +119,14 @@ public:
     // the install job can add it to the installation's record.
     void SetPlacedHook(std::function<void(const std::string&)> placed) { fPlaced = std::move(placed); }
 
+    // Told the path of every file or folder (folder set) before it is made,
+    // written or removed here, so that the install job can journal the
+    // change and take it back.
+    void SetChangeHook(std::function<void(const std::string&, bool folder)> change)
+    {
+        fChange = std::move(change);
+    }
+
     // Every file written, in order.
     const std::vector<std::string>& Written() const { return fWritten; }
     // What could not be placed (the login script and entry, the session
@@ -184,6 +192,7 @@ private:
     std::string fTag;
     std::function<void(const std::string&)> fLog;
     std::function<void(const std::string&)> fPlaced;
+    std::function<void(const std::string&, bool)> fChange;
     std::string fStartupFolder;
     std::string fLoginCommands;
     std::vector<std::string> fDocumentTypes;

@@ -34,6 +34,8 @@
 #include <FindDirectory.h>
 #include <InstallItem.h>
 #include <InstallItemIndex.h>
+#include <InstallJournal.h>
+#include <InstallRecord.h>
 #include <ItemExtraction.h>
 #include <LibString.h>
 #include <LibStringList.h>
@@ -239,11 +241,27 @@ public:
     // The whole job, run in the thread "install" (Go()); returns an
     // INSTALL_RESULT_* value.
     virtual int32       Action();
-    // Stops the job at its next stop point (nothing is rolled back), then
-    // removes the working folder and archive of the item being unpacked and
-    // gives up the installation folder's lock. A job that has done its work
-    // (JobFinished()) is not stopped.
+    // Stops the job at its next stop point, then removes the working folder
+    // and archive of the item being unpacked, rolls back everything the job
+    // changed (its journal, docs/journal.md) unless SetKeepOnStop(true) was
+    // called, and gives up the installation folder's lock. A job that has
+    // done its work (JobFinished()) is not stopped.
     virtual void        Kill();
+    // With keep, a stop keeps what the job installed so far instead of
+    // rolling it back.
+    void                SetKeepOnStop(bool keep) { fKeepOnStop = keep; }
+    bool                KeepOnStop() const { return fKeepOnStop; }
+    // True when a job for the installation folder in the destination was
+    // stopped dead (killed, power cut) and left its journal: the folder
+    // there is that job's leftover, which the next run takes back first.
+    bool                HasInterruptedInstall();
+    // What the last run's recovery of a dead job said; empty when it found
+    // none.
+    const std::string&  RecoveryReport() const { return fRecoveryReport; }
+    // The version of the earlier installation of this product that the last
+    // run updated (recognised by its trusted record); empty when there was
+    // none.
+    const std::string&  UpdatedFromVersion() const { return fUpdatedFrom; }
     // True once the job has placed every item and written the boot scripts:
     // what is left are the questions at completion, and stopping it would
     // leave nothing undone. Also true once Action() has returned.
@@ -254,6 +272,8 @@ public:
     // had finished its work or was not running. Never waits for the job;
     // false when nothing was stopped.
     bool                StopJob(const char* reason, std::string& what);
+    // The same, keeping what was installed so far when keep is set.
+    bool                StopJob(const char* reason, std::string& what, bool keep);
     // The thread's state line, then every install item's dump, on standard
     // error.
     virtual void        PrintToStream();
@@ -424,6 +444,37 @@ private:
     bool                _CustomFolderPath(const BMessage& folder, BVolume& volume,
                             std::string& path) const;
     void                _CollisionFailed(const char* logFormat, const char* existing);
+    // Takes back (or completes) a dead job's journal in the destination
+    // folder before anything else; says what it did.
+    void                _RecoverInterrupted(const std::string& destination, const std::string& created);
+    // Before a script of folder is edited: its folder, the script and its
+    // backup copy go into the journal.
+    void                _JournalScript(const directory_which& folder, const char* script);
+    // Rolls the journal back, or completes it with keep, from any thread;
+    // nothing when no journal is open.
+    void                _EndJournal(bool keep);
+    // Reads the record of the earlier installation of this product, now in
+    // earlierFolder (set aside), when its own deinstaller's key proves it.
+    void                _LoadEarlierInstallation(const std::string& earlierFolder);
+    // True when the entry at path (everything in it, for a folder) was
+    // placed by the earlier installation and nobody changed it since.
+    bool                _IsEarlierOwn(const std::string& path) const;
+    // Adds to record what the earlier installation placed outside its
+    // installation folder and that still stands unchanged, tagged anew, so
+    // that the deinstaller removes the product's whole.
+    void                _CarryOverEarlier(InstallRecord& record, const std::string& installFolder);
+    std::shared_ptr<InstallJournal> _Journal();
+    // The journal's intents, each nothing without a journal: an entry about
+    // to be made where none stands, folders about to be made, an entry about
+    // to be moved (saved or renamed), a desktop file or folder about to be
+    // written.
+    void                _JournalCreate(const std::string& path);
+    void                _JournalFolders(const std::string& folder);
+    void                _JournalMove(const std::string& from, const std::string& to);
+    void                _JournalDesktopChange(const std::string& path, bool folder);
+    // With a journal, moves the entry at path aside instead of removing it
+    // (it goes when the job completes); false without one or on failure.
+    bool                _RemoveForJournal(const std::string& path);
 
     mutable InstallItemIndex fItemIndex;
 
@@ -475,4 +526,15 @@ private:
     std::atomic<int32>  fItemsSelected{0};
     std::string         fCurrentItem;
     std::mutex          fCurrentItemLock;
+    // The journal of the current run: every change outside the new
+    // installation folder, so that a stop, a failure or a dead job is taken
+    // back. Guarded by fJournalLock (a stop ends it from another thread).
+    std::shared_ptr<InstallJournal> fJournal;
+    std::mutex          fJournalLock;
+    std::atomic<bool>   fKeepOnStop{false};
+    std::string         fRecoveryReport;
+    // The earlier installation's trusted record during a run that updates
+    // it, and its version.
+    std::unique_ptr<InstallRecord> fEarlier;
+    std::string         fUpdatedFrom;
 };

@@ -54,6 +54,7 @@ InstallConfig::CreateStartupFolder(BMessage& customFolders, BVolume& volume,
         Log("\tThe StartUp folder's path cannot stand in a boot script; no start-up section.\n");
         return;
     }
+    _JournalScript(B_USER_BOOT_DIRECTORY, "UserBootscript");
     EditScriptFile(B_USER_BOOT_DIRECTORY, "UserBootscript", STARTUP_SECTION_TAG, text.data());
 }
 
@@ -85,6 +86,7 @@ InstallConfig::EditBootScripts()
     if (EditBootscript()) {
         Log("\tAdded script tab %s to %s\n", EditBootscriptTag(),
             ScriptLocation(B_USER_BOOT_DIRECTORY, "UserBootscript").c_str());
+        _JournalScript(B_USER_BOOT_DIRECTORY, "UserBootscript");
         EditScriptFile(B_USER_BOOT_DIRECTORY, "UserBootscript", EditBootscriptTag(),
             EditBootscriptContents());
         if (fDesktop != nullptr)
@@ -93,6 +95,7 @@ InstallConfig::EditBootScripts()
     if (EditSetupEnv()) {
         Log("\tAdded script tab %s to %s\n", EditSetupEnvTag(),
             ScriptLocation(B_USER_BOOT_DIRECTORY, "UserSetupEnvironment").c_str());
+        _JournalScript(B_USER_BOOT_DIRECTORY, "UserSetupEnvironment");
         EditScriptFile(B_USER_BOOT_DIRECTORY, "UserSetupEnvironment", EditSetupEnvTag(),
             EditSetupEnvContents());
         // Linux runs no boot folder script: login shells get the variables
@@ -101,6 +104,7 @@ InstallConfig::EditBootScripts()
             const std::string profileTag = ProfileEnvironmentTag(EditSetupEnvTag());
             Log("\tAdded script tab %s to %s\n", profileTag.c_str(),
                 ScriptLocation(B_USER_DIRECTORY, ".profile").c_str());
+            _JournalScript(B_USER_DIRECTORY, ".profile");
             EditScriptFile(B_USER_DIRECTORY, ".profile", profileTag.c_str(),
                 EditSetupEnvContents());
         }
@@ -110,6 +114,7 @@ InstallConfig::EditBootScripts()
     if (EditProfile()) {
         Log("\tAdded script tab %s to %s\n", EditProfileTag(),
             ScriptLocation(B_USER_DIRECTORY, ".profile").c_str());
+        _JournalScript(B_USER_DIRECTORY, ".profile");
         EditScriptFile(B_USER_DIRECTORY, ".profile", EditProfileTag(), EditProfileContents());
     }
 }

@@ -7,6 +7,7 @@
 #include <DesktopIntegration.h>
 #include <Directory.h>
 #include <Entry.h>
+#include <InstallJournal.h>
 #include <InstallRecord.h>
 #include <InstallItem.h>
 #include <ItemExtraction.h>
@@ -140,6 +141,8 @@ InstallConfig::Action()
     fInstallFolder = "";
     fDeinstallTag = "";
     fPastLastStep = false;
+    fEarlier.reset();
+    fUpdatedFrom.clear();
     fItemsStarted = 0;
     fItemsSelected = 0;
     {
@@ -180,6 +183,9 @@ InstallConfig::Action()
         [this](const std::string& line) {
             Log("%s%s\n", fDesktopLogIndent.c_str(), line.c_str());
         });
+    fDesktop->SetChangeHook([this](const std::string& path, bool folder) {
+        _JournalDesktopChange(path, folder);
+    });
 
     BDirectory destination(&fDestination);
     LibString destinationPath;
@@ -223,6 +229,28 @@ InstallConfig::Action()
             return INSTALL_RESULT_NO_FOLDER;
         }
     }
+    // A job that died before it completed left its journal: its changes
+    // are taken back before this run looks at anything.
+    std::shared_ptr<InstallJournal> journal;
+    if (IsPlainLeaf(created)) {
+        _RecoverInterrupted(Text(destinationPath), created);
+        journal = std::make_shared<InstallJournal>();
+        const std::string journalPath = InstallJournal::PathFor(Text(destinationPath), created.c_str());
+        const status_t begun = journal->Begin(journalPath);
+        if (begun != B_OK) {
+            LibError("Unable to write the installation's journal '%s' (%s). Unable to install files.",
+                journalPath.c_str(), StatusReason(begun).c_str());
+            return INSTALL_RESULT_NO_FOLDER;
+        }
+        std::lock_guard<std::mutex> guard(fJournalLock);
+        fJournal = journal;
+    }
+    // A run that returns before it completed takes its changes back (a
+    // stopped one is taken back by the stop).
+    struct JournalRollback {
+        InstallConfig& config;
+        ~JournalRollback() { config._EndJournal(false); }
+    } journalRollback{*this};
     if (DoesDestinationExist()) {
         BPath earlier(Text(destinationPath), created.c_str());
         // An earlier installation folder goes to the Trash, but never a
@@ -235,10 +263,23 @@ InstallConfig::Action()
                 earlier.Path(), refusal.c_str());
             return INSTALL_RESULT_NO_FOLDER;
         }
-        LibTrash(earlier, false);
+        // It goes to the Trash once the job has completed; until then it
+        // waits beside it, to come back if the job does not complete.
+        std::string aside;
+        const status_t setAside = journal->SetAsideForTrash(earlier.Path(), aside);
+        if (setAside != B_OK) {
+            LibError("The folder '%s' cannot be moved out of the way (%s). Unable to install files.",
+                earlier.Path(), StatusReason(setAside).c_str());
+            return INSTALL_RESULT_NO_FOLDER;
+        }
+        // An earlier installation of this product: what it placed and nobody
+        // changed since is replaced without a question.
+        _LoadEarlierInstallation(aside);
     }
     // The name must be one folder inside the destination, never a path.
     BDirectory installFolder;
+    if (IsPlainLeaf(created))
+        journal->WillCreate(std::string(Text(destinationPath)) + "/" + created);
     const status_t made = IsPlainLeaf(created) ? destination.CreateDirectory(created.c_str(), &installFolder)
                                                : B_BAD_VALUE;
     if (made != B_OK) {
@@ -363,7 +404,10 @@ InstallConfig::Action()
     fDesktopLogIndent = "\t";
     EditBootScripts();
     fDesktop->Finish();
-    fDesktop->RefreshCaches();
+    // The new record covers what the earlier installation placed, too.
+    _CarryOverEarlier(run.record, installPath);
+    // The desktop's caches are refreshed once the job has completed
+    // (_EndJournal): a job taken back must leave them as they were.
     // A desktop file that could not be written leaves the product without
     // its login start, session environment or document types: it fails
     // like an item.
@@ -382,10 +426,15 @@ InstallConfig::Action()
     }
     if (stopped)
         stop_point();
+    // The job has completed: what it set aside goes (an earlier
+    // installation folder to the Trash) and the journal with it.
+    _EndJournal(true);
     AutoLaunch();
 
     LibString finished;
     _Timestamp(finished);
+    if (!fUpdatedFrom.empty())
+        Log("\tUpdated from version %s.\n", fUpdatedFrom.c_str());
     Log("\tInstallation Complete: %s\n", Text(finished));
     CloseLog();
     LibSetMimeType(logPath.c_str(), "text/plain");
@@ -485,12 +534,21 @@ InstallConfig::_InstallItem(JobRun& run, int32 index)
                        StringField(meta, kFieldDestinationExists, ""), run.itemAskAgain,
                        run.itemLastAnswer, BPath(run.savedFiles.c_str()))) {
             if (!OptSaveReplaced() && isFolder && LibExists(placed.c_str())) {
-                LibUnlink(placed.c_str());
+                if (!_RemoveForJournal(placed))
+                    LibUnlink(placed.c_str());
                 Log("\t\t\tRemoved existing folder %s\n", placed.c_str());
             }
-            if (!LibExists(folder.c_str()))
+            // An entry the move would overwrite ("Prompt" answered with
+            // "Replace") must be able to come back until the job completes.
+            if (EntryExists(placed))
+                _RemoveForJournal(placed);
+            if (!LibExists(folder.c_str())) {
+                _JournalFolders(folder);
                 Libmkdir(folder.c_str());
+            }
             const bool wasThere = EntryExists(placed);
+            if (!wasThere)
+                _JournalCreate(placed);
             const bool moved = LibMove(itemPath.c_str(), placed.c_str());
             if (EntryExists(placed) && !EntryExists(itemPath) && (moved || !wasThere)) {
                 Log("\t\t\tPlaced in %s\n", folder.c_str());
@@ -719,8 +777,13 @@ InstallConfig::_PlaceLink(JobRun& run, const BMessage& meta, const char* itemPat
     }
 
     const std::string link = folder + "/" + LeafOf(itemPath);
-    if (!LibExists(folder.c_str()))
+    if (!LibExists(folder.c_str())) {
+        _JournalFolders(folder);
         Libmkdir(folder.c_str());
+    }
+    if (EntryExists(link))
+        _RemoveForJournal(link);
+    _JournalCreate(link);
     if (!LibSymLink(itemPath, link.c_str())) {
         Log("\t\t\tUnable to place a link in %s\n", folder.c_str());
         _AddProblem(run, "no link could be placed in " + folder);
@@ -775,8 +838,10 @@ InstallConfig::_PlaceMenuEntry(JobRun& run, const BMessage& meta, const std::str
         }
         return;
     }
-    if (!LibExists(folder.c_str()))
+    if (!LibExists(folder.c_str())) {
+        _JournalFolders(folder);
         Libmkdir(folder.c_str());
+    }
     menu_entry_options options;
     BMessage described;
     if (meta.FindMessage(kFieldDesktopEntry, &described) == B_OK)
@@ -848,6 +913,9 @@ InstallConfig::Kill()
     if (pool != nullptr)
         pool->Kill();
     fWorkFolders->RemoveAll();
+    // Nothing changes any more: what the job did is taken back (or kept,
+    // when the user chose so) before another install may start.
+    _EndJournal(fKeepOnStop);
     // The stopped thread never reaches the end of its run, where the lock
     // would go: another install may start now.
     std::lock_guard<std::mutex> guard(fJobLockMutex);
@@ -859,6 +927,14 @@ bool
 InstallConfig::JobFinished() const
 {
     return fPastLastStep || ActionDone();
+}
+
+
+bool
+InstallConfig::StopJob(const char* reason, std::string& what, bool keep)
+{
+    SetKeepOnStop(keep);
+    return StopJob(reason, what);
 }
 
 
@@ -889,6 +965,8 @@ InstallConfig::StopJob(const char* reason, std::string& what)
             "not installed.", int(started), int(selected), item.c_str());
     }
     what = text;
-    Log("\tInstallation stopped (%s): %s\n", reason != nullptr ? reason : "stopped", text);
+    what += fKeepOnStop ? " What was installed so far was kept."
+                        : " Everything it had changed was taken back.";
+    Log("\tInstallation stopped (%s): %s\n", reason != nullptr ? reason : "stopped", what.c_str());
     return true;
 }

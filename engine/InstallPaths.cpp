@@ -129,11 +129,13 @@ InstallConfig::GetNewPath(const char* name, BMessage& customFolders, BVolume& vo
             }
             if (OptSaveReplaced())
                 _SaveExisting(full.c_str(), savedFilesPath);
-            else
+            else if (!_RemoveForJournal(full))
                 LibUnlink(full.c_str());
         }
-        if (!LibExists(full.c_str()))
+        if (!LibExists(full.c_str())) {
+            _JournalFolders(full);
             Libmkdir(full.c_str());
+        }
         if (replace) {
             // Only the first use in a run replaces the folder.
             folder.ReplaceBool(kFieldCustomReplaceExisting, 0, false);
@@ -213,6 +215,7 @@ InstallConfig::_SaveExisting(const char* existing, const char* savedFiles)
         if (!EntryExists(target))
             break;
     }
+    _JournalMove(existing, target);
     return LibMove(existing, target.c_str()) && !EntryExists(existing);
 }
 
@@ -229,6 +232,19 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
     // nowhere is in the way as much as a file.
     if (!EntryExists(existing))
         return true;
+    if (_IsEarlierOwn(existing)) {
+        // The earlier installation of this product placed it and nobody
+        // changed it since: replaced whatever the rule, without a question
+        // and without a copy.
+        if (!_RemoveForJournal(existing))
+            LibUnlink(existing.c_str());
+        if (EntryExists(existing)) {
+            _CollisionFailed("\t\t\tUnable to remove existing file %s\n", existing.c_str());
+            return false;
+        }
+        Log("\t\t\tReplaced the earlier installation's own %s\n", existing.c_str());
+        return true;
+    }
     if (rule == nullptr)
         rule = "";
 
@@ -251,6 +267,16 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
     }
 
     if (strcmp(rule, "Rename") == 0) {
+        // The first free name of the copy series, as LibDuplicate picks it,
+        // noted in the journal before the rename.
+        for (int32 n = 1; n < 100000; n++) {
+            const std::string target = std::string(folder) + "/"
+                + static_cast<const char*>(LibCopySeriesName(item.Leaf(), n));
+            if (!EntryExists(target)) {
+                _JournalMove(existing, target);
+                break;
+            }
+        }
         LibDuplicate(existing.c_str());
         if (EntryExists(existing)) {
             _CollisionFailed("\t\t\tUnable to rename existing file %s\n", existing.c_str());
@@ -267,7 +293,8 @@ InstallConfig::ReplaceControl(const char* folder, const BPath& item, const char*
         }
         Log("\t\t\tExisting file saved.\n");
     } else {
-        LibUnlink(existing.c_str());
+        if (!_RemoveForJournal(existing))
+            LibUnlink(existing.c_str());
         if (EntryExists(existing)) {
             _CollisionFailed("\t\t\tUnable to remove existing file %s\n", existing.c_str());
             return false;

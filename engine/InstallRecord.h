@@ -59,6 +59,12 @@ public:
     // reading any file back. Only the item itself is looked at again: its
     // kind and the dates the job gave it after unpacking.
     status_t            AddPlaced(const char* path, const std::vector<ZipPlacedEntry>& entries);
+    // Appends entries described by the caller (each as it stands now), in
+    // one write.
+    status_t            AddEntries(const std::vector<std::pair<std::string, install_record_entry>>& entries)
+                        {
+                            return _AppendAll(entries);
+                        }
 
     // The appends write whole lines or nothing: a write cut short (a full
     // volume) is taken back and reported as B_DEVICE_FULL or B_IO_ERROR, so

@@ -9,6 +9,9 @@
 #include <Deinstaller.h>
 #include <DeinstallerConfig.h>
 #include <Errors.h>
+#include <InstallConfig.h>
+#include <InstallJournal.h>
+#include <LockFile.h>
 #include <LibToolMain.h>
 
 #include <cstdio>
@@ -111,6 +114,43 @@ std::string ParentFolder(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Completes the rollback (or the last steps) of a dead install into
+// installFolder. -1 when there was none, or when the install's work stays
+// and the deinstall goes on; otherwise the exit status.
+int RecoverInterruptedInstall(const std::string& installFolder)
+{
+    const std::string destination = ParentFolder(installFolder);
+    const std::string created = installFolder.substr(installFolder.rfind('/') + 1);
+    const std::string journal = InstallJournal::PathFor(destination.c_str(), created.c_str());
+    if (!InstallJournal::Exists(journal))
+        return -1;
+    // A running install holds the lock: its journal is no leftover.
+    BLockFile lock;
+    if (lock.TryLock(InstallConfig::InstallLockPath(destination.c_str(), created.c_str()).c_str()) != B_OK) {
+        printf("An installation into %s is running. Wait until it has finished, then deinstall.\n",
+            Shown(installFolder).c_str());
+        return EXIT_USAGE;
+    }
+    InstallJournal::Outcome outcome;
+    const status_t status = InstallJournal::Recover(journal, outcome);
+    for (const std::string& problem : outcome.problems)
+        printf("  %s\n", Shown(problem).c_str());
+    if (status != B_OK) {
+        printf("The journal %s of an interrupted installation could not be read; nothing was removed.\n",
+            Shown(journal).c_str());
+        return EXIT_SOME_FAILED;
+    }
+    if (outcome.committed) {
+        printf("The installation into %s had completed; its last steps were finished now.\n",
+            Shown(installFolder).c_str());
+        return -1;
+    }
+    printf("The installation into %s was interrupted before it completed. Everything it had changed\n"
+           "(%d changes) was taken back, this deinstaller with it: nothing is left to remove.\n",
+        Shown(installFolder).c_str(), int(outcome.changes));
+    return EXIT_DONE;
+}
+
 } // namespace
 
 
@@ -160,6 +200,10 @@ static int RunDeinstaller(int argc, char** argv)
 
     const std::string product = deinstaller.ProductName();
     const std::string installFolder = ParentFolder(program);
+    // An install into this folder that died before it completed left its
+    // journal beside the folder: its rollback comes before anything else.
+    if (const int recovered = RecoverInterruptedInstall(installFolder); recovered >= 0)
+        return recovered;
     printf("Deinstalling %s.\nLooking for what its installation placed...\n", Shown(product).c_str());
     fflush(stdout);
     deinstaller.AddStandardFolders(installFolder.c_str());

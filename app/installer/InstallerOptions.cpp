@@ -52,6 +52,8 @@ void PrintInstallerUsage(FILE* out)
         "                          the same name exists: keep (default), replace or ask\n"
         "  --launch                run the programs the product offers to run afterwards\n"
         "  --no-launch             do not run them (default)\n"
+        "  --keep-on-stop          when stopped (Ctrl-C, SIGTERM), keep what was installed\n"
+        "                          so far instead of taking everything back (default)\n"
         "  --restart               restart the computer when the product asks for it\n"
         "  --no-restart            do not restart (default)\n"
         "  --quiet                 print only questions, problems and the result\n"
@@ -138,6 +140,8 @@ std::string ParseInstallerOptions(int argc, char** argv, InstallerOptions& optio
             options.launch = InstallerOptions::Question::Yes;
         } else if (arg == "--no-launch") {
             options.launch = InstallerOptions::Question::No;
+        } else if (arg == "--keep-on-stop") {
+            options.keepOnStop = true;
         } else if (arg == "--restart") {
             options.restart = InstallerOptions::Question::Yes;
         } else if (arg == "--no-restart") {

@@ -28,6 +28,8 @@ struct InstallerOptions {
     Collisions collisions = Collisions::Keep;
     Question launch = Question::No;
     Question restart = Question::No;
+    // A stop keeps what was installed so far instead of taking it back.
+    bool keepOnStop = false;
 
     // When not empty, the fingerprint of the only key whose signature is
     // accepted: an unsigned build, or one signed with another key, is

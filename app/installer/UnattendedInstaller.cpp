@@ -354,6 +354,7 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
     StatusPrinter* printer = new StatusPrinter(fRawOut, fOptions.quiet);
     printer->Run();
     // The thread takes the messenger over.
+    config.SetKeepOnStop(fOptions.keepOnStop);
     if (config.Go("install", new BMessenger(printer), kJobPriority, false) != B_OK) {
         std::fprintf(fErr, "ondelle: the install job could not be started\n");
         printer->PostMessage(B_QUIT_REQUESTED);
@@ -385,6 +386,8 @@ int UnattendedInstaller::_RunJob(InstallConfig& config, const std::atomic<int>* 
     }
     config.WaitForEnd();
     endPrinter();
+    if (!config.UpdatedFromVersion().empty())
+        std::fprintf(fOut, "Updated from version %s.\n", config.UpdatedFromVersion().c_str());
 
     if (status == INSTALL_RESULT_NO_FOLDER)
         return UNATTENDED_NO_FOLDER;

@@ -422,6 +422,18 @@ void InstallerWin::ButtonPressed()
         default:
             // Once the job has done its work the button quits: there is
             // nothing left to stop.
+            if (!fFinished && fConfig.Status() != 0 && !fConfig.JobFinished()) {
+                // A stop takes back what was installed unless the user keeps
+                // it; "Stop" stays the default.
+                BAlert question("", "Stop the installation?\n\nStopping takes back everything installed so "
+                    "far and leaves your computer as it was. You may keep what is installed already instead.",
+                    "Keep Installed Part", "Continue", "Stop", B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+                question.SetKind("stop");
+                const int32 answer = question.Go();
+                if (answer == 1)
+                    break;
+                fConfig.SetKeepOnStop(answer == 0);
+            }
             _RequestQuit(fFinished ? "finished" : "stop");
             break;
     }
@@ -588,6 +600,10 @@ bool InstallerWin::CheckDestinationFolder(bool ask)
 {
     // A folder still to be made holds nothing.
     if (!fPendingFolder.empty() || !fConfig.DoesDestinationExist())
+        return true;
+    // The leftover of an install that was killed is taken back when the
+    // install starts: it is no earlier installation to ask about.
+    if (fConfig.HasInterruptedInstall())
         return true;
     std::string text = std::string("The folder '") + fConfig.OptCreatedFolder()
         + "' already exists in the destination folder.";

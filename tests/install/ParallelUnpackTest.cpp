@@ -396,6 +396,8 @@ TEST(ParallelUnpack, AStopDuringTheParallelUnpackChangesNothingAfterwards)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     ASSERT_TRUE(reached);
+    // Kept as far as it came, so that the installation folder can be looked at.
+    fixture.Config().SetKeepOnStop(true);
     fixture.Config().Kill();
 
     // The workers' folders are gone at once, and the workers have ended.

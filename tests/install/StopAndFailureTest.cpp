@@ -44,6 +44,17 @@ std::map<std::string, std::pair<uintmax_t, time_t>> Snapshot(const fs::path& roo
     return entries;
 }
 
+// The same for files and links only: a folder's time tells when an entry
+// last came or went.
+std::map<std::string, std::pair<uintmax_t, time_t>> FilesBelow(const fs::path& root)
+{
+    auto entries = Snapshot(root);
+    std::erase_if(entries, [](const auto& entry) {
+        return fs::is_directory(fs::symlink_status(entry.first));
+    });
+    return entries;
+}
+
 } // namespace
 
 TEST(InstallStop, StopInTheMiddleChangesNothingAfterwards)
@@ -69,6 +80,8 @@ TEST(InstallStop, StopInTheMiddleChangesNothingAfterwards)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ASSERT_TRUE(reached);
+    // The user chose to keep what was installed so far.
+    fixture.Config().SetKeepOnStop(true);
     fixture.Config().Kill();
 
     const fs::path data = StandardFolder(kUserSettings) / "stopped";
@@ -78,10 +91,67 @@ TEST(InstallStop, StopInTheMiddleChangesNothingAfterwards)
     EXPECT_EQ(Snapshot(fixture.Destination()), before);
     EXPECT_EQ(Snapshot(data), dataBefore);
     EXPECT_FALSE(fixture.Recorder().Ended()) << "a stopped job sends no end message";
-    // Nothing is rolled back: the first items stay placed, the rest never come.
+    // Kept: the first items stay placed, the rest never come.
     EXPECT_TRUE(fs::exists(data / "part0.bin"));
     EXPECT_FALSE(fs::exists(data / ("part" + std::to_string(kItems - 1) + ".bin")));
     EXPECT_LT(fixture.Recorder().Statuses().size(), size_t(kItems));
+}
+
+TEST(InstallStop, AStopTakesBackEverythingAndTheRetrySimplyWorks)
+{
+    InstallFixture fixture;
+    fixture.AddCustomFolder("Data", kUserSettings, "rolled", false);
+    const fs::path data = StandardFolder(kUserSettings) / "rolled";
+    fs::create_directories(data);
+    // The user's own entries: one an item replaces, one an item renames.
+    WriteFileBytes(data / "part1.bin", "the user's own part1");
+    WriteFileBytes(data / "part2.bin", "the user's own part2");
+    fs::last_write_time(data / "part1.bin", fs::file_time_type::clock::now() - std::chrono::hours(48));
+    const auto userTime = fs::last_write_time(data / "part1.bin");
+    constexpr int kItems = 30;
+    for (int index = 0; index < kItems; index++) {
+        ProductItem& item = fixture.Add("part" + std::to_string(index) + ".bin",
+            RandomBytes(300 * 1024, unsigned(index)));
+        item.destination = "Data";
+        item.destinationExists = index == 2 ? "Rename" : "Replace";
+        item.link = "User Selected";
+    }
+    fixture.Load();
+    const auto before = FilesBelow(fixture.Root());
+    fixture.Start();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool reached = false;
+    while (!reached && std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& status : fixture.Recorder().Statuses())
+            reached = reached || status.rfind("Installing 5 of", 0) == 0;
+        if (!reached)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(reached);
+    std::string what;
+    ASSERT_TRUE(fixture.Config().StopJob("stopped by the user", what));
+    EXPECT_NE(what.find("taken back"), std::string::npos) << what;
+
+    // As before the install: the user's files back with their times, the
+    // installation folder, its lock and the journal gone.
+    EXPECT_EQ(ReadFileBytes(data / "part1.bin"), "the user's own part1");
+    EXPECT_EQ(fs::last_write_time(data / "part1.bin"), userTime);
+    EXPECT_EQ(ReadFileBytes(data / "part2.bin"), "the user's own part2");
+    EXPECT_FALSE(fs::exists(data / "part2.bin copy"));
+    EXPECT_FALSE(fs::exists(data / "part3.bin"));
+    EXPECT_FALSE(fs::exists(fixture.InstallFolder()));
+    EXPECT_EQ(FilesBelow(fixture.Root()), before);
+    EXPECT_FALSE(fixture.Config().HasInterruptedInstall());
+
+    // A retry needs no question and installs everything.
+    fixture.Recorder().Reset();
+    fixture.Config().SetKeepOnStop(false);
+    EXPECT_EQ(fixture.Run(), INSTALL_RESULT_DONE);
+    EXPECT_TRUE(fs::exists(data / ("part" + std::to_string(kItems - 1) + ".bin")));
+    EXPECT_EQ(ReadFileBytes(data / "part2.bin copy"), "the user's own part2");
+    EXPECT_EQ(fixture.Config().FailedItems().Size(), 0);
+    for (const auto& entry : fs::directory_iterator(data))
+        EXPECT_NE(entry.path().filename().string().rfind(".ondelle-", 0), 0u) << entry.path();
 }
 
 TEST(InstallFailures, ItemsThatCannotBeInstalledAreNamed)

@@ -112,6 +112,27 @@ TEST(ProductDescriptionTest, StructuralMistakesAreErrorsNamingTheField)
     EXPECT_TRUE(unknownGroup.Mentions("items[0].groups[0]: \"Typcal\" is not a group", true));
 }
 
+TEST(ProductDescriptionTest, AScriptKeepsTheShellsOwnVariablesAndTakesTheBuildsDefines)
+{
+    TempDir dir;
+    WriteFileBytes(dir / "a.txt", "a");
+    const std::string description = R"({"product": {"name": "P"}, "options": {"created_folder": "P"},
+        "items": [{"path": "a.txt"}],
+        "scripts": {"profile": {"tag": "P", "contents": "export VISUAL=\"${EDITOR:-nano}\" P=${PREFIX}/bin H=${HOME}"}}})";
+    ProductDescription product;
+    std::vector<ProductDiagnostic> diagnostics;
+    WriteFileBytes(dir / "product.json", description);
+    ASSERT_TRUE(ReadProductDescription((dir / "product.json").string(), {{"PREFIX", "/opt/p"}}, product,
+        diagnostics));
+    EXPECT_EQ(product.profile.contents, "export VISUAL=\"${EDITOR:-nano}\" P=/opt/p/bin H=${HOME}");
+
+    // Elsewhere an unknown name is still a mistake.
+    auto undefined = Describe(dir, R"({"product": {"name": "P ${EDITOR:-nano}"}, "options": {"created_folder": "P"},
+        "items": [{"path": "a.txt"}]})");
+    EXPECT_FALSE(undefined.ok);
+    EXPECT_TRUE(undefined.Mentions("\"${EDITOR:-nano}\" is not defined", true));
+}
+
 TEST(ProductDescriptionTest, FolderNamesMustBeKnownAndExact)
 {
     TempDir dir;

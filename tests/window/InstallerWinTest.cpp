@@ -301,6 +301,31 @@ TEST(InstallerWinTest, FailedRequirementKeepsTheChoiceAndEveryInstallRewritesThe
 }
 
 
+TEST(InstallerWinTest, TheStopButtonAsksWhetherToKeepWhatIsInstalled)
+{
+    WindowFixture fixture(true);
+    // The job waits in its replace question; the stop question is answered
+    // with its first button, "Keep Installed Part".
+    HoldingPresenter presenter;
+    set_alert_presenter(&presenter);
+    InstallerWin* window = fixture.Open();
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return window->CurrentState() == InstallerWin::kChoosing; }));
+    Press(window);
+    ASSERT_TRUE(WaitFor([&] { return presenter.Held(); }, 60000));
+    ASSERT_FALSE(window->Configuration().KeepOnStop());
+    Press(window);
+    EXPECT_TRUE(WaitFor([&] { return presenter.Said("Stop the installation?"); }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return window->Configuration().KeepOnStop(); }, 10000));
+
+    QuitRunningWhileHeld(window, presenter);
+    EXPECT_TRUE(WaitFor([&] { return window->Configuration().Status() == 0; }, 10000));
+    EXPECT_TRUE(presenter.Said("What was installed so far was kept."));
+    set_alert_presenter(nullptr);
+    EXPECT_TRUE(fs::exists(fixture.InstallFolder() / "Log"));
+}
+
+
 TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
 {
     WindowFixture fixture(true);
@@ -318,11 +343,12 @@ TEST(InstallerWinTest, StoppingARunningInstallKillsTheJobAndTellsTheUser)
     // The notice names the item the stop came at.
     const std::vector<std::string> texts = presenter.Texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Installation was stopped before it could complete.\n\n"
-        "It was stopped at item 1 of 1 (app.bin); the items after it were not installed."), texts.end());
+        "It was stopped at item 1 of 1 (app.bin); the items after it were not installed. Everything it had "
+        "changed was taken back."), texts.end());
     set_alert_presenter(nullptr);
 
-    // The job ended at its stop point: the held item and the others stay
-    // as they were.
+    // The job ended at its stop point and was taken back: the held item
+    // and the others are as they were.
     for (const char* leaf : {"manual.txt", "extra.dat"})
         EXPECT_EQ(ondelle::test::ReadFileBytes(WindowFixture::PromptFolder() / leaf), "old") << leaf;
 }

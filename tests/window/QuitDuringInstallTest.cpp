@@ -133,7 +133,9 @@ TEST(QuitDuringInstallTest, ClosingTheWindowStopsTheJobAndLeavesNoThreadOrProces
 
     // What the application does on quitting: stop the job, then close the
     // window. The job is held in a question; it stops at the answer. The
-    // user closed the window: no notice waits for an answer.
+    // user closed the window: no notice waits for an answer. (Kept as far
+    // as it came, so that its log can be read.)
+    window->Configuration().SetKeepOnStop(true);
     QuitRunningWhileHeld(window, presenter, "window");
     EXPECT_TRUE(presenter.Texts().empty());
     EXPECT_NE(ondelle::test::ReadFileBytes(fixture.InstallFolder() / "Log").find(

@@ -78,11 +78,13 @@ TEST(QuitRaceTest, AStopNamesTheItemItCameAtNotesItInTheLogAndGivesUpTheLock)
         WaitFor([&] { return !fs::exists(LockPath(fixture, window)); }, 60000);
         presenter.Release();
     });
+    // Kept as far as it came, so that its log can be read.
+    window->Configuration().SetKeepOnStop(true);
     EXPECT_TRUE(QuitRunning(window, "stop"));
     release.join();
 
     EXPECT_TRUE(presenter.Said("Installation was stopped before it could complete.\n\nIt was stopped at item 1 "
-        "of 1 (app.bin); the items after it were not installed."));
+        "of 1 (app.bin); the items after it were not installed. What was installed so far was kept."));
     EXPECT_FALSE(fs::exists(LockPath(fixture, window)));
     const std::string log = ondelle::test::ReadFileBytes(fixture.InstallFolder() / "Log");
     EXPECT_NE(log.find("Installation stopped (stopped by the user): It was stopped at item 1 of 1 (app.bin)"),
@@ -98,6 +100,8 @@ TEST(QuitRaceTest, AStopAskedByTheSystemTellsNoUserButTheLog)
     InstallerWin* window = fixture.Open();
     StartInstall(window);
     ASSERT_TRUE(WaitFor([&] { return presenter.Held(); }, 60000));
+    // Kept as far as it came, so that its log can be read.
+    window->Configuration().SetKeepOnStop(true);
 
     for (const char* cause : {"signal", "window"}) {
         // The second cause finds the job stopped already: nothing to do.

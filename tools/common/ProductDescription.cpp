@@ -85,8 +85,10 @@ public:
         return false;
     }
 
+    // shellText: the text is a script for the shell, whose own ${NAME}
+    // stays as written unless NAME is one of the build's defines.
     std::optional<std::string> Text(const json& object, const std::string& parent, const char* key,
-        bool required = false)
+        bool required = false, bool shellText = false)
     {
         const std::string field = Join(parent, key);
         if (!object.contains(key)) {
@@ -99,7 +101,7 @@ public:
             Error(field, "must be a text, not " + TypeName(value));
             return std::nullopt;
         }
-        return Expand(value.get<std::string>(), field);
+        return Expand(value.get<std::string>(), field, shellText);
     }
 
     std::optional<bool> Flag(const json& object, const std::string& parent, const char* key)
@@ -209,7 +211,7 @@ private:
         }
     }
 
-    std::string Expand(const std::string& text, const std::string& field)
+    std::string Expand(const std::string& text, const std::string& field, bool shellText = false)
     {
         std::string result;
         size_t position = 0;
@@ -228,7 +230,9 @@ private:
             result += text.substr(position, start - position);
             const std::string name = text.substr(start + 2, end - start - 2);
             const auto value = fDefines.find(name);
-            if (value == fDefines.end())
+            if (value == fDefines.end() && shellText)
+                result += text.substr(start, end + 1 - start);
+            else if (value == fDefines.end())
                 Error(field, "\"${" + name + "}\" is not defined (give it with --define " + name + "=VALUE)");
             else
                 result += value->second;
@@ -709,7 +713,7 @@ void ReadScriptEdit(Reader& reader, const json& scripts, const char* key, Produc
     reader.CheckKeys(value, field, {"tag", "contents"});
     edit.enabled = true;
     edit.tag = reader.Text(value, field, "tag", true).value_or("");
-    edit.contents = reader.Text(value, field, "contents", true).value_or("");
+    edit.contents = reader.Text(value, field, "contents", true, true).value_or("");
     if (edit.tag.empty())
         reader.Error(field + ".tag", "must not be empty: the tag marks the section in the script");
     if (edit.tag.find('\n') != std::string::npos)

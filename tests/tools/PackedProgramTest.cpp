@@ -347,7 +347,7 @@ TEST(PackedProgram, BuildsCarryNoDebugInformationAndReportTheirSizes)
     EXPECT_TRUE(sawItem);
 }
 
-TEST(PackedProgram, TheInstallersBuildStaysWithinItsPayloadAndThreeMegabytes)
+TEST(PackedProgram, TheInstallersBuildStaysWithinItsPayloadAndThreeAndAHalfMegabytes)
 {
     TempDir dir;
     const fs::path output = dir / "Setup";
@@ -357,7 +357,9 @@ TEST(PackedProgram, TheInstallersBuildStaysWithinItsPayloadAndThreeMegabytes)
         "");
     const uintmax_t size = fs::file_size(output);
     std::printf("installer build of a 100000-byte payload: %ju bytes\n", size);
-    EXPECT_LT(size, 100000u + (3u << 20));
+    // The installer program and the deinstaller (which carries its own
+    // window) take up to 3.5 MB together.
+    EXPECT_LT(size, 100000u + (7u << 19));
 }
 
 TEST(PackedProgram, TheFloorOptionIsCheckedBeforeAnythingIsMade)

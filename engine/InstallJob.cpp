@@ -1,6 +1,7 @@
 // The install job: InstallConfig::Action and the work on each install item.
 #include "InstallConfig.h"
 
+#include <Alert.h>
 #include <ConfigFields.h>
 #include <DataMac.h>
 #include <DeinstallerConfig.h>
@@ -400,6 +401,18 @@ InstallConfig::Action()
     }
     if (haveInstructions)
         ReplaceMessage(kFieldInstallInstructions, &run.instructions);
+    // A build that changed under the job is trusted with nothing: what it
+    // placed so far is taken back when the job returns (journalRollback).
+    if (fManifestMismatch) {
+        Log("\tInstallation stopped: the installer was changed while it installed (%s). Everything it had "
+            "changed was taken back.\n", fManifestMismatchText.c_str());
+        const std::string text = "The installer was changed after it was made: " + fManifestMismatchText
+            + ".\nNothing was installed: everything the installation had changed was taken back.";
+        BAlert alert("", text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT);
+        alert.SetKind("not_verified");
+        alert.Go();
+        return INSTALL_RESULT_DONE;
+    }
 
     fDesktopLogIndent = "\t";
     EditBootScripts();

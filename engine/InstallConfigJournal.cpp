@@ -104,6 +104,12 @@ InstallConfig::_EndJournal(bool keep)
     if (journal == nullptr)
         return;
     const std::string path = journal->Path();
+    // Work that stays is marked so before its last steps drop what was set
+    // aside: a job killed during them is completed, never taken back
+    // without the entries it had set aside.
+    if (keep && journal->MarkCommitted() != B_OK)
+        std::fprintf(stderr, "InstallConfig: the journal %s could not be marked complete\n",
+            TerminalText(path).c_str());
     journal->Close();
     InstallJournal::Outcome outcome;
     InstallJournal::Recover(path, outcome, keep);

@@ -497,11 +497,18 @@ InstallJournal::Done()
 
 
 status_t
+InstallJournal::MarkCommitted()
+{
+    return _Append({"commit"}, true);
+}
+
+
+status_t
 InstallJournal::Commit(std::vector<std::string>* problems)
 {
     if (fFd < 0)
         return B_NO_INIT;
-    const status_t status = _Append({"commit"}, true);
+    const status_t status = MarkCommitted();
     Close();
     if (status != B_OK)
         return status;
@@ -550,6 +557,13 @@ InstallJournal::Recover(const std::string& path, Outcome& outcome, bool keep)
             committed = true;
         else if (step.fields[0] != "done")
             steps.push_back(std::move(step));
+    }
+    // A job killed while it wrote the journal's first line had changed
+    // nothing yet: only the journal goes.
+    if (!known && text.find('\n') == std::string::npos && std::string(kHeader).rfind(text, 0) == 0) {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            return status_from_errno(errno);
+        return B_OK;
     }
     if (!known) {
         outcome.problems.push_back("the journal " + path + " is not one the installer wrote; it was left alone");

@@ -61,6 +61,9 @@ public:
     // The job completed, or the user keeps what it did so far: "commit" is
     // synced, then what was set aside is dropped and the journal removed.
     status_t Commit(std::vector<std::string>* problems = nullptr);
+    // Writes and syncs "commit" only: from here on a recovery keeps the
+    // job's work and completes its last steps, never takes it back.
+    status_t MarkCommitted();
     // Closes the file, leaving it for Recover().
     void Close();
 

@@ -122,11 +122,17 @@ struct Machine {
 
     std::vector<std::string> Environment() const
     {
-        return {"ONDELLE_SANDBOX=" + root.string(), "HOME=" + Home().string(), "TMPDIR=" + (root / "tmp").string(),
-            "XDG_DATA_HOME=" + (Home() / ".local/share").string(),
+        std::vector<std::string> values{"ONDELLE_SANDBOX=" + root.string(), "HOME=" + Home().string(),
+            "TMPDIR=" + (root / "tmp").string(), "XDG_DATA_HOME=" + (Home() / ".local/share").string(),
             "XDG_CONFIG_HOME=" + (Home() / ".config").string(), "XDG_CACHE_HOME=" + (Home() / ".cache").string(),
             "XDG_RUNTIME_DIR=" + (root / "run").string(), "QT_QPA_PLATFORM=offscreen",
             "PATH=" + std::string(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin:/bin")};
+        // A sanitizer's settings (its suppressions among them) reach the
+        // programs the test starts.
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"})
+            if (const char* value = std::getenv(name))
+                values.push_back(std::string(name) + "=" + value);
+        return values;
     }
 
     void Make() const

@@ -425,7 +425,9 @@ fs::path MakeGizmo(const fs::path& dir)
   "groups": [{"name": "Full"}],
   "items": [
     {"path": "payload/gizmo", "groups": ["Full"], "link": "User Deskbar", "link_exists": "Prompt",
-     "deinstallable": true},
+     "deinstallable": true,
+     "desktop": {"document_types": [{"type": "application/x-gizmo", "comment": "Gizmo file",
+                                      "globs": ["*.gizmo"]}]}},
     {"path": "payload/libgizmo.so", "groups": ["Full"], "destination": "User Libraries",
      "destination_exists": "Rename", "deinstallable": true},
     {"path": "payload/gizmo.conf", "groups": ["Full"], "destination": "User Settings",
@@ -458,6 +460,11 @@ TEST(ReinstallTest, AReinstallReplacesItsOwnUnchangedFilesAndADeinstallThenRemov
     const std::vector<std::string> settings = EntriesNamed(machine.Home(), "gizmo.conf");
     ASSERT_EQ(libraries.size(), 1u);
     ASSERT_EQ(settings.size(), 1u);
+    // The product's document type is declared in its MIME package.
+    const std::vector<std::string> packages = EntriesNamed(machine.Home() / ".local/share/mime/packages", ".xml");
+    ASSERT_EQ(packages.size(), 1u);
+    const std::string package = ReadFileBytes(packages[0]);
+    EXPECT_NE(package.find("application/x-gizmo"), std::string::npos) << package;
     // The user changes the settings file.
     WriteFileBytes(settings[0], "colour=red\n");
 
@@ -473,6 +480,9 @@ TEST(ReinstallTest, AReinstallReplacesItsOwnUnchangedFilesAndADeinstallThenRemov
     EXPECT_EQ(log.find("User desired not to place"), std::string::npos) << log;
     EXPECT_EQ(EntriesNamed(machine.Home(), "libgizmo.so copy"), std::vector<std::string>{});
     EXPECT_EQ(EntriesNamed(machine.Home(), ".desktop").size(), 1u);
+    // The reinstall declares the same document type, in the same package.
+    EXPECT_EQ(EntriesNamed(machine.Home() / ".local/share/mime/packages", ".xml"), packages);
+    EXPECT_EQ(ReadFileBytes(packages[0]), package);
     // The user's changed file follows its rule: kept as a copy.
     EXPECT_EQ(ReadFileBytes(settings[0] + " copy"), "colour=red\n");
     EXPECT_EQ(ReadFileBytes(settings[0]), "colour=blue\n");

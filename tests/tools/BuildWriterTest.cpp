@@ -1,5 +1,7 @@
 #include "BuildWriter.h"
+#include "GlibcFloor.h"
 #include "Inspector.h"
+#include "PackedProgram.h"
 #include "ProductDescription.h"
 
 #include "TestSupport.h"
@@ -482,7 +484,10 @@ TEST(BuildWriterTest, ABuildMadeFromABuildHoldsOnlyItsOwnResourcesAndKeepsTheSys
 
     std::ostringstream out, err;
     EXPECT_EQ(InspectFile(output.string(), out, err), 0) << err.str();
-    // Still the installer program: the image before the resources is kept.
-    const std::string image = ReadFileBytes(Installer());
+    // Still the installer program: the image before the resources is kept
+    // (as packed: without debug information).
+    PackedProgram packed;
+    ASSERT_EQ(packed.Prepare(Installer(), "installer program", kGlibcFloorMinor), "");
+    const std::string image = ReadFileBytes(packed.Path());
     EXPECT_TRUE(ReadFileBytes(output).compare(0, 4096, image, 0, 4096) == 0);
 }

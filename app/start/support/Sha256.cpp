@@ -60,6 +60,9 @@ void Sha256::_Block(const uint8_t* block)
 
 void Sha256::Update(const void* data, size_t length)
 {
+    // Nothing to add (data may then be null, which memcpy must not see).
+    if (length == 0)
+        return;
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     fLength += length;
     if (fBuffered > 0) {

@@ -143,11 +143,10 @@ struct Machine {
     }
 };
 
-// Starts the build as its own program on machine; its output goes to a file.
-pid_t StartInstall(const fs::path& build, const Machine& machine)
+// Starts command as its own program on machine; its output is added to the
+// machine's output file.
+pid_t Spawn(const Machine& machine, std::vector<std::string> words)
 {
-    std::vector<std::string> words{build.string(), "--unattended", "--accept-license", "--all", "--no-launch",
-        "--folder", machine.Target().string()};
     std::vector<std::string> environment = machine.Environment();
     std::vector<char*> argv;
     for (auto& word : words)
@@ -171,43 +170,26 @@ pid_t StartInstall(const fs::path& build, const Machine& machine)
     return child;
 }
 
-// Runs program with arguments on machine and waits; its output is added
-// to the machine's output file. Returns its exit status.
-int RunOn(const Machine& machine, const std::vector<std::string>& command)
+// Waits for child; its exit status, 128 + the signal that ended it, or -1.
+int WaitFor(pid_t child)
 {
-    std::vector<std::string> words = command;
-    std::vector<std::string> environment = machine.Environment();
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (auto& line : environment)
-        envp.push_back(line.data());
-    envp.push_back(nullptr);
-    const std::string output = (machine.root / "output.txt").string();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        if (fd >= 0) {
-            ::dup2(fd, STDOUT_FILENO);
-            ::dup2(fd, STDERR_FILENO);
-        }
-        ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
-    }
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-int WaitFor(pid_t child)
+// Starts the build as its own program on machine.
+pid_t StartInstall(const fs::path& build, const Machine& machine)
 {
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return Spawn(machine, {build.string(), "--unattended", "--accept-license", "--all", "--no-launch", "--folder",
+                              machine.Target().string()});
+}
+
+// Runs program with arguments on machine and waits. Returns its exit status.
+int RunOn(const Machine& machine, const std::vector<std::string>& command)
+{
+    return WaitFor(Spawn(machine, command));
 }
 
 // Everything below root that the install may touch, with contents, modes,

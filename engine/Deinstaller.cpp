@@ -481,3 +481,17 @@ Deinstaller::Remove(const std::function<void(const deinstall_report&)>& report)
     }
     return failures;
 }
+
+
+const char*
+deinstall_entry_kind_name(deinstall_entry_kind kind)
+{
+    switch (kind) {
+        case DEINSTALL_FOLDER:
+            return "folder";
+        case DEINSTALL_LINK:
+            return "link";
+        default:
+            return "file";
+    }
+}

@@ -40,6 +40,9 @@ enum deinstall_entry_kind {
     DEINSTALL_LINK
 };
 
+// "file", "folder" or "link", as the lists of what goes and stays say it.
+const char* deinstall_entry_kind_name(deinstall_entry_kind kind);
+
 struct deinstall_entry {
     std::string path;
     deinstall_entry_kind kind = DEINSTALL_FILE;

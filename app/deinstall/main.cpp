@@ -77,18 +77,6 @@ const char* StatusText(status_t status)
     }
 }
 
-const char* KindText(deinstall_entry_kind kind)
-{
-    switch (kind) {
-        case DEINSTALL_FOLDER:
-            return "folder";
-        case DEINSTALL_LINK:
-            return "link";
-        default:
-            return "file";
-    }
-}
-
 bool Confirmed()
 {
     fputs("Remove them? [y/N] ", stdout);
@@ -250,7 +238,7 @@ static int RunDeinstaller(int argc, char** argv)
             printf("These %zu entries look like %s's but were changed or copied since; they are\n"
                 "kept:\n", toKeep, Shown(product).c_str());
             for (const deinstall_entry& entry : deinstaller.Entries())
-                printf("  %s (%s; kept: %s)\n", Shown(entry.path).c_str(), KindText(entry.kind),
+                printf("  %s (%s; kept: %s)\n", Shown(entry.path).c_str(), deinstall_entry_kind_name(entry.kind),
                     Shown(entry.keep).c_str());
         }
         printf("Nothing of %s is left to remove.\n", Shown(product).c_str());
@@ -262,7 +250,7 @@ static int RunDeinstaller(int argc, char** argv)
             toRemove);
         for (const deinstall_entry& entry : deinstaller.Entries()) {
             if (entry.keep.empty())
-                printf("  %s (%s)\n", Shown(entry.path).c_str(), KindText(entry.kind));
+                printf("  %s (%s)\n", Shown(entry.path).c_str(), deinstall_entry_kind_name(entry.kind));
         }
     }
     if (toKeep > 0) {
@@ -270,7 +258,7 @@ static int RunDeinstaller(int argc, char** argv)
             "kept:\n", toKeep);
         for (const deinstall_entry& entry : deinstaller.Entries()) {
             if (!entry.keep.empty())
-                printf("  %s (%s; kept: %s)\n", Shown(entry.path).c_str(), KindText(entry.kind),
+                printf("  %s (%s; kept: %s)\n", Shown(entry.path).c_str(), deinstall_entry_kind_name(entry.kind),
                     Shown(entry.keep).c_str());
         }
     }

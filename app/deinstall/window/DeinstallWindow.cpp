@@ -20,18 +20,6 @@ const float kWidth = 620;
 const float kHeight = 470;
 const float kMargin = 10;
 
-const char* KindText(deinstall_entry_kind kind)
-{
-    switch (kind) {
-        case DEINSTALL_FOLDER:
-            return "folder";
-        case DEINSTALL_LINK:
-            return "link";
-        default:
-            return "file";
-    }
-}
-
 // A path as the window shows it: control characters as \xNN, so that a
 // name cannot hide a line or pass for another.
 std::string Shown(const std::string& text)
@@ -133,7 +121,7 @@ DeinstallWindow::_Fill()
 {
     int32 kept = 0;
     for (const deinstall_entry& entry : fDeinstaller.Entries()) {
-        const std::string shown = Shown(entry.path) + " (" + KindText(entry.kind) + ")";
+        const std::string shown = Shown(entry.path) + " (" + deinstall_entry_kind_name(entry.kind) + ")";
         if (entry.keep.empty()) {
             fRemoveList->AddItem(new BStringItem(shown.c_str()));
             fToRemove++;
